@@ -1,0 +1,32 @@
+#pragma once
+// The one way the program shows a message: a box titled "提示". The widget implementation lives in ui/;
+// tests use a recording one so that no modal box blocks them.
+
+#include <QString>
+#include <QStringList>
+
+namespace lichuan {
+
+class Messages {
+public:
+    enum class Icon { None, Warning };
+    virtual ~Messages() = default;
+    // A message with one OK button ("确定").
+    virtual void inform(const QString& text) = 0;
+    // A question with OK and Cancel ("确定", "取消"); true for OK.
+    virtual bool confirm(const QString& text, Icon icon = Icon::None) = 0;
+};
+
+// Remembers every message and answers questions with a preset answer.
+class RecordingMessages final : public Messages {
+public:
+    void inform(const QString& text) override { shown << text; }
+    bool confirm(const QString& text, Icon) override {
+        shown << text;
+        return answer;
+    }
+    QStringList shown;
+    bool answer = true;
+};
+
+} // namespace lichuan

@@ -1,0 +1,112 @@
+#pragma once
+// A thin RAII layer over the SQLCipher C API: one Database per file, kept open for the run,
+// Statements with bound parameters only, and a Transaction that rolls back unless committed.
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <stdexcept>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace lichuan {
+
+// Raised by the engine layer; the data functions that windows call catch it and report a failure instead.
+class DbError : public std::runtime_error {
+public:
+    explicit DbError(const QString& message);
+    QString message() const { return QString::fromUtf8(what()); }
+};
+
+// The key both database files are protected with.
+QByteArray databaseKey();
+
+class Database {
+public:
+    enum class OpenMode { ExistingOnly, CreateNew };
+
+    // Opens the file at `path` with `key` and checks the key at once. With CreateNew the file must not
+    // exist yet; with ExistingOnly it must. Returns nullptr and sets `error` when the file cannot be
+    // opened, is not a database or the key is wrong; the file is never written in that case.
+    static std::unique_ptr<Database> open(const QString& path, const QByteArray& key, OpenMode mode,
+                                          QString* error = nullptr);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    sqlite3* handle() const { return db_; }
+    const QString& path() const { return path_; }
+
+    // Runs one or more statements without parameters (schema, pragmas). Throws DbError.
+    void exec(const QString& sql);
+
+    // Rows changed by the last insert, update or delete of this connection.
+    int changes() const;
+
+    // A number that changes whenever this connection or any other connection commits a change to the
+    // file; caches compare it to know whether their copy is still current.
+    qint64 changeStamp() const;
+
+    // Copies a consistent snapshot of this database into a new keyed file at `target` (an existing file
+    // there is replaced only when the copy succeeded). Throws DbError.
+    void backupTo(const QString& target, const QByteArray& key) const;
+
+private:
+    Database(sqlite3* db, QString path);
+    sqlite3* db_;
+    QString path_;
+};
+
+class Statement {
+public:
+    // Prepares `sql`; every value is bound with bind(), never joined into the text. Throws DbError.
+    Statement(const Database& db, const QString& sql);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    // Parameters are numbered from 1. A null QString binds SQL NULL.
+    Statement& bind(int index, const QString& value);
+    Statement& bind(int index, qint64 value);
+    Statement& bindNull(int index);
+
+    // Advances to the next row; false when the result is exhausted. Throws DbError.
+    bool next();
+    // Runs a statement that returns no rows; returns the number of rows changed.
+    int run();
+    void reset();
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    // The value of a column of the current row as text; null reads as empty text.
+    QString text(int column) const;
+    bool isNull(int column) const;
+    qint64 integer(int column) const;
+
+private:
+    const Database& db_;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void commit();
+
+private:
+    Database& db_;
+    bool done_ = false;
+};
+
+// Quotes a table or column name for SQL text: [名称].
+QString quoted(const QString& name);
+
+// Escapes a user's text for `like ? escape '\'` so that %, _ and \ match themselves, and wraps it in %…%.
+QString containsPattern(const QString& text);
+
+} // namespace lichuan

@@ -1,0 +1,31 @@
+#pragma once
+// The suggestion lists of the sheet's header: known patients, common addresses, diagnoses.
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace lichuan {
+
+class Database;
+
+struct PatientRow {
+    QString key;       // 序号
+    QString name;      // 姓名
+    QString sex;       // 性别
+    QString birthYear; // 年龄 (holds the year of birth)
+    QString insurance; // 医疗证号
+    QString phone;     // 电话
+    QString address;   // 住址
+    QString fee;       // 费别
+    QString diagnosis; // 诊断
+};
+
+// Patients whose key (序号) contains `key` literally, in the order the rows were stored.
+std::vector<PatientRow> suggestPatients(const Database& main, const QString& key);
+// Names of addresses / diagnoses whose key (序号) contains `key` literally.
+QStringList suggestAddresses(const Database& main, const QString& key);
+QStringList suggestDiagnoses(const Database& main, const QString& key);
+
+} // namespace lichuan
