@@ -177,7 +177,7 @@ QString ensureLocalFile(const QString& folder, const QString& name, bool main, c
         } else {
             schema::createStatistics(*db);
         }
-    } catch (const DbError&) {
+    } catch (const std::exception&) {
         // A half-written file would be kept for ever (an existing file is never touched): remove it, so that
         // the next start writes it afresh.
         db.reset();

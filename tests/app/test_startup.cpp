@@ -49,6 +49,7 @@ private Q_SLOTS:
     void firstStartWritesKeyedFilesWithDefaultRows();
     void existingMainFileIsNeverTouched();
     void fileNamesMatchWithoutCase();
+    void dataFolderThatCannotBeWritten();
     void unopenableMainFileIsReportedAndKept_data();
     void unopenableMainFileIsReportedAndKept();
     void reachableShareTakesTheSharedRoad_data();
@@ -237,6 +238,22 @@ void TestStartup::fileNamesMatchWithoutCase() {
     QCOMPARE(state.StatsConnStr, shareFolder + QStringLiteral("/用药统计.DAT"));
     QCOMPARE(state.LoginPassword, QStringLiteral("shared-upper"));
     QVERIFY(state.statsDb);
+}
+
+void TestStartup::dataFolderThatCannotBeWritten() {
+    FakeMachine machine;
+    // c: is a file here, so nothing can be created under it; start-up says so per file and goes on.
+    machine.platform.driveC = machine.path(QStringLiteral("c-file"));
+    QVERIFY(test::writeBytes(machine.platform.driveC, "x"));
+    ProcessState state;
+    RecordingMessages messages;
+    runStartup(state, machine.platform, messages, kNow);
+    QCOMPARE(messages.shown.size(), 2);
+    QVERIFY(messages.shown.at(0).contains(state.MainConnStr));
+    QVERIFY(messages.shown.at(1).contains(state.StatsConnStr));
+    QVERIFY(!state.mainDb && !state.statsDb);
+    QCOMPARE(state.LoginPassword, QString());
+    QCOMPARE(state.StationSuffix, stationSuffixFor(machine.platform.machineId));
 }
 
 void TestStartup::unopenableMainFileIsReportedAndKept_data() {
