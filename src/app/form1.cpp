@@ -30,6 +30,25 @@ QAction* addItem(QWidget* menu, const QString& name, const QString& caption) {
     return action;
 }
 
+// The frame of a child window, telling when it has really closed (a window may refuse) so that its slot can
+// be emptied at once, before the frame's deferred deletion.
+class ChildFrame final : public QMdiSubWindow {
+public:
+    explicit ChildFrame(std::function<void()> closed) : closed_(std::move(closed)) {
+        setAttribute(Qt::WA_DeleteOnClose);
+    }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        QMdiSubWindow::closeEvent(event);
+        if (event->isAccepted() && closed_)
+            closed_();
+    }
+
+private:
+    std::function<void()> closed_;
+};
+
 QMenu* addSubmenu(QMenuBar* bar, const QString& name, const QString& caption) {
     QMenu* menu = bar->addMenu(caption);
     menu->setObjectName(name);
@@ -41,8 +60,9 @@ QMenu* addSubmenu(QMenuBar* bar, const QString& name, const QString& caption) {
 
 Form1::Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, Messages& messages,
              Options options, QWidget* parent)
-    : QMainWindow(parent), state_(state), options_(std::move(options)),
-      services_{state, settings, clock, messages, *this}, mdi_(new QMdiArea(this)) {
+    : QMainWindow(parent), state_(state),
+      options_(std::move(options)), services_{state, settings, clock, messages, *this},
+      mdi_(new QMdiArea(this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("栎川 V8.0"));
     setMinimumSize(twips::size(kMinWidthTwips, kMinHeightTwips));
@@ -78,16 +98,20 @@ void Form1::buildMenu() {
     wire(addItem(templates, QStringLiteral("诊断名称"), QStringLiteral("添加常用诊断")),
          [this] { openChild(ChildWindow::Diagnoses); });
 
-    wire(addItem(bar, QStringLiteral("开具处方"), QStringLiteral("处方录入(&C)")), [this] { showPrescriptionWindow(); });
-    wire(addItem(bar, QStringLiteral("门诊病历"), QStringLiteral("门诊病历(&B)")), [this] { openCaseRecord(); });
-    wire(addItem(bar, QStringLiteral("业务统计"), QStringLiteral("业务统计(&T)")), [this] { openStatistics(); });
+    wire(addItem(bar, QStringLiteral("开具处方"), QStringLiteral("处方录入(&C)")),
+         [this] { showPrescriptionWindow(); });
+    wire(addItem(bar, QStringLiteral("门诊病历"), QStringLiteral("门诊病历(&B)")),
+         [this] { openCaseRecord(); });
+    wire(addItem(bar, QStringLiteral("业务统计"), QStringLiteral("业务统计(&T)")),
+         [this] { openStatistics(); });
     wire(addItem(bar, QStringLiteral("日志报表"), QStringLiteral("门诊日志(&Z)")), [this] { openLog(); });
     wire(addItem(bar, QStringLiteral("用药统计"), QStringLiteral("用药统计(&J)")),
          [this] { openChild(ChildWindow::UsageStatistics); });
 
     QMenu* help = addSubmenu(bar, QStringLiteral("帮助"), QStringLiteral("操作帮助(&H)"));
     wire(addItem(help, QStringLiteral("操作帮助"), QStringLiteral("操作帮助")), [this] { openHelp(); });
-    wire(addItem(help, QStringLiteral("访问作者主页"), QStringLiteral("访问作者主页")), [this] { openHomePage(); });
+    wire(addItem(help, QStringLiteral("访问作者主页"), QStringLiteral("访问作者主页")),
+         [this] { openHomePage(); });
     wire(addItem(help, QStringLiteral("版本信息"), QStringLiteral("版本信息")), [this] { openAbout(); });
 }
 
@@ -108,9 +132,10 @@ QWidget* Form1::createChild(ChildWindow which) {
     return nullptr;
 }
 
-QMdiSubWindow* Form1::addChild(QWidget* window, Qt::WindowFlags flags) {
-    QMdiSubWindow* sub = mdi_->addSubWindow(window, flags);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
+QMdiSubWindow* Form1::addChild(QWidget* window, std::function<void()> closed, Qt::WindowFlags flags) {
+    auto* sub = new ChildFrame(std::move(closed));
+    sub->setWidget(window);
+    mdi_->addSubWindow(sub, flags);
     // A sub-window takes its size from its content's size hint; the windows are laid out at fixed sizes.
     sub->adjustSize();
     if (window->minimumSize() == window->maximumSize())
@@ -122,14 +147,11 @@ void Form1::openChild(ChildWindow which, const std::function<void(QWidget&)>& pr
     if (exiting_)
         return;
     QPointer<QMdiSubWindow>& slot = children_[which];
-    if (slot) {
-        slot->close();
-        if (slot && slot->isVisible()) { // the window kept itself open
-            mdi_->setActiveSubWindow(slot);
+    if (QMdiSubWindow* open = slot) {
+        if (!open->close()) { // the window kept itself open
+            mdi_->setActiveSubWindow(open);
             return;
         }
-        if (slot)
-            slot->deleteLater();
         slot = nullptr;
     }
     QWidget* window = createChild(which);
@@ -137,7 +159,7 @@ void Form1::openChild(ChildWindow which, const std::function<void(QWidget&)>& pr
         return;
     if (prepare)
         prepare(*window);
-    QMdiSubWindow* sub = addChild(window);
+    QMdiSubWindow* sub = addChild(window, [this, which] { children_[which] = nullptr; });
     placeMdiChild(*mdi_, *sub);
     sub->show();
     mdi_->setActiveSubWindow(sub);
@@ -155,8 +177,10 @@ Form2* Form1::prescriptionWindow() {
             return nullptr;
         auto* form = new Form2(services_);
         // A sheet of fixed size: it can be minimised and closed, not maximised.
-        prescription_ = addChild(form, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        prescription_ = addChild(
+            form, [this] { prescription_ = nullptr; },
+            Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                Qt::WindowCloseButtonHint);
         prescription_->hide();
         placeMdiChild(*mdi_, *prescription_);
     }
@@ -181,7 +205,9 @@ void Form1::placePrescriptionWindow() {
         placeMdiChild(*mdi_, *prescription_);
 }
 
-void Form1::openLog() { openChild(ChildWindow::Log); }
+void Form1::openLog() {
+    openChild(ChildWindow::Log);
+}
 
 void Form1::openTemplateWindow(bool herbal, const QString& content) {
     // The template window is handed the kind and the item text here once it exists.
@@ -190,8 +216,12 @@ void Form1::openTemplateWindow(bool herbal, const QString& content) {
     openChild(ChildWindow::Templates);
 }
 
-void Form1::openCaseRecord() { openChild(ChildWindow::CaseRecord); }
-void Form1::openStatistics() { openChild(ChildWindow::BusinessStatistics); }
+void Form1::openCaseRecord() {
+    openChild(ChildWindow::CaseRecord);
+}
+void Form1::openStatistics() {
+    openChild(ChildWindow::BusinessStatistics);
+}
 
 void Form1::openAbout() {
     if (!exiting_)
@@ -232,14 +262,15 @@ void Form1::closeEvent(QCloseEvent* event) {
         return;
     }
     // Child windows close first, so that what they keep on closing is kept; one that refuses keeps the
-    // program running.
-    mdi_->closeAllSubWindows();
-    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
-        if (sub->isVisible()) {
+    // program running. The prescription window, which keeps nothing, closes last.
+    for (QMdiSubWindow* sub : mdi_->subWindowList(QMdiArea::StackingOrder)) {
+        if (sub != prescription_ && !sub->close()) {
             event->ignore();
             return;
         }
     }
+    if (prescription_)
+        prescription_->close();
     exiting_ = true;
     event->accept();
     hide();

@@ -8,7 +8,6 @@
 #include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QPointer>
-
 #include <functional>
 #include <map>
 
@@ -40,8 +39,8 @@ public:
         CaseRecord,         // Form14 门诊病历
     };
 
-    Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, Messages& messages, Options options,
-          QWidget* parent = nullptr);
+    Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, Messages& messages,
+          Options options, QWidget* parent = nullptr);
     ~Form1() override;
 
     QMdiArea* mdiArea() const { return mdi_; }
@@ -75,9 +74,10 @@ protected:
 
 private:
     void buildMenu();
-    QMdiSubWindow* addChild(QWidget* window, Qt::WindowFlags flags = {});
+    QMdiSubWindow* addChild(QWidget* window, std::function<void()> closed, Qt::WindowFlags flags = {});
     void placePrescriptionWindow();
-    // Discards the window open in `which`'s slot, then creates it anew, lets `prepare` set it up and shows it.
+    // Discards the window open in `which`'s slot, then creates it anew, lets `prepare` set it up and shows
+    // it.
     void openChild(ChildWindow which, const std::function<void(QWidget&)>& prepare = {});
     QWidget* createChild(ChildWindow which);
 

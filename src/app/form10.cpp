@@ -33,11 +33,11 @@ QPushButton* makeButton(const QString& text, const char* name, const QRect& geom
 } // namespace
 
 Form10::Form10(ProcessState& state, ShellHooks hooks, QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), state_(state),
-      hooks_(std::move(hooks)) {
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      state_(state), hooks_(std::move(hooks)) {
     setObjectName(QStringLiteral("Form10"));
     setWindowTitle(QStringLiteral("关于"));
-    setFixedSize(twips::size(7200, 5280));
+    setFixedSize(twips::size(7200, 4800));
 
     Label8 = makeLabel(QString(), "Label8", twips::rect(0, 0, 7200, 1140), this);
     Label8->setAutoFillBackground(true);
@@ -50,25 +50,33 @@ Form10::Form10(ProcessState& state, ShellHooks hooks, QWidget* parent)
     title.setPointSize(26);
     title.setBold(true);
     Label2->setFont(title);
-    Label4 = makeLabel(QStringLiteral("版本：V8.0"), "Label4", twips::rect(4560, 600, 2160, 300), this);
+    Label4 = makeLabel(QStringLiteral("版本：V8.0"), "Label4", twips::rect(4560, 570, 2160, 330), this);
     Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont version = font();
+    version.setPointSize(11);
+    Label4->setFont(version);
     for (QLabel* onBand : {Label2, Label4})
         onBand->setStyleSheet(QStringLiteral("color: white;"));
 
-    Label9 = makeLabel(QStringLiteral("栎川是为中医诊所和乡村卫生室编写的处方工作站：录入处方时可按拼音首字母或字母键盘"
-                                      "查找药物，划价、结算、打印一气呵成；药物目录、方剂模板、门诊日志、门诊病历和"
-                                      "用药统计也都在这里管理。感谢您的使用，欢迎提出意见和建议。"),
-                       "Label9", twips::rect(480, 1380, 6240, 1260), this);
+    Label9 = makeLabel(
+        QStringLiteral(
+            "<p style=\"line-height: "
+            "135%\">栎川是为中医诊所和乡村卫生室编写的处方工作站：录入处方时可按拼音首字母或字母键盘"
+            "查找药物，划价、结算、打印一气呵成；药物目录、方剂模板、门诊日志、门诊病历和"
+            "用药统计也都在这里管理。感谢您的使用，欢迎提出意见和建议。</p>"),
+        "Label9", twips::rect(480, 1320, 6240, 1200), this);
+    Label9->setTextFormat(Qt::RichText);
     Label9->setWordWrap(true);
     Label9->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     lblDescription = makeLabel(QStringLiteral("作者：栎川软件工作室"), "lblDescription",
-                               twips::rect(480, 2760, 6240, 270), this);
-    Label1 = makeLabel(QStringLiteral("电子邮件：support@lichuan.example"), "Label1", twips::rect(480, 3060, 6240, 270),
-                       this);
-    Label3 = makeLabel(QStringLiteral("意见与建议：欢迎在主页留言"), "Label3", twips::rect(480, 3360, 6240, 270), this);
+                               twips::rect(480, 2580, 6240, 270), this);
+    Label1 = makeLabel(QStringLiteral("电子邮件：support@lichuan.example"), "Label1",
+                       twips::rect(480, 2880, 6240, 270), this);
+    Label3 = makeLabel(QStringLiteral("意见与建议：欢迎在主页留言"), "Label3",
+                       twips::rect(480, 3180, 6240, 270), this);
 
-    Label7 = makeLabel(weblinks::homePage(), "Label7", twips::rect(480, 3660, 6240, 270), this);
+    Label7 = makeLabel(weblinks::homePage(), "Label7", twips::rect(480, 3480, 6240, 270), this);
     QFont link = Label7->font();
     link.setUnderline(true);
     Label7->setFont(link);
@@ -76,9 +84,11 @@ Form10::Form10(ProcessState& state, ShellHooks hooks, QWidget* parent)
     Label7->setCursor(Qt::PointingHandCursor);
     Label7->installEventFilter(this);
 
-    Command1 = makeButton(QStringLiteral("下载栎川药房管理"), "Command1", twips::rect(480, 4320, 2520, 450), this);
-    Command2 = makeButton(QStringLiteral("操作帮助"), "Command2", twips::rect(3180, 4320, 1680, 450), this);
-    Command3 = makeButton(QStringLiteral("访问作者主页"), "Command3", twips::rect(5040, 4320, 1680, 450), this);
+    Command1 =
+        makeButton(QStringLiteral("下载栎川药房管理"), "Command1", twips::rect(480, 3990, 2520, 450), this);
+    Command2 = makeButton(QStringLiteral("操作帮助"), "Command2", twips::rect(3180, 3990, 1680, 450), this);
+    Command3 =
+        makeButton(QStringLiteral("访问作者主页"), "Command3", twips::rect(5040, 3990, 1680, 450), this);
     connect(Command1, &QPushButton::clicked, this, [this] { open(QUrl(weblinks::downloadPage())); });
     connect(Command2, &QPushButton::clicked, this, [this] { open(weblinks::helpPage()); });
     connect(Command3, &QPushButton::clicked, this, [this] { open(QUrl(weblinks::homePage())); });

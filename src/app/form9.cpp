@@ -17,8 +17,8 @@
 namespace lichuan {
 
 Form9::Form9(const ProcessState& state, Messages& messages, QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), state_(state),
-      messages_(messages) {
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      state_(state), messages_(messages) {
     setObjectName(QStringLiteral("Form9"));
     setWindowTitle(QStringLiteral("登录"));
     setFixedSize(twips::size(5640, 2880));

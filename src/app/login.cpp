@@ -6,14 +6,18 @@
 namespace lichuan {
 
 namespace {
-QString normalised(const QString& password) { return trimSpaces(password).toLower(); }
+QString normalised(const QString& password) {
+    return trimSpaces(password).toLower();
+}
 } // namespace
 
 bool passwordMatches(const QString& entry, const QString& stored) {
     return normalised(entry) == normalised(stored);
 }
 
-bool showsFactoryPasswordHint(const QString& stored) { return stored == defaults::kPassword; }
+bool showsFactoryPasswordHint(const QString& stored) {
+    return stored == defaults::kPassword;
+}
 
 QString factoryPasswordHint() {
     return QStringLiteral("(原始密码：") + defaults::kPassword + QStringLiteral(")");

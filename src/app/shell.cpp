@@ -14,7 +14,8 @@
 namespace lichuan {
 
 ShellHooks ShellHooks::system() {
-    return {[](const QUrl& address) { return QDesktopServices::openUrl(address); }, [] { QCoreApplication::quit(); }};
+    return {[](const QUrl& address) { return QDesktopServices::openUrl(address); },
+            [] { QCoreApplication::quit(); }};
 }
 
 ShellOptions ShellOptions::forThisMachine() {
@@ -34,7 +35,9 @@ Shell::Shell(ShellOptions options, const Clock& clock, Messages& messages)
     }
 }
 
-Shell::~Shell() { delete about_.data(); }
+Shell::~Shell() {
+    delete about_.data();
+}
 
 QString Shell::backupRoot() const {
     if (!options_.backupRoot.isEmpty())

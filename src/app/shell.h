@@ -3,21 +3,20 @@
 // run. main() only builds one for this machine; tests build one on their own folders, clock and messages.
 
 #include "app/form1.h"
+#include "app/form10.h"
+#include "app/form9.h"
 #include "app/platform.h"
 #include "app/shellhooks.h"
 #include "app/state.h"
 
 #include <QObject>
 #include <QPointer>
-
 #include <functional>
 #include <memory>
 
 namespace lichuan {
 
 class Clock;
-class Form9;
-class Form10;
 class Messages;
 class SettingsStore;
 
@@ -48,8 +47,8 @@ public:
     Form1* mainWindow() const { return main_.get(); }
     Form10* aboutWindow() const { return about_; }
 
-    // Discards an open about window and shows a new one; `onDemand` (menu, toolbar) makes closing it leave the
-    // program running, otherwise closing it ends the program.
+    // Discards an open about window and shows a new one; `onDemand` (menu, toolbar) makes closing it leave
+    // the program running, otherwise closing it ends the program.
     void showAbout(bool onDemand);
 
 private:

@@ -3,7 +3,6 @@
 // the program. Tests replace both to observe them.
 
 #include <QUrl>
-
 #include <functional>
 
 namespace lichuan {

@@ -4,6 +4,8 @@
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPainter>
+#include <QPixmap>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
@@ -43,12 +45,36 @@ void installFontSubstitutions() {
     QFont::insertSubstitutions(QStringLiteral("SimSun"), kSongSubstitutes);
 }
 
-QFont windowFont() { return QFont(kSongFace, 9); }
+QFont windowFont() {
+    return QFont(kSongFace, 9);
+}
+
+QIcon programIcon() {
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48, 64}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(75, 121, 198));
+        painter.drawRoundedRect(QRectF(0, 0, side, side), side / 6.0, side / 6.0);
+        QFont face(kSongFace);
+        face.setPixelSize(side * 3 / 4);
+        face.setBold(true);
+        painter.setFont(face);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(0, 0, side, side), Qt::AlignCenter, QStringLiteral("栎"));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
 
 bool installQtTranslation(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
-    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
     }
@@ -60,6 +86,7 @@ void prepareApplication(QApplication& app) {
     installQtTranslation(app);
     installFontSubstitutions();
     QApplication::setFont(windowFont());
+    QApplication::setWindowIcon(programIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 }
 

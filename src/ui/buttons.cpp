@@ -31,6 +31,8 @@ private:
 
 } // namespace
 
-void clickOnEnter(QAbstractButton& button) { button.installEventFilter(new EnterClicks(button)); }
+void clickOnEnter(QAbstractButton& button) {
+    button.installEventFilter(new EnterClicks(button));
+}
 
 } // namespace lichuan

@@ -7,7 +7,6 @@
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <QWidget>
-
 #include <algorithm>
 
 namespace lichuan {

@@ -1,6 +1,9 @@
 #include "ui/qtmessages.h"
 
+#include "ui/twips.h"
+
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -21,6 +24,11 @@ std::unique_ptr<QMessageBox> makeMessageBox(const QString& text, bool question, 
     } else {
         box->setEscapeButton(QMessageBox::Ok);
     }
+    // Plain buttons, and a box wide enough for its title to show in the title bar.
+    for (QAbstractButton* button : box->buttons())
+        button->setIcon(QIcon());
+    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+        label->setMinimumWidth(twips::px(2400));
     return box;
 }
 
