@@ -75,7 +75,11 @@ Form1::Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, M
     buildMenu();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // The child windows use this window's services and navigator: they go while both still exist, closed
+    // ones awaiting their deferred deletion included.
+    qDeleteAll(mdi_->viewport()->findChildren<QMdiSubWindow*>(Qt::FindDirectChildrenOnly));
+}
 
 void Form1::buildMenu() {
     QMenuBar* bar = menuBar();
