@@ -140,10 +140,8 @@ QMdiSubWindow* Form1::addChild(QWidget* window, std::function<void()> closed, Qt
     auto* sub = new ChildFrame(std::move(closed));
     sub->setWidget(window);
     mdi_->addSubWindow(sub, flags);
-    // A sub-window takes its size from its content's size hint; the windows are laid out at fixed sizes.
+    // A sub-window takes its size from its content's size hint, not from the content's own size.
     sub->adjustSize();
-    if (window->minimumSize() == window->maximumSize())
-        sub->resize(sub->sizeHint().expandedTo(sub->minimumSizeHint()));
     return sub;
 }
 
