@@ -1,6 +1,17 @@
-#include <QCoreApplication>
+#include "app/shell.h"
+#include "data/clock.h"
+#include "ui/appearance.h"
+#include "ui/qtmessages.h"
+
+#include <QApplication>
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    return 0;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("lichuan"));
+    lichuan::prepareApplication(app);
+    lichuan::SystemClock clock;
+    lichuan::QtMessages messages;
+    lichuan::Shell shell(lichuan::ShellOptions::forThisMachine(), clock, messages);
+    shell.start();
+    return QApplication::exec();
 }

@@ -1,0 +1,284 @@
+#include "app/form1.h"
+
+#include "app/backup.h"
+#include "app/state.h"
+#include "app/weblinks.h"
+#include "data/clock.h"
+#include "prescription/form2.h"
+#include "ui/placement.h"
+#include "ui/twips.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace lichuan {
+
+namespace {
+
+const QColor kBackground(144, 163, 178);
+constexpr int kMinWidthTwips = 15630;
+constexpr int kMinHeightTwips = 10950;
+
+QAction* addItem(QWidget* menu, const QString& name, const QString& caption) {
+    auto* action = new QAction(caption, menu);
+    action->setObjectName(name);
+    menu->addAction(action);
+    return action;
+}
+
+// The frame of a child window, telling when it has really closed (a window may refuse) so that its slot can
+// be emptied at once, before the frame's deferred deletion.
+class ChildFrame final : public QMdiSubWindow {
+public:
+    explicit ChildFrame(std::function<void()> closed) : closed_(std::move(closed)) {
+        setAttribute(Qt::WA_DeleteOnClose);
+    }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        QMdiSubWindow::closeEvent(event);
+        if (event->isAccepted() && closed_)
+            closed_();
+    }
+
+private:
+    std::function<void()> closed_;
+};
+
+QMenu* addSubmenu(QMenuBar* bar, const QString& name, const QString& caption) {
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name);
+    return menu;
+}
+
+} // namespace
+
+Form1::Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, Messages& messages,
+             Options options, QWidget* parent)
+    : QMainWindow(parent), state_(state),
+      options_(std::move(options)), services_{state, settings, clock, messages, *this},
+      mdi_(new QMdiArea(this)) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("栎川 V8.0"));
+    setMinimumSize(twips::size(kMinWidthTwips, kMinHeightTwips));
+    mdi_->setObjectName(QStringLiteral("MDIClient"));
+    mdi_->setBackground(kBackground);
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->viewport()->installEventFilter(this);
+    setCentralWidget(mdi_);
+    buildMenu();
+}
+
+Form1::~Form1() {
+    // The child windows use this window's services and navigator: they go while both still exist, closed
+    // ones awaiting their deferred deletion included.
+    qDeleteAll(mdi_->viewport()->findChildren<QMdiSubWindow*>(Qt::FindDirectChildrenOnly));
+}
+
+void Form1::buildMenu() {
+    QMenuBar* bar = menuBar();
+    auto wire = [this](QAction* action, auto slot) { connect(action, &QAction::triggered, this, slot); };
+
+    wire(addItem(bar, QStringLiteral("综合设置"), QStringLiteral("综合设置(&S)")),
+         [this] { openChild(ChildWindow::Settings); });
+    wire(addItem(bar, QStringLiteral("药物维护"), QStringLiteral("药物维护(&Y)")),
+         [this] { openChild(ChildWindow::Catalog); });
+
+    QMenu* templates = addSubmenu(bar, QStringLiteral("模板维护"), QStringLiteral("模板维护(&M)"));
+    wire(addItem(templates, QStringLiteral("个人模板"), QStringLiteral("中药方剂\\西成药组套")),
+         [this] { openChild(ChildWindow::Templates); });
+    // The template window opened on the kind 病历模板: its kind label and option are switched here, before
+    // it is shown, once that window exists.
+    wire(addItem(templates, QStringLiteral("病历模板"), QStringLiteral("病历模板维护")),
+         [this] { openChild(ChildWindow::Templates); });
+    wire(addItem(templates, QStringLiteral("添加常用地址"), QStringLiteral("添加常用地址")),
+         [this] { openChild(ChildWindow::Addresses); });
+    wire(addItem(templates, QStringLiteral("诊断名称"), QStringLiteral("添加常用诊断")),
+         [this] { openChild(ChildWindow::Diagnoses); });
+
+    wire(addItem(bar, QStringLiteral("开具处方"), QStringLiteral("处方录入(&C)")),
+         [this] { showPrescriptionWindow(); });
+    wire(addItem(bar, QStringLiteral("门诊病历"), QStringLiteral("门诊病历(&B)")),
+         [this] { openCaseRecord(); });
+    wire(addItem(bar, QStringLiteral("业务统计"), QStringLiteral("业务统计(&T)")),
+         [this] { openStatistics(); });
+    wire(addItem(bar, QStringLiteral("日志报表"), QStringLiteral("门诊日志(&Z)")), [this] { openLog(); });
+    wire(addItem(bar, QStringLiteral("用药统计"), QStringLiteral("用药统计(&J)")),
+         [this] { openChild(ChildWindow::UsageStatistics); });
+
+    QMenu* help = addSubmenu(bar, QStringLiteral("帮助"), QStringLiteral("操作帮助(&H)"));
+    wire(addItem(help, QStringLiteral("操作帮助"), QStringLiteral("操作帮助")), [this] { openHelp(); });
+    wire(addItem(help, QStringLiteral("访问作者主页"), QStringLiteral("访问作者主页")),
+         [this] { openHomePage(); });
+    wire(addItem(help, QStringLiteral("版本信息"), QStringLiteral("版本信息")), [this] { openAbout(); });
+}
+
+QWidget* Form1::createChild(ChildWindow which) {
+    // The one place where each child window is created; a window not built yet opens nothing.
+    switch (which) {
+    case ChildWindow::Settings:           // Form8
+    case ChildWindow::Catalog:            // Form3
+    case ChildWindow::Templates:          // Form4
+    case ChildWindow::Diagnoses:          // Form5
+    case ChildWindow::Addresses:          // Form6
+    case ChildWindow::Log:                // Form7
+    case ChildWindow::BusinessStatistics: // Form12
+    case ChildWindow::UsageStatistics:    // Form13
+    case ChildWindow::CaseRecord:         // Form14
+        return nullptr;
+    }
+    return nullptr;
+}
+
+QMdiSubWindow* Form1::addChild(QWidget* window, std::function<void()> closed, Qt::WindowFlags flags) {
+    auto* sub = new ChildFrame(std::move(closed));
+    sub->setWidget(window);
+    mdi_->addSubWindow(sub, flags);
+    // A sub-window takes its size from its content's size hint, not from the content's own size.
+    sub->adjustSize();
+    return sub;
+}
+
+void Form1::openChild(ChildWindow which, const std::function<void(QWidget&)>& prepare) {
+    if (exiting_)
+        return;
+    QPointer<QMdiSubWindow>& slot = children_[which];
+    if (QMdiSubWindow* open = slot) {
+        if (!open->close()) { // the window kept itself open
+            mdi_->setActiveSubWindow(open);
+            return;
+        }
+        slot = nullptr;
+    }
+    QWidget* window = createChild(which);
+    if (!window)
+        return;
+    if (prepare)
+        prepare(*window);
+    QMdiSubWindow* sub = addChild(window, [this, which] { children_[which] = nullptr; });
+    placeMdiChild(*mdi_, *sub);
+    sub->show();
+    mdi_->setActiveSubWindow(sub);
+    slot = sub;
+}
+
+QMdiSubWindow* Form1::childWindow(ChildWindow which) const {
+    const auto found = children_.find(which);
+    return found == children_.end() ? nullptr : found->second.data();
+}
+
+Form2* Form1::prescriptionWindow() {
+    if (!prescription_) {
+        if (exiting_)
+            return nullptr;
+        auto* form = new Form2(services_);
+        // A sheet of fixed size: it can be minimised and closed, not maximised.
+        prescription_ = addChild(
+            form, [this] { prescription_ = nullptr; },
+            Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                Qt::WindowCloseButtonHint);
+        prescription_->hide();
+        placeMdiChild(*mdi_, *prescription_);
+    }
+    return qobject_cast<Form2*>(prescription_->widget());
+}
+
+void Form1::showPrescriptionWindow() {
+    if (!prescriptionWindow())
+        return;
+    prescription_->show();
+    if (prescription_->isMinimized())
+        prescription_->showNormal();
+    mdi_->setActiveSubWindow(prescription_);
+    prescription_->widget()->setFocus();
+}
+
+void Form1::placePrescriptionWindow() {
+    if (exiting_ || !loaded_)
+        return;
+    prescriptionWindow();
+    if (prescription_)
+        placeMdiChild(*mdi_, *prescription_);
+}
+
+void Form1::openLog() {
+    openChild(ChildWindow::Log);
+}
+
+void Form1::openTemplateWindow(bool herbal, const QString& content) {
+    // The template window is handed the kind and the item text here once it exists.
+    Q_UNUSED(herbal)
+    Q_UNUSED(content)
+    openChild(ChildWindow::Templates);
+}
+
+void Form1::openCaseRecord() {
+    openChild(ChildWindow::CaseRecord);
+}
+void Form1::openStatistics() {
+    openChild(ChildWindow::BusinessStatistics);
+}
+
+void Form1::openAbout() {
+    if (!exiting_)
+        Q_EMIT aboutRequested();
+}
+
+void Form1::openHelp() {
+    const QUrl page = weblinks::helpPage();
+    if (!page.isEmpty() && options_.hooks.openUrl)
+        options_.hooks.openUrl(page);
+}
+
+void Form1::openHomePage() {
+    if (options_.hooks.openUrl)
+        options_.hooks.openUrl(QUrl(weblinks::homePage()));
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (loaded_ || exiting_)
+        return;
+    loaded_ = true;
+    setWindowState(windowState() | Qt::WindowMaximized);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    showPrescriptionWindow();
+    placePrescriptionWindow();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == mdi_->viewport() && event->type() == QEvent::Resize)
+        placePrescriptionWindow();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (exiting_) {
+        event->accept();
+        return;
+    }
+    // Child windows close first, so that what they keep on closing is kept; one that refuses keeps the
+    // program running. The prescription window, which keeps nothing, closes last.
+    for (QMdiSubWindow* sub : mdi_->subWindowList(QMdiArea::StackingOrder)) {
+        if (sub != prescription_ && !sub->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    if (prescription_)
+        prescription_->close();
+    exiting_ = true;
+    event->accept();
+    hide();
+    // No backup (an unreachable database, a read-only folder) is no reason to stop: the program goes on.
+    writeDailyBackup(state_, options_.backupRoot, services_.clock.today());
+    Q_EMIT closed();
+}
+
+} // namespace lichuan

@@ -1,0 +1,94 @@
+#pragma once
+// The main window: the frame every other window opens in, the menu bar, the prescription window kept
+// centred, and the daily backup when it closes.
+
+#include "app/services.h"
+#include "app/shellhooks.h"
+
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+
+class QMdiArea;
+
+namespace lichuan {
+
+class Form2;
+
+class Form1 final : public QMainWindow, public Navigator {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Form1)
+public:
+    struct Options {
+        QString backupRoot; // the folder holding the daily sub-folders 1日 … 31日
+        ShellHooks hooks;
+    };
+
+    // The windows the menu opens as child windows; each has one slot and starts afresh when opened.
+    enum class ChildWindow {
+        Settings,           // Form8 综合设置
+        Catalog,            // Form3 药物维护
+        Templates,          // Form4 模板维护
+        Diagnoses,          // Form5 添加常用诊断
+        Addresses,          // Form6 添加常用地址
+        Log,                // Form7 门诊日志
+        BusinessStatistics, // Form12 业务统计
+        UsageStatistics,    // Form13 用药统计
+        CaseRecord,         // Form14 门诊病历
+    };
+
+    Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, Messages& messages,
+          Options options, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    QMdiArea* mdiArea() const { return mdi_; }
+    // The prescription window, created (hidden) when it is not there; null once the window has closed.
+    Form2* prescriptionWindow();
+    QMdiSubWindow* prescriptionSubWindow() const { return prescription_; }
+    // Shows the prescription window with its current content ("处方录入(C)").
+    void showPrescriptionWindow();
+    // The child window open in `which`'s slot, if any.
+    QMdiSubWindow* childWindow(ChildWindow which) const;
+
+    // Navigator: what the prescription window asks for.
+    void openLog() override;
+    void openTemplateWindow(bool herbal, const QString& content) override;
+    void openCaseRecord() override;
+    void openStatistics() override;
+    void openAbout() override;
+    void openHelp() override;
+    void openHomePage();
+
+Q_SIGNALS:
+    // "版本信息" or the prescription window asked for the about window.
+    void aboutRequested();
+    // The window has closed its child windows, hidden itself and written the day's backup.
+    void closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenu();
+    QMdiSubWindow* addChild(QWidget* window, std::function<void()> closed, Qt::WindowFlags flags = {});
+    void placePrescriptionWindow();
+    // Discards the window open in `which`'s slot, then creates it anew, lets `prepare` set it up and shows
+    // it.
+    void openChild(ChildWindow which, const std::function<void(QWidget&)>& prepare = {});
+    QWidget* createChild(ChildWindow which);
+
+    ProcessState& state_;
+    Options options_;
+    Services services_;
+    QMdiArea* mdi_;
+    QPointer<QMdiSubWindow> prescription_;
+    std::map<ChildWindow, QPointer<QMdiSubWindow>> children_;
+    bool loaded_ = false;
+    bool exiting_ = false;
+};
+
+} // namespace lichuan

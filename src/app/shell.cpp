@@ -1,0 +1,86 @@
+#include "app/shell.h"
+
+#include "app/backup.h"
+#include "app/form10.h"
+#include "app/form9.h"
+#include "app/startup.h"
+#include "data/clock.h"
+#include "settings/settingsstore.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QPrinterInfo>
+
+namespace lichuan {
+
+ShellHooks ShellHooks::system() {
+    return {[](const QUrl& address) { return QDesktopServices::openUrl(address); },
+            [] { QCoreApplication::quit(); }};
+}
+
+ShellOptions ShellOptions::forThisMachine() {
+    ShellOptions options;
+    options.platform = Platform::system();
+    options.platform.defaultPrinter = QPrinterInfo::defaultPrinterName();
+    options.hooks = ShellHooks::system();
+    options.currentDefaultPrinter = [] { return QPrinterInfo::defaultPrinterName(); };
+    return options;
+}
+
+Shell::Shell(ShellOptions options, const Clock& clock, Messages& messages)
+    : options_(std::move(options)), clock_(clock), messages_(messages) {
+    if (!options_.currentDefaultPrinter) {
+        const QString printer = options_.platform.defaultPrinter;
+        options_.currentDefaultPrinter = [printer] { return printer; };
+    }
+}
+
+Shell::~Shell() {
+    delete about_.data();
+}
+
+QString Shell::backupRoot() const {
+    if (!options_.backupRoot.isEmpty())
+        return options_.backupRoot;
+    return options_.platform.driveC + QLatin1Char('/') + kBackupFolderName;
+}
+
+void Shell::start() {
+    runStartup(state_, options_.platform, messages_, clock_.now());
+    settings_ = std::make_unique<SettingsStore>(state_.mainDb.get(), state_.StartupPrinter,
+                                                options_.currentDefaultPrinter);
+    login_ = std::make_unique<Form9>(state_, messages_);
+    connect(login_.get(), &Form9::loggedIn, this, &Shell::showMainWindow);
+    connect(login_.get(), &Form9::programEndRequested, this, &Shell::endProgram);
+    login_->show();
+}
+
+void Shell::showMainWindow() {
+    if (!main_) {
+        main_ = std::make_unique<Form1>(state_, *settings_, clock_, messages_,
+                                        Form1::Options{backupRoot(), options_.hooks});
+        connect(main_.get(), &Form1::aboutRequested, this, [this] { showAbout(true); });
+        connect(main_.get(), &Form1::closed, this, [this] { showAbout(false); });
+    }
+    main_->showMaximized();
+}
+
+void Shell::showAbout(bool onDemand) {
+    if (about_) {
+        // Discarded without its closing rule: replacing it ends nothing.
+        about_->hide();
+        about_->deleteLater();
+    }
+    state_.AboutFromMenu = onDemand;
+    about_ = new Form10(state_, options_.hooks);
+    about_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(about_, &Form10::programEndRequested, this, &Shell::endProgram);
+    about_->show();
+}
+
+void Shell::endProgram() {
+    if (options_.hooks.quit)
+        options_.hooks.quit();
+}
+
+} // namespace lichuan

@@ -1,0 +1,51 @@
+#include "ui/qtmessages.h"
+
+#include "ui/twips.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace lichuan {
+
+std::unique_ptr<QMessageBox> makeMessageBox(const QString& text, bool question, Messages::Icon icon,
+                                            QWidget* parent) {
+    const auto boxIcon = icon == Messages::Icon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon;
+    const auto buttons = question ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok;
+    auto box = std::make_unique<QMessageBox>(boxIcon, kMessageTitle, text, buttons, parent);
+    box->setTextFormat(Qt::PlainText);
+    // Set the captions here too, so the buttons read right even where the Qt translation is missing.
+    box->button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    box->setDefaultButton(QMessageBox::Ok);
+    if (question) {
+        box->button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+        box->setEscapeButton(QMessageBox::Cancel);
+    } else {
+        box->setEscapeButton(QMessageBox::Ok);
+    }
+    // Plain buttons, and a box wide enough for its title to show in the title bar.
+    for (QAbstractButton* button : box->buttons())
+        button->setIcon(QIcon());
+    if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+        label->setMinimumWidth(twips::px(2400));
+    return box;
+}
+
+QWidget* QtMessages::owner() const {
+    if (parent_ && parent_->isVisible())
+        return parent_;
+    return QApplication::activeWindow();
+}
+
+void QtMessages::inform(const QString& text) {
+    auto box = makeMessageBox(text, false, Icon::None, owner());
+    box->exec();
+}
+
+bool QtMessages::confirm(const QString& text, Icon icon) {
+    auto box = makeMessageBox(text, true, icon, owner());
+    return box->exec() == QMessageBox::Ok;
+}
+
+} // namespace lichuan

@@ -1,0 +1,522 @@
+// The running program in-process: login, main window and menu, about window, exit backup, the end of the run.
+
+#include "app/appfixtures.h"
+#include "app/backup.h"
+#include "app/form1.h"
+#include "app/form10.h"
+#include "app/form9.h"
+#include "app/login.h"
+#include "app/messages.h"
+#include "app/shell.h"
+#include "app/startup.h"
+#include "app/weblinks.h"
+#include "data/clock.h"
+#include "data/defaults.h"
+#include "data/settingsrow.h"
+#include "prescription/form2.h"
+#include "ui/placement.h"
+#include "ui/twips.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace lichuan;
+
+namespace {
+
+QDateTime on(int year, int month, int day) {
+    return QDateTime(QDate(year, month, day), QTime(18, 30));
+}
+
+QString caption(const QAction* action) {
+    QString text = action->text();
+    return text.remove(QLatin1Char('&'));
+}
+
+// One run of the program on a temporary machine, with its ends and browser calls observed.
+struct Run {
+    explicit Run(test::FakeMachine& machine, const QDateTime& now, QString backupRoot = {}) : clock(now) {
+        ShellOptions options;
+        options.platform = machine.platform;
+        options.backupRoot = backupRoot.isEmpty() ? machine.path(QStringLiteral("backup")) : backupRoot;
+        options.hooks.quit = [this] { ++quits; };
+        options.hooks.openUrl = [this](const QUrl& address) {
+            opened << address;
+            return true;
+        };
+        shell = std::make_unique<Shell>(std::move(options), clock, messages);
+        shell->start();
+    }
+
+    Form9& login() const { return *shell->loginWindow(); }
+    QLineEdit* password() const { return login().findChild<QLineEdit*>(QStringLiteral("Text1")); }
+
+    void logIn(const QString& entry) {
+        password()->clear();
+        QTest::keyClicks(password(), entry);
+        QTest::keyClick(password(), Qt::Key_Return);
+    }
+    Form1& main() const { return *shell->mainWindow(); }
+    void trigger(const QString& item) const {
+        auto* action = main().menuBar()->findChild<QAction*>(item);
+        QVERIFY2(action, qPrintable(item));
+        action->trigger();
+    }
+
+    FixedClock clock;
+    RecordingMessages messages;
+    int quits = 0;
+    QList<QUrl> opened;
+    std::unique_ptr<Shell> shell;
+};
+
+QString storedPassword(const QString& mainFile) {
+    auto db = Database::open(mainFile, databaseKey(), Database::OpenMode::ExistingOnly);
+    if (!db)
+        return QStringLiteral("<unreadable>");
+    const auto row = readSettingsRow(*db);
+    return row ? row->value(QStringLiteral("密码")) : QStringLiteral("<no row>");
+}
+
+} // namespace
+
+class TestShell : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void passwordRules_data();
+    void passwordRules();
+    void loginWindow();
+    void loginHintFollowsStoredPassword();
+    void cancellingLoginEndsTheProgram();
+    void menuItemsAndCaptions();
+    void mainWindowLook();
+    void prescriptionWindowStaysCentredAndComesBack();
+    void aboutFromMenuOpensAfreshAndOnlyCloses();
+    void webAddressesAreConsistent();
+    void exitBacksUpThenAboutEndsTheRun();
+    void exitGoesOnWhenNoBackupCanBeWritten();
+    void childThatKeepsItselfOpenCancelsTheExit();
+    void wholeRun();
+};
+
+void TestShell::passwordRules_data() {
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("same") << "888"
+                          << "888" << true;
+    QTest::newRow("case ignored") << "secret"
+                                  << "SeCrEt" << true;
+    QTest::newRow("upper typed") << "ABC1"
+                                 << "abc1" << true;
+    QTest::newRow("spaces around entry") << "  abc1 "
+                                         << "abc1" << true;
+    QTest::newRow("spaces around stored") << "abc1"
+                                          << " ABC1  " << true;
+    QTest::newRow("inner space counts") << "ab c1"
+                                        << "abc1" << false;
+    QTest::newRow("tab is not a space") << "\tabc1"
+                                        << "abc1" << false;
+    QTest::newRow("wrong") << "889"
+                           << "888" << false;
+    QTest::newRow("empty entry, stored set") << ""
+                                             << "888" << false;
+    QTest::newRow("empty stored, empty entry") << ""
+                                               << "" << true;
+    QTest::newRow("empty stored, spaces entry") << "   "
+                                                << "" << true;
+    QTest::newRow("empty stored, text entry") << "888"
+                                              << "" << false;
+    QTest::newRow("chinese") << "中药"
+                             << "中药" << true;
+}
+
+void TestShell::passwordRules() {
+    QFETCH(QString, entry);
+    QFETCH(QString, stored);
+    QFETCH(bool, matches);
+    QCOMPARE(passwordMatches(entry, stored), matches);
+}
+
+void TestShell::loginWindow() {
+    test::FakeMachine machine;
+    Run run(machine, on(2024, 3, 8));
+    Form9& login = run.login();
+    QVERIFY(login.isVisible());
+    QCOMPARE(login.windowTitle(), QStringLiteral("登录"));
+    QVERIFY2(!login.inherits("QDialog"), "a dialog would close on Esc and press a default button on Enter");
+    QCOMPARE(login.findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("确  定"));
+    QCOMPARE(login.findChild<QPushButton*>(QStringLiteral("Command2"))->text(), QStringLiteral("取  消"));
+    QCOMPARE(login.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(),
+             QStringLiteral("请输入登录密码"));
+    QCOMPARE(login.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("栎川"));
+    QCOMPARE(run.password()->echoMode(), QLineEdit::Password);
+
+    // A wrong entry: the message, the window stays, the entry stays for another try.
+    QTest::keyClicks(run.password(), QStringLiteral("887"));
+    QTest::keyClick(run.password(), Qt::Key_Return);
+    QCOMPARE(run.messages.shown, QStringList{QStringLiteral("密码错误！")});
+    QVERIFY(login.isVisible());
+    QCOMPARE(run.password()->text(), QStringLiteral("887"));
+    QCOMPARE(run.password()->displayText(), QStringLiteral("***"));
+    QVERIFY(!run.shell->mainWindow());
+
+    // Esc does not close the window, and nothing ends.
+    QTest::keyClick(run.password(), Qt::Key_Escape);
+    QVERIFY(login.isVisible());
+    QCOMPARE(run.quits, 0);
+
+    // The confirm button, focused, answers Enter too.
+    run.password()->setText(QStringLiteral(" 888 "));
+    auto* confirm = login.findChild<QPushButton*>(QStringLiteral("Command1"));
+    QTest::keyClick(confirm, Qt::Key_Return);
+    QVERIFY(!login.isVisible());
+    QVERIFY(run.shell->mainWindow());
+    QVERIFY(run.main().isVisible());
+    QVERIFY(run.main().isMaximized());
+    QCOMPARE(run.messages.shown.size(), 1);
+    QCOMPARE(run.quits, 0);
+}
+
+void TestShell::loginHintFollowsStoredPassword() {
+    {
+        test::FakeMachine machine;
+        Run run(machine, on(2024, 3, 8));
+        QCOMPARE(run.shell->state().LoginPassword, defaults::kPassword);
+        auto* hint = run.login().findChild<QLabel*>(QStringLiteral("Label1"));
+        QCOMPARE(hint->text(), QStringLiteral("(原始密码：888)"));
+        QVERIFY(hint->isVisible());
+    }
+    {
+        // Changed (even only in case): no hint; the stored case does not matter for the entry.
+        test::FakeMachine machine;
+        test::makeMainFile(machine.path(QStringLiteral("c/中医处方数据库/数据库.dat")),
+                           QStringLiteral("Tcm2024"));
+        test::makeStatsFile(machine.path(QStringLiteral("c/中医处方数据库/用药统计.dat")));
+        Run run(machine, on(2024, 3, 8));
+        QCOMPARE(run.shell->state().LoginPassword, QStringLiteral("Tcm2024"));
+        QVERIFY(run.login().findChild<QLabel*>(QStringLiteral("Label1"))->isHidden());
+        run.logIn(QStringLiteral("888"));
+        QCOMPARE(run.messages.shown, QStringList{QStringLiteral("密码错误！")});
+        run.logIn(QStringLiteral("tcm2024"));
+        QVERIFY(run.shell->mainWindow() && run.main().isVisible());
+    }
+    {
+        // Settings unreadable: the password stays empty, and an empty entry is accepted.
+        test::FakeMachine machine;
+        test::writeBytes(machine.path(QStringLiteral("c/中医处方数据库/数据库.dat")), QByteArray(4096, 'x'));
+        Run run(machine, on(2024, 3, 8));
+        QVERIFY(run.shell->state().LoginPassword.isEmpty());
+        QVERIFY(run.login().findChild<QLabel*>(QStringLiteral("Label1"))->isHidden());
+        run.messages.shown.clear();
+        run.logIn(QStringLiteral("  "));
+        QVERIFY(run.messages.shown.isEmpty());
+        QVERIFY(run.shell->mainWindow() && run.main().isVisible());
+    }
+}
+
+void TestShell::cancellingLoginEndsTheProgram() {
+    test::FakeMachine machine;
+    {
+        Run run(machine, on(2024, 3, 8));
+        QTest::mouseClick(run.login().findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+        QCOMPARE(run.quits, 1);
+        QVERIFY(!run.login().isVisible());
+        QVERIFY(!run.shell->mainWindow());
+    }
+    {
+        Run run(machine, on(2024, 3, 8));
+        run.login().close(); // the title bar's close button
+        QCOMPARE(run.quits, 1);
+    }
+    QVERIFY2(!QDir(machine.path(QStringLiteral("backup"))).exists(), "no backup without the main window");
+}
+
+void TestShell::menuItemsAndCaptions() {
+    test::FakeMachine machine;
+    Run run(machine, on(2024, 3, 8));
+    run.logIn(QStringLiteral("888"));
+    QMenuBar* bar = run.main().menuBar();
+
+    const QList<QPair<QString, QString>> top = {
+        {"综合设置", "综合设置(S)"}, {"药物维护", "药物维护(Y)"}, {"模板维护", "模板维护(M)"},
+        {"开具处方", "处方录入(C)"}, {"门诊病历", "门诊病历(B)"}, {"业务统计", "业务统计(T)"},
+        {"日志报表", "门诊日志(Z)"}, {"用药统计", "用药统计(J)"}, {"帮助", "操作帮助(H)"}};
+    const QList<QAction*> actions = bar->actions();
+    QCOMPARE(actions.size(), top.size());
+    for (int i = 0; i < top.size(); ++i) {
+        QCOMPARE(actions[i]->objectName(), top[i].first);
+        QCOMPARE(caption(actions[i]), top[i].second);
+        // The letter in brackets is the access key.
+        QCOMPARE(actions[i]->text(), QString(top[i].second).replace(QLatin1Char('('), QStringLiteral("(&")));
+    }
+
+    const QList<QPair<QString, QString>> templates = {{"个人模板", "中药方剂\\西成药组套"},
+                                                      {"病历模板", "病历模板维护"},
+                                                      {"添加常用地址", "添加常用地址"},
+                                                      {"诊断名称", "添加常用诊断"}};
+    const QList<QPair<QString, QString>> help = {
+        {"操作帮助", "操作帮助"}, {"访问作者主页", "访问作者主页"}, {"版本信息", "版本信息"}};
+    for (const auto& [menuIndex, items] : {qMakePair(2, templates), qMakePair(8, help)}) {
+        QMenu* menu = actions[menuIndex]->menu();
+        QVERIFY(menu);
+        const QList<QAction*> sub = menu->actions();
+        QCOMPARE(sub.size(), items.size());
+        for (int i = 0; i < items.size(); ++i) {
+            QCOMPARE(sub[i]->objectName(), items[i].first);
+            QCOMPARE(sub[i]->text(), items[i].second);
+        }
+    }
+    // Items whose windows come later open nothing and disturb nothing.
+    for (const char* item : {"综合设置", "药物维护", "个人模板", "病历模板", "添加常用地址", "诊断名称",
+                             "门诊病历", "业务统计", "日志报表", "用药统计"})
+        run.trigger(QString::fromUtf8(item));
+    QCOMPARE(run.main().mdiArea()->subWindowList().size(), 1);
+    QVERIFY(run.messages.shown.isEmpty());
+}
+
+void TestShell::mainWindowLook() {
+    test::FakeMachine machine;
+    Run run(machine, on(2024, 3, 8));
+    run.logIn(QStringLiteral("888"));
+    Form1& main = run.main();
+    QCOMPARE(main.windowTitle(), QStringLiteral("栎川 V8.0"));
+    QCOMPARE(main.mdiArea()->background().color(), QColor(144, 163, 178));
+    QCOMPARE(main.minimumSize(), twips::size(15630, 10950));
+    main.showNormal();
+    main.resize(400, 300);
+    QCOMPARE(main.size(), twips::size(15630, 10950));
+}
+
+void TestShell::prescriptionWindowStaysCentredAndComesBack() {
+    test::FakeMachine machine;
+    Run run(machine, on(2024, 3, 8));
+    run.logIn(QStringLiteral("888"));
+    Form1& main = run.main();
+    QMdiArea* area = main.mdiArea();
+    QPointer<QMdiSubWindow> sub = main.prescriptionSubWindow();
+    QVERIFY(sub);
+    QVERIFY(sub->isVisible());
+    QVERIFY(qobject_cast<Form2*>(sub->widget()));
+    // The sub-window holds the whole fixed-size sheet window.
+    QVERIFY(sub->width() > sub->widget()->width() && sub->height() > sub->widget()->height());
+
+    auto isCentred = [&] {
+        return sub->pos() == centredPosition(area->viewport()->size(), sub->frameGeometry().size());
+    };
+    QVERIFY(isCentred());
+    main.showNormal();
+    for (const QSize& size : {QSize(1400, 1000), QSize(1100, 760), QSize(1600, 1200)}) {
+        main.resize(size);
+        QCoreApplication::processEvents();
+        QVERIFY2(isCentred(), qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
+    }
+
+    // Showing it again keeps the same window and its content.
+    Form2* sheet = main.prescriptionWindow();
+    run.trigger(QStringLiteral("开具处方"));
+    QCOMPARE(main.prescriptionWindow(), sheet);
+
+    // Closed by the user: a resize brings it back hidden, "处方录入(C)" shows it, centred.
+    sub->close();
+    QTRY_VERIFY(!sub);
+    main.resize(1500, 1100);
+    QCoreApplication::processEvents();
+    sub = main.prescriptionSubWindow();
+    QVERIFY(sub);
+    QVERIFY(!sub->isVisible());
+    QVERIFY(main.prescriptionWindow() != nullptr);
+    run.trigger(QStringLiteral("开具处方"));
+    QVERIFY(sub->isVisible());
+    QVERIFY(isCentred());
+    QCOMPARE(area->activeSubWindow(), sub.data());
+}
+
+void TestShell::aboutFromMenuOpensAfreshAndOnlyCloses() {
+    test::FakeMachine machine;
+    Run run(machine, on(2024, 3, 8));
+    run.logIn(QStringLiteral("888"));
+
+    run.trigger(QStringLiteral("版本信息"));
+    QPointer<Form10> first = run.shell->aboutWindow();
+    QVERIFY(first && first->isVisible());
+    QCOMPARE(first->windowTitle(), QStringLiteral("关于"));
+    QVERIFY(run.shell->state().AboutFromMenu);
+
+    run.trigger(QStringLiteral("版本信息"));
+    QPointer<Form10> second = run.shell->aboutWindow();
+    QVERIFY(second && second != first);
+    QVERIFY(second->isVisible());
+    QTRY_VERIFY(!first); // the old one is discarded, without ending anything
+    QCOMPARE(run.quits, 0);
+    QVERIFY(run.shell->state().AboutFromMenu);
+
+    second->close();
+    QVERIFY(!run.shell->state().AboutFromMenu);
+    QCOMPARE(run.quits, 0);
+    QTRY_VERIFY(!second);
+    QVERIFY(run.main().isVisible());
+
+    // The prescription window asks through the navigator: the same rule.
+    static_cast<Navigator&>(run.main()).openAbout();
+    QPointer<Form10> third = run.shell->aboutWindow();
+    QVERIFY(third && third->isVisible());
+    QVERIFY(run.shell->state().AboutFromMenu);
+    third->close();
+    QCOMPARE(run.quits, 0);
+}
+
+void TestShell::webAddressesAreConsistent() {
+    const QUrl home(weblinks::homePage());
+    const QUrl download(weblinks::downloadPage());
+    for (const QUrl& address : {home, download}) {
+        QVERIFY2(address.isValid() && address.scheme() == QStringLiteral("http"),
+                 qPrintable(address.toString()));
+        QVERIFY(address.host().endsWith(QStringLiteral(".example")));
+    }
+    QVERIFY(home != download);
+
+    // The help page is a real page beside the program in the build tree.
+    const QString page = weblinks::findHelpPage(QStringLiteral(LICHUAN_BUILD_DIR));
+    QCOMPARE(page, QStringLiteral(LICHUAN_BUILD_DIR "/help/index.html"));
+    QFile file(page);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    for (const char* topic :
+         {"登录", "/mnt/", "中医处方数据库备份", "fcitx5-frontend-qt6", "ibus", "剂数", "划价结算"})
+        QVERIFY2(html.contains(QString::fromUtf8(topic)), topic);
+    // An installed program finds it under share/lichuan/help.
+    QTemporaryDir prefix;
+    QDir().mkpath(prefix.filePath(QStringLiteral("bin")));
+    QDir().mkpath(prefix.filePath(QStringLiteral("share/lichuan/help")));
+    QVERIFY(QFile::copy(page, prefix.filePath(QStringLiteral("share/lichuan/help/index.html"))));
+    QCOMPARE(weblinks::findHelpPage(prefix.filePath(QStringLiteral("bin"))),
+             prefix.filePath(QStringLiteral("share/lichuan/help/index.html")));
+
+    // Menu, about window and its link open the same addresses.
+    test::FakeMachine machine;
+    Run run(machine, on(2024, 3, 8));
+    run.logIn(QStringLiteral("888"));
+    run.trigger(QStringLiteral("访问作者主页"));
+    run.trigger(QStringLiteral("版本信息"));
+    Form10* about = run.shell->aboutWindow();
+    auto* link = about->findChild<QLabel*>(QStringLiteral("Label7"));
+    QCOMPARE(link->text(), home.toString());
+    QTest::mouseClick(link, Qt::LeftButton);
+    QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("Command3")), Qt::LeftButton);
+    QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+    QCOMPARE(run.opened, (QList<QUrl>{home, home, home, download}));
+    QCOMPARE(about->findChild<QPushButton*>(QStringLiteral("Command2"))->text(), QStringLiteral("操作帮助"));
+    QCOMPARE(about->findChild<QLabel*>(QStringLiteral("Label4"))->text(), QStringLiteral("版本：V8.0"));
+    QCOMPARE(about->findChild<QLabel*>(QStringLiteral("Label8"))->palette().color(QPalette::Window),
+             QColor(75, 121, 198));
+}
+
+void TestShell::exitBacksUpThenAboutEndsTheRun() {
+    test::FakeMachine machine;
+    const QString backupRoot = machine.path(QStringLiteral("备份"));
+    const QString mainFile = machine.path(QStringLiteral("c/中医处方数据库/数据库.dat"));
+    for (const QDateTime& when : {on(2024, 3, 1), on(2024, 3, 31)}) {
+        Run run(machine, when, backupRoot);
+        run.logIn(QStringLiteral("888"));
+        run.trigger(QStringLiteral("版本信息")); // an about window open on demand is replaced at exit
+        QVERIFY(run.main().close());
+        QVERIFY(!run.main().isVisible());
+        QVERIFY(!run.main().prescriptionSubWindow() || !run.main().prescriptionSubWindow()->isVisible());
+        const QString copy = dailyBackupFolder(backupRoot, when.date()) + QStringLiteral("/数据库.dat");
+        QVERIFY2(QFile::exists(copy), qPrintable(copy));
+        QCOMPARE(storedPassword(copy), defaults::kPassword);
+        Form10* about = run.shell->aboutWindow();
+        QVERIFY(about && about->isVisible());
+        QVERIFY(!run.shell->state().AboutFromMenu);
+        QCOMPARE(run.quits, 0);
+        about->close();
+        QCOMPARE(run.quits, 1);
+    }
+    QVERIFY(QFile::exists(backupRoot + QStringLiteral("/1日/数据库.dat")));
+    QVERIFY(QFile::exists(backupRoot + QStringLiteral("/31日/数据库.dat")));
+
+    // A second close on the same day number replaces that day's copy with the newer state.
+    {
+        auto db = Database::open(mainFile, databaseKey(), Database::OpenMode::ExistingOnly);
+        QVERIFY(db);
+        QVERIFY(writeSettingsRow(*db, {{QStringLiteral("密码"), QStringLiteral("new1")}}));
+    }
+    Run again(machine, on(2024, 4, 1), backupRoot);
+    again.logIn(QStringLiteral("NEW1"));
+    QVERIFY(again.main().close());
+    QCOMPARE(storedPassword(backupRoot + QStringLiteral("/1日/数据库.dat")), QStringLiteral("new1"));
+    QCOMPARE(storedPassword(backupRoot + QStringLiteral("/31日/数据库.dat")), defaults::kPassword);
+    QCOMPARE(QDir(backupRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 2);
+}
+
+void TestShell::exitGoesOnWhenNoBackupCanBeWritten() {
+    test::FakeMachine machine;
+    // The backup folder's place is taken by a file: no folder, no copy.
+    const QString blocked = machine.path(QStringLiteral("blocked"));
+    QVERIFY(test::writeBytes(blocked, "not a folder"));
+    Run run(machine, on(2024, 3, 8), blocked);
+    run.logIn(QStringLiteral("888"));
+    run.messages.shown.clear();
+    QVERIFY(run.main().close());
+    QVERIFY(run.messages.shown.isEmpty());
+    QVERIFY(QFileInfo(blocked).isFile());
+    Form10* about = run.shell->aboutWindow();
+    QVERIFY(about && about->isVisible());
+    about->close();
+    QCOMPARE(run.quits, 1);
+}
+
+namespace {
+// A child window that refuses to close while it holds unsaved work.
+class Unsaved final : public QWidget {
+public:
+    bool keep = true;
+
+protected:
+    void closeEvent(QCloseEvent* event) override { keep ? event->ignore() : event->accept(); }
+};
+} // namespace
+
+void TestShell::childThatKeepsItselfOpenCancelsTheExit() {
+    test::FakeMachine machine;
+    Run run(machine, on(2024, 3, 8));
+    run.logIn(QStringLiteral("888"));
+    auto* unsaved = new Unsaved;
+    run.main().mdiArea()->addSubWindow(unsaved)->show();
+    QVERIFY(!run.main().close());
+    QVERIFY(run.main().isVisible());
+    QVERIFY(!QDir(machine.path(QStringLiteral("backup"))).exists());
+    QVERIFY(!run.shell->aboutWindow());
+    QVERIFY(run.main().prescriptionSubWindow() && run.main().prescriptionSubWindow()->isVisible());
+
+    unsaved->keep = false;
+    QVERIFY(run.main().close());
+    QVERIFY(QDir(machine.path(QStringLiteral("backup/8日"))).exists());
+    QVERIFY(run.shell->aboutWindow());
+}
+
+void TestShell::wholeRun() {
+    test::FakeMachine machine;
+    Run run(machine, on(2024, 2, 29));
+    QVERIFY(QFile::exists(machine.path(QStringLiteral("c/中医处方数据库/数据库.dat"))));
+    QVERIFY(run.shell->settings());
+    QVERIFY(QTest::qWaitForWindowExposed(&run.login()));
+    run.logIn(QStringLiteral("888"));
+    QVERIFY(QTest::qWaitForWindowExposed(&run.main()));
+    QVERIFY(run.main().prescriptionSubWindow()->isVisible());
+    run.main().close();
+    QVERIFY(QFile::exists(machine.path(QStringLiteral("backup/29日/数据库.dat"))));
+    QVERIFY(QTest::qWaitForWindowExposed(run.shell->aboutWindow()));
+    run.shell->aboutWindow()->close();
+    QCOMPARE(run.quits, 1);
+    QVERIFY(run.messages.shown.isEmpty());
+}
+
+QTEST_MAIN(TestShell)
+#include "test_shell.moc"

@@ -1,0 +1,151 @@
+#include "ui/appearance.h"
+#include "ui/placement.h"
+#include "ui/qtmessages.h"
+#include "ui/twips.h"
+
+#include <QAbstractButton>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace lichuan;
+
+class TestUi : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void songFaceIsUmingWithHalfWidthSpaces();
+    void qtOwnTextsAreChinese();
+    void passwordFieldShowsAsterisks();
+    void messageBoxes_data();
+    void messageBoxes();
+    void centredPositionShiftsAndClamps_data();
+    void centredPositionShiftsAndClamps();
+    void mdiChildIsPlacedByItsOuterSize();
+};
+
+void TestUi::initTestCase() {
+    installFontSubstitutions();
+    installQtTranslation(*QCoreApplication::instance());
+}
+
+void TestUi::songFaceIsUmingWithHalfWidthSpaces() {
+    for (const QString& family : {QStringLiteral("宋体"), QStringLiteral("SimSun")}) {
+        const QFont font(family, 9);
+        QCOMPARE(QFontInfo(font).family(), QStringLiteral("AR PL UMing CN"));
+        // The herbal columns pad with spaces: two spaces or two digits must be exactly one Chinese character.
+        const QFontMetrics metrics(font);
+        QCOMPARE(metrics.horizontalAdvance(QStringLiteral("  ")),
+                 metrics.horizontalAdvance(QStringLiteral("中")));
+        QCOMPARE(metrics.horizontalAdvance(QStringLiteral("10")),
+                 metrics.horizontalAdvance(QStringLiteral("中")));
+    }
+    QCOMPARE(windowFont().family(), QStringLiteral("宋体"));
+}
+
+void TestUi::qtOwnTextsAreChinese() {
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
+}
+
+void TestUi::passwordFieldShowsAsterisks() {
+    QLineEdit field;
+    showAsPassword(field);
+    QTest::keyClicks(&field, QStringLiteral("Ab9"));
+    QCOMPARE(field.text(), QStringLiteral("Ab9"));
+    QCOMPARE(field.displayText(), QStringLiteral("***"));
+    // A second field shares the style; the first keeps working when the second goes away.
+    {
+        QLineEdit other;
+        showAsPassword(other);
+        other.setText(QStringLiteral("x"));
+        QCOMPARE(other.displayText(), QStringLiteral("*"));
+    }
+    field.setText(QStringLiteral("1234"));
+    QCOMPARE(field.displayText(), QStringLiteral("****"));
+}
+
+void TestUi::messageBoxes_data() {
+    QTest::addColumn<bool>("question");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<int>("expectedIcon");
+    QTest::newRow("inform") << false << int(Messages::Icon::None) << QStringList{QStringLiteral("确定")}
+                            << int(QMessageBox::NoIcon);
+    QTest::newRow("question") << true << int(Messages::Icon::None)
+                              << QStringList{QStringLiteral("确定"), QStringLiteral("取消")}
+                              << int(QMessageBox::NoIcon);
+    QTest::newRow("warning") << true << int(Messages::Icon::Warning)
+                             << QStringList{QStringLiteral("确定"), QStringLiteral("取消")}
+                             << int(QMessageBox::Warning);
+}
+
+void TestUi::messageBoxes() {
+    QFETCH(bool, question);
+    QFETCH(int, icon);
+    QFETCH(QStringList, buttons);
+    QFETCH(int, expectedIcon);
+    auto box = makeMessageBox(QStringLiteral("密码错误！"), question, Messages::Icon(icon), nullptr);
+    QCOMPARE(box->windowTitle(), QStringLiteral("提示"));
+    QCOMPARE(box->text(), QStringLiteral("密码错误！"));
+    QCOMPARE(int(box->icon()), expectedIcon);
+    QStringList texts;
+    for (QAbstractButton* button : box->buttons()) {
+        texts << button->text();
+        QVERIFY2(button->icon().isNull(), "buttons carry no icon");
+    }
+    texts.sort();
+    buttons.sort();
+    QCOMPARE(texts, buttons);
+    QCOMPARE(static_cast<QAbstractButton*>(box->defaultButton()), box->button(QMessageBox::Ok));
+    QCOMPARE(box->escapeButton(), box->button(question ? QMessageBox::Cancel : QMessageBox::Ok));
+
+    // Enter answers 确定; Esc answers 取消 for a question.
+    QTimer::singleShot(0, box.get(), [&box] { QTest::keyClick(box.get(), Qt::Key_Escape); });
+    QCOMPARE(box->exec(), question ? int(QMessageBox::Cancel) : int(QMessageBox::Ok));
+}
+
+void TestUi::centredPositionShiftsAndClamps_data() {
+    QTest::addColumn<QSize>("area");
+    QTest::addColumn<QSize>("child");
+    QTest::addColumn<QPoint>("expected");
+    // 150 twips are 10 pixels, 450 twips 30 pixels.
+    QTest::newRow("roomy") << QSize(1366, 732) << QSize(1017, 668) << QPoint(164, 2);
+    QTest::newRow("odd sizes") << QSize(1001, 801) << QSize(400, 300) << QPoint(290, 220);
+    QTest::newRow("child larger than area") << QSize(800, 600) << QSize(1017, 668) << QPoint(0, 0);
+    QTest::newRow("only the shift overflows") << QSize(1030, 700) << QSize(1017, 668) << QPoint(0, 0);
+}
+
+void TestUi::centredPositionShiftsAndClamps() {
+    QFETCH(QSize, area);
+    QFETCH(QSize, child);
+    QFETCH(QPoint, expected);
+    QCOMPARE(centredPosition(area, child), expected);
+    QCOMPARE(centredPosition(area, child, 0, 0), QPoint(std::max(0, (area.width() - child.width()) / 2),
+                                                        std::max(0, (area.height() - child.height()) / 2)));
+}
+
+void TestUi::mdiChildIsPlacedByItsOuterSize() {
+    QMdiArea area;
+    area.resize(1200, 900);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    auto* content = new QWidget;
+    content->setFixedSize(twips::size(6000, 4500));
+    QMdiSubWindow* sub = area.addSubWindow(content);
+    sub->show();
+    sub->adjustSize();
+    QVERIFY(sub->width() > content->width());
+    QVERIFY(sub->height() > content->height());
+    placeMdiChild(area, *sub);
+    QCOMPARE(sub->pos(), centredPosition(area.viewport()->size(), sub->frameGeometry().size()));
+    QCOMPARE(sub->x(), (area.viewport()->width() - sub->width()) / 2 - 10);
+    QCOMPARE(sub->y(), (area.viewport()->height() - sub->height()) / 2 - 30);
+}
+
+QTEST_MAIN(TestUi)
+#include "test_ui.moc"
