@@ -202,7 +202,8 @@ std::vector<CatalogItem> catalogOfCategories(const Database& main, const QString
 
 bool findCatalogItem(const Database& main, const QString& category, const QString& name, CatalogItem* item) {
     // Trailing spaces do not count on either side, letter case does not count (as names are unique).
-    // The range on 名称 lets the unique NOCASE index find the candidates.
+    // The range on 名称 lets the unique NOCASE index find the candidates ("+" keeps the engine from
+    // reading the whole category through the index of 分类 instead).
     QString trimmed = name;
     while (trimmed.endsWith(QLatin1Char(' ')))
         trimmed.chop(1);
@@ -210,7 +211,7 @@ bool findCatalogItem(const Database& main, const QString& category, const QStrin
         Statement select(main,
                          QStringLiteral("select %1 from [商品] where [名称] >= ?1 collate nocase and "
                                         "[名称] <= ?2 collate nocase and rtrim([名称], ' ') = ?1 collate "
-                                        "nocase and [分类] = ?3 order by rowid limit 1")
+                                        "nocase and +[分类] = ?3 order by rowid limit 1")
                              .arg(kItemColumns));
         select.bind(1, trimmed).bind(2, trimmed + QString(200, QLatin1Char(' '))).bind(3, category);
         if (!select.next())
