@@ -52,12 +52,9 @@ bool deleteStatistics(Database& statistics, const QString& key);
 // Copy within one second never give two sheets the same key.
 class RecordKeys {
 public:
-    explicit RecordKeys(QString suffix) : suffix_(std::move(suffix)) {}
-    QString next(const QDateTime& now);
-    const QString& suffix() const { return suffix_; }
+    QString next(const QDateTime& now, const QString& suffix);
 
 private:
-    QString suffix_;
     QDateTime last_;
 };
 
