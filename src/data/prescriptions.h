@@ -52,9 +52,12 @@ bool deleteStatistics(Database& statistics, const QString& key);
 // Copy within one second never give two sheets the same key.
 class RecordKeys {
 public:
-    QString next(const QDateTime& now, const QString& suffix);
+    explicit RecordKeys(QString suffix) : suffix_(std::move(suffix)) {}
+    QString next(const QDateTime& now);
+    const QString& suffix() const { return suffix_; }
 
 private:
+    QString suffix_;
     QDateTime last_;
 };
 

@@ -70,7 +70,9 @@ void SheetActions::clearPricedLines() {
 void SheetActions::newRecordKey() {
     ProcessState& state = form_.services().state;
     const QDateTime now = form_.services().clock.now();
-    form_.sheet.Label4 = state.recordKeys.next(now, state.StationSuffix);
+    if (!state.recordKeys)
+        state.recordKeys = std::make_unique<RecordKeys>(state.StationSuffix);
+    form_.sheet.Label4 = state.recordKeys->next(now);
     form_.sheet.Text5[kCaseNumber]->setText(timestamp14(now));
     form_.sheet.Text5[kDate]->setText(now.date().toString(kDateFormat));
     form_.state.saved = false;
