@@ -2,6 +2,7 @@
 // The process-wide state shared by start-up and the windows, alive for the whole run.
 
 #include "data/engine.h"
+#include "data/prescriptions.h"
 
 #include <QString>
 
@@ -19,6 +20,7 @@ struct ProcessState {
     QString StationSuffix;    // fixed per installation, after the 14 digits of every record key
     bool AboutFromMenu = false;
     QString PendingCaseRecord; // the medical record that belongs to the sheet
+    std::unique_ptr<RecordKeys> recordKeys; // issues the keys of new sheets; made on first use
 
     // The two connections, opened once by start-up and kept for the run; null when a file could not be opened.
     std::unique_ptr<Database> mainDb;

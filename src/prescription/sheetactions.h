@@ -1,0 +1,47 @@
+#pragma once
+// Operations on the sheet that several panels share: layouts, keys, clearing, laying out the item text,
+// and moving the sheet to and from its stored record.
+
+#include "data/record.h"
+#include "prescription/sheetgeometry.h"
+
+namespace lichuan {
+
+class Form2;
+
+class SheetActions {
+public:
+    explicit SheetActions(Form2& form);
+
+    // Herbal mode while the dose count is shown, Western mode otherwise.
+    bool herbalMode() const;
+    // Puts R1 where the layout wants it and shows or hides the dose count, its label and its caption.
+    void applyLayout(sheetgeometry::Layout layout);
+    // The layout New, Renew and the delete apply: categories 0 and 5 the wide herbal layout with the dose
+    // count 6, categories 1 and 4 the Western layout; 2 and 3 leave the layout as it is.
+    void applyLayoutForCategory();
+    // Empties the cells Lb2 … Lb7 of every priced line (Lb8 keeps its text) and scrolls back to line 0.
+    void clearPricedLines();
+    // A new record key (Label4), record number (field 12) and date (field 5); the sheet counts as unsaved.
+    void newRecordKey();
+    // Empties the header fields and fills the defaults of a new sheet from the settings store.
+    void resetHeaderFields();
+    // Lays the item text out in 13-column cells, three to a line, caret after the last item.
+    void RC1();
+    // Hides the three suggestion lists of the header.
+    void hideSuggestions();
+    // Shows category k's button in bold type, the others in normal type.
+    void setBoldCategory(int category);
+    // Centres the clinic title and the heading on the sheet.
+    void centreTitles();
+
+    PricedLines pricedLines() const;
+    // Writes the cells Lb2 … Lb7 of every line, and Lb8 too when `withCategory` is set.
+    void setPricedLines(const PricedLines& lines, bool withCategory);
+    SheetRecord toRecord() const;
+
+private:
+    Form2& form_;
+};
+
+} // namespace lichuan

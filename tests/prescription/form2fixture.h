@@ -1,0 +1,75 @@
+#pragma once
+// A prescription window on fresh database files with the default rows, a fixed clock and recorded
+// messages, for tests that type and click as a doctor does.
+
+#include "app/messages.h"
+#include "app/services.h"
+#include "app/state.h"
+#include "data/clock.h"
+#include "data/defaults.h"
+#include "data/engine.h"
+#include "data/schema.h"
+#include "prescription/form2.h"
+#include "settings/settingsstore.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace lichuan::test {
+
+// Remembers which windows the prescription window asked for.
+class RecordingNavigator final : public Navigator {
+public:
+    void openLog() override { opened << QStringLiteral("log"); }
+    void openTemplateWindow(bool herbal, const QString& content) override {
+        opened << (herbal ? QStringLiteral("templates:herbal") : QStringLiteral("templates:western"));
+        templateContent = content;
+    }
+    void openCaseRecord() override { opened << QStringLiteral("record"); }
+    void openStatistics() override { opened << QStringLiteral("statistics"); }
+    void openAbout() override { opened << QStringLiteral("about"); }
+    void openHelp() override { opened << QStringLiteral("help"); }
+    QStringList opened;
+    QString templateContent;
+};
+
+class Form2Fixture {
+public:
+    explicit Form2Fixture(const QDateTime& now = QDateTime(QDate(2024, 3, 1), QTime(9, 30, 0))) : clock(now) {
+        QVERIFY2(dir.isValid(), "no temporary folder");
+        state.DataFolder = dir.path();
+        state.MainConnStr = dir.filePath(QStringLiteral("数据库.dat"));
+        state.StatsConnStr = dir.filePath(QStringLiteral("用药统计.dat"));
+        state.StationSuffix = QStringLiteral("t1");
+        state.mainDb = Database::open(state.MainConnStr, databaseKey(), Database::OpenMode::CreateNew);
+        state.statsDb = Database::open(state.StatsConnStr, databaseKey(), Database::OpenMode::CreateNew);
+        schema::createMain(*state.mainDb);
+        defaults::fillMain(*state.mainDb, now);
+        schema::createStatistics(*state.statsDb);
+        settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
+                                                   [] { return QStringLiteral("PDF"); });
+        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
+    }
+
+    // Opens the window (again) as the main window would, shown and active.
+    Form2& open() {
+        form.reset();
+        form = std::make_unique<Form2>(*services);
+        form->show();
+        form->activateWindow();
+        return *form;
+    }
+
+    QTemporaryDir dir;
+    ProcessState state;
+    FixedClock clock;
+    RecordingMessages messages;
+    RecordingNavigator navigator;
+    std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<Services> services;
+    std::unique_ptr<Form2> form;
+};
+
+} // namespace lichuan::test
