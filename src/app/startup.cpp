@@ -144,6 +144,14 @@ QString findSharedMainFile(const Platform& platform, const QString& computerName
     return {};
 }
 
+// An existing database file opened with the key. An empty file is no database either: opening it would
+// give a keyed database without tables that every later query fails on.
+std::unique_ptr<Database> openExisting(const QString& path) {
+    if (QFileInfo(path).size() == 0)
+        return nullptr;
+    return Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
+}
+
 QString cannotOpenMessage(const QString& path) {
     return QStringLiteral("无法打开数据库文件：%1，请检查该文件是否完好，或从备份中恢复。").arg(path);
 }
@@ -169,7 +177,7 @@ QString ensureLocalFile(const QString& folder, const QString& name, bool main, c
         } else {
             schema::createStatistics(*db);
         }
-    } catch (const DbError&) {
+    } catch (const std::exception&) {
         // A half-written file would be kept for ever (an existing file is never touched): remove it, so that
         // the next start writes it afresh.
         db.reset();
@@ -188,7 +196,7 @@ std::unique_ptr<Database> connect(const QString& path, std::unique_ptr<Database>
         return std::move(created);
     if (!QFileInfo(path).isFile())
         return nullptr; // creating it failed and was reported
-    auto db = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
+    auto db = openExisting(path);
     if (!db)
         messages.inform(cannotOpenMessage(path));
     return db;
@@ -238,7 +246,7 @@ void runStartup(ProcessState& state, const Platform& platform, Messages& message
         } else {
             // Prescriptions must never be written nowhere: a shared file that cannot be opened sends the
             // station to its local databases, and the user is told which file failed.
-            state.mainDb = Database::open(sharedMain, databaseKey(), Database::OpenMode::ExistingOnly);
+            state.mainDb = openExisting(sharedMain);
             if (!state.mainDb) {
                 messages.inform(QStringLiteral("无法打开远程数据库文件：%1，患者数据将保存在本地数据库！")
                                     .arg(sharedMain));
@@ -251,7 +259,7 @@ void runStartup(ProcessState& state, const Platform& platform, Messages& message
                 state.MainConnStr = sharedMain;
                 state.StatsConnStr = sharedStats;
                 state.BackupSourcePath = sharedMain;
-                state.statsDb = Database::open(sharedStats, databaseKey(), Database::OpenMode::ExistingOnly);
+                state.statsDb = openExisting(sharedStats);
                 if (!state.statsDb)
                     messages.inform(cannotOpenMessage(sharedStats));
             }
