@@ -241,17 +241,15 @@ std::vector<HistoryRow> queryHistory(const Database& main, const QString& nameFi
 }
 
 bool deletePrescription(Database& main, Database* statistics, const QString& key) {
-    bool ok = true;
     try {
         Statement remove(main, QStringLiteral("delete from [档案] where ") + kArchiveKeyEquals);
         remove.bind(1, key);
         remove.run();
     } catch (const DbError&) {
-        ok = false;
+        // The prescription stays, and so do its statistics lines: they still count in the statistics.
+        return false;
     }
-    if (statistics && !deleteStatistics(*statistics, key))
-        ok = false;
-    return ok;
+    return !statistics || deleteStatistics(*statistics, key);
 }
 
 bool replaceStatistics(Database& statistics, const QString& key, const QDate& date, const PricedLines& lines,

@@ -350,6 +350,14 @@ void TestPrescriptions::deleteRemovesRowAndStatistics() {
     QVERIFY(deletePrescription(*main_, stats_.get(), sheet.key));
     QVERIFY(deletePrescription(*main_, nullptr, other.key));
     QCOMPARE(count(*stats_, QStringLiteral("select count(*) from [统计]")), 2);
+
+    // A row the database refuses to delete keeps its statistics lines.
+    QVERIFY(savePrescription(*main_, other, true, kToday).saved);
+    main_->exec(QStringLiteral(
+        "CREATE TRIGGER [keep] BEFORE DELETE ON [档案] BEGIN SELECT RAISE(ABORT, 'kept'); END"));
+    QVERIFY(!deletePrescription(*main_, stats_.get(), other.key));
+    QVERIFY(prescriptionExists(*main_, other.key));
+    QCOMPARE(count(*stats_, QStringLiteral("select count(*) from [统计] where [ID号] = ?"), other.key), 2);
 }
 
 void TestPrescriptions::statisticsAreReplacedAsAWhole() {
