@@ -3,13 +3,10 @@
 #include "data/engine.h"
 #include "data/gbk.h"
 
-#ifndef SQLITE_HAS_CODEC
-#define SQLITE_HAS_CODEC 1
-#endif
+#include "data/schema.h"
+
 #include <algorithm>
 #include <map>
-#include <sqlite3.h>
-#include <unordered_map>
 
 namespace lichuan {
 
@@ -34,54 +31,20 @@ QString foldAscii(const QString& text) {
 
 // The pick list runs on every keystroke, so each connection keeps a copy of the categories it searched,
 // in list order, with their search codes folded and joined into one text that a single scan searches. A
-// copy is used only while the file has not changed since it was read (Database::changeStamp, which sees
-// the changes of every connection); otherwise it is read again.
+// copy is used only while the catalog has not changed since it was read (Database::tableStamp sees the
+// writes of this connection to 商品 and every commit of other connections); otherwise it is read again.
 struct CategoryCopy {
-    qint64 stamp = 0;
+    qint64 stamp = -1;
     std::vector<CatalogItem> items; // ordered by 名称 in GBK order, then by rowid
     QString codes;                  // the folded 查询 of every item, each followed by a NUL
     std::vector<qsizetype> starts;  // where the code of item k starts in `codes`; one more entry at the end
 };
 
-struct ConnectionCache {
-    sqlite3* handle = nullptr;
+struct CatalogCache {
     std::map<QString, CategoryCopy> categories;
 };
 
-// Caches by connection handle. Each cache is tied to its connection's lifetime through the destructor of
-// an (unused) SQL function registered on it, so a handle reused by a later connection never finds the
-// copy of an earlier one.
-std::unordered_map<sqlite3*, ConnectionCache*>& caches() {
-    // Never destroyed, so that a connection closed during exit still finds it.
-    static auto* instance = new std::unordered_map<sqlite3*, ConnectionCache*>;
-    return *instance;
-}
-
-void dropCache(void* data) {
-    auto* cache = static_cast<ConnectionCache*>(data);
-    caches().erase(cache->handle);
-    delete cache;
-}
-
-void unusedFunction(sqlite3_context* context, int, sqlite3_value**) {
-    sqlite3_result_null(context);
-}
-
-ConnectionCache* cacheOf(const Database& db) {
-    const auto found = caches().find(db.handle());
-    if (found != caches().end())
-        return found->second;
-    auto* cache = new ConnectionCache;
-    cache->handle = db.handle();
-    // The engine calls dropCache when the connection closes, and also at once when the registration fails.
-    if (sqlite3_create_function_v2(db.handle(), "lichuan_catalog_cache", 0, SQLITE_UTF8, cache,
-                                   unusedFunction, nullptr, nullptr, dropCache) != SQLITE_OK)
-        return nullptr;
-    caches()[db.handle()] = cache;
-    return cache;
-}
-
-const CategoryCopy& categoryCopy(const Database& main, ConnectionCache& cache, const QString& category,
+const CategoryCopy& categoryCopy(const Database& main, CatalogCache& cache, const QString& category,
                                  qint64 stamp) {
     CategoryCopy& copy = cache.categories[category];
     if (copy.stamp == stamp)
@@ -167,14 +130,12 @@ std::vector<CatalogItem> searchWithSql(const Database& main, const QString& cate
 
 std::vector<CatalogItem> searchCatalog(const Database& main, const QString& category, const QString& text) {
     try {
-        ConnectionCache* cache = cacheOf(main);
-        const qint64 stamp = main.changeStamp();
-        if (!cache || stamp <= 0)
+        const qint64 stamp = main.tableStamp(schema::kCatalog);
+        if (stamp < 0)
             return searchWithSql(main, category, text);
-        return searchCopy(categoryCopy(main, *cache, category, stamp), foldAscii(text));
+        return searchCopy(categoryCopy(main, main.attachment<CatalogCache>(), category, stamp), foldAscii(text));
     } catch (const DbError&) {
-        if (ConnectionCache* cache = cacheOf(main))
-            cache->categories.erase(category);
+        main.attachment<CatalogCache>().categories.erase(category);
         return {};
     }
 }

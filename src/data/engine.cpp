@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstring>
+
 #ifndef SQLITE_HAS_CODEC
 #define SQLITE_HAS_CODEC 1
 #endif
@@ -16,6 +18,14 @@ namespace {
 
 QString lastMessage(sqlite3* db) {
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+}
+
+// A DELETE without WHERE would empty a table at once, unseen by the update hook that counts the writes
+// of each table; answering SQLITE_IGNORE makes the engine delete such rows one by one instead.
+int authorize(void*, int action, const char* table, const char*, const char*, const char*) {
+    if (action == SQLITE_DELETE && table && std::strncmp(table, "sqlite_", 7) != 0)
+        return SQLITE_IGNORE;
+    return SQLITE_OK;
 }
 
 int collateGbk(void*, int lengthA, const void* a, int lengthB, const void* b) {
@@ -77,6 +87,7 @@ std::unique_ptr<Database> Database::open(const QString& path, const QByteArray& 
         result->exec(QStringLiteral("PRAGMA journal_mode = DELETE; PRAGMA cache_size = -65536;"));
         if (sqlite3_create_collation(db, "GBK", SQLITE_UTF8, nullptr, collateGbk) != SQLITE_OK)
             throw DbError(lastMessage(db));
+        sqlite3_set_authorizer(db, authorize, nullptr);
     } catch (const DbError& e) {
         result.reset();
         if (mode == OpenMode::CreateNew)
@@ -86,9 +97,18 @@ std::unique_ptr<Database> Database::open(const QString& path, const QByteArray& 
     return result;
 }
 
-Database::Database(sqlite3* db, QString path) : db_(db), path_(std::move(path)) {}
+Database::Database(sqlite3* db, QString path) : db_(db), path_(std::move(path)) {
+    sqlite3_update_hook(db_, &Database::countWrite, this);
+}
 
-Database::~Database() { sqlite3_close_v2(db_); }
+Database::~Database() {
+    attachments_.clear();
+    sqlite3_close_v2(db_);
+}
+
+void Database::countWrite(void* self, int, const char*, const char* table, long long) {
+    ++static_cast<Database*>(self)->writesByTable_[table];
+}
 
 void Database::exec(const QString& sql) {
     char* err = nullptr;
@@ -102,16 +122,20 @@ void Database::exec(const QString& sql) {
 
 int Database::changes() const { return sqlite3_changes(db_); }
 
-qint64 Database::changeStamp() const {
-    qint64 dataVersion = 0;
+qint64 Database::dataVersion() const {
     try {
         Statement version(*this, QStringLiteral("PRAGMA data_version"));
         if (version.next())
-            dataVersion = version.integer(0);
+            return version.integer(0);
     } catch (const DbError&) {
-        dataVersion = -1;
     }
-    return (dataVersion << 32) + sqlite3_total_changes(db_);
+    return -1;
+}
+
+qint64 Database::tableStamp(const QString& table) const {
+    const auto found = writesByTable_.find(table.toStdString());
+    const qint64 writes = found == writesByTable_.end() ? 0 : found->second;
+    return (dataVersion() << 32) + writes;
 }
 
 void Database::backupTo(const QString& target, const QByteArray& key) const {

@@ -5,8 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <memory>
 #include <stdexcept>
+#include <string>
+#include <typeindex>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -45,9 +48,19 @@ public:
     // Rows changed by the last insert, update or delete of this connection.
     int changes() const;
 
-    // A number that changes whenever this connection or any other connection commits a change to the
-    // file; caches compare it to know whether their copy is still current.
-    qint64 changeStamp() const;
+    // A number that changes whenever another connection commits to the file or this connection writes rows
+    // of `table`; a copy of the table kept in memory is current while the number stays the same.
+    qint64 tableStamp(const QString& table) const;
+
+    // An object of type T kept with this connection for the data functions (a cache, say): made on first
+    // use, gone with the connection.
+    template <class T>
+    T& attachment() const {
+        std::shared_ptr<void>& slot = attachments_[std::type_index(typeid(T))];
+        if (!slot)
+            slot = std::make_shared<T>();
+        return *static_cast<T*>(slot.get());
+    }
 
     // Copies a consistent snapshot of this database into a new keyed file at `target` (an existing file
     // there is replaced only when the copy succeeded). Throws DbError.
@@ -55,8 +68,13 @@ public:
 
 private:
     Database(sqlite3* db, QString path);
+    static void countWrite(void* self, int operation, const char* database, const char* table, long long rowid);
+    qint64 dataVersion() const;
+
     sqlite3* db_;
     QString path_;
+    std::map<std::string, qint64> writesByTable_; // rows this connection wrote, by table name (UTF-8)
+    mutable std::map<std::type_index, std::shared_ptr<void>> attachments_;
 };
 
 class Statement {
