@@ -235,7 +235,8 @@ void HeaderFields::takeOverPatient(int row) {
     form_.state.SuggestSuppressed = true;
     s.Text5[kName]->setText(patient.name);
     s.Text5[kSex]->setText(patient.sex);
-    s.Text5[kAge]->setText(patientAgeText(patient, form_.services().clock.today().year()).value_or(QString()));
+    s.Text5[kAge]->setText(
+        patientAgeText(patient, form_.services().clock.today().year()).value_or(QString()));
     s.Text5[kFeeCategory]->setText(patient.fee);
     s.Text5[kInsuranceNumber]->setText(patient.insurance);
     s.Text5[kAddress]->setText(patient.address);

@@ -62,7 +62,8 @@ LookupPanel::LookupPanel(Form2& form) : form_(form) {
                 [this, k] { switchCategory(static_cast<int>(k)); });
     }
     for (size_t k = 0; k < s.Command8.size(); ++k)
-        connect(s.Command8[k], &QPushButton::clicked, this, [this, k] { pressLetterPad(static_cast<int>(k)); });
+        connect(s.Command8[k], &QPushButton::clicked, this,
+                [this, k] { pressLetterPad(static_cast<int>(k)); });
     // Picking is a double-click or Enter; `activated` is left alone (a single click on some desktops).
     connect(s.List1, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { pick(form_.search.List1->row(item)); });
@@ -208,7 +209,11 @@ void LookupPanel::pickTemplate(int row) {
 void LookupPanel::endPick() {
     SearchControls& s = form_.search;
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    s.Text1->clear();
+    // Emptying the search box lists every entry of the category, also when it was empty already.
+    if (s.Text1->text().isEmpty())
+        onSearchTextChanged();
+    else
+        s.Text1->clear();
     s.Text1->setFocus();
     s.List1->clearSelection();
     s.List1->setCurrentItem(nullptr);

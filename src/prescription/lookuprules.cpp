@@ -15,8 +15,8 @@ const QString kUsageSeparator = QStringLiteral("\\");
 
 QString categoryCaption(int category) {
     static const std::array<QString, kCategoryCount> captions{
-        QStringLiteral("中药"),       QStringLiteral("西成药"),   QStringLiteral("收费项目"),
-        QStringLiteral("用法"),       QStringLiteral("西成药组套"), QStringLiteral("中药方剂"),
+        QStringLiteral("中药"), QStringLiteral("西成药"),     QStringLiteral("收费项目"),
+        QStringLiteral("用法"), QStringLiteral("西成药组套"), QStringLiteral("中药方剂"),
     };
     if (category < 0 || category >= kCategoryCount)
         return {};
