@@ -108,8 +108,9 @@ void LookupPanel::fill() {
             entries.reserve(static_cast<qsizetype>(items.size()));
             twins.reserve(static_cast<qsizetype>(items.size()));
             for (const CatalogItem& item : items) {
-                entries << catalogEntryText(item);
-                twins << twinEntryText(item);
+                const QString entry = catalogEntryText(item);
+                entries << entry;
+                twins << twinEntryText(item, entry);
             }
         }
     }

@@ -3,6 +3,7 @@
 #include "data/catalog.h"
 #include "data/textrules.h"
 
+#include <algorithm>
 #include <array>
 
 namespace lichuan {
@@ -42,21 +43,46 @@ QString shownName(const QString& catalogName) {
     return name;
 }
 
+namespace {
+
+bool hasBraces(const QString& name) {
+    return name.contains(QLatin1Char('{')) || name.contains(QLatin1Char('}'));
+}
+
+bool isBlank(const QString& text) {
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == QLatin1Char(' '); });
+}
+
+// shown name + " " + quantity + unit in one allocation (the pick list is filled on every keystroke).
+QString nameWithDose(const CatalogItem& item) {
+    QString entry;
+    entry.reserve(item.name.size() + 1 + item.usualQty.size() + item.unit.size());
+    entry.append(item.name).append(QLatin1Char(' ')).append(item.usualQty).append(item.unit);
+    if (hasBraces(item.name))
+        entry.replace(QLatin1Char('{'), QLatin1Char('[')).replace(QLatin1Char('}'), QLatin1Char(']'));
+    return entry;
+}
+
+} // namespace
+
 QString catalogEntryText(const CatalogItem& item) {
     if (item.usualQty == QLatin1String("0"))
-        return shownName(item.name);
-    return shownName(item.name) + QLatin1Char(' ') + item.usualQty + item.unit;
+        return hasBraces(item.name) ? shownName(item.name) : item.name;
+    return nameWithDose(item);
 }
 
 QString twinEntryText(const CatalogItem& item) {
-    const QString entry = catalogEntryText(item);
-    if (trimSpaces(item.usage).isEmpty())
+    return twinEntryText(item, catalogEntryText(item));
+}
+
+QString twinEntryText(const CatalogItem& item, const QString& entry) {
+    if (isBlank(item.usage))
         return entry;
     return entry + kUsageSeparator + item.usage;
 }
 
 QString startupEntryText(const CatalogItem& item) {
-    QString entry = shownName(item.name) + QLatin1Char(' ') + item.usualQty + item.unit;
+    QString entry = nameWithDose(item);
     if (!item.usage.isEmpty())
         entry += kUsageSeparator + item.usage;
     return entry;

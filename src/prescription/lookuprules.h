@@ -31,6 +31,8 @@ QString shownName(const QString& catalogName);
 QString catalogEntryText(const CatalogItem& item);
 // Twin entry: the pick list entry followed by "\" and the usage when the usage is not blank.
 QString twinEntryText(const CatalogItem& item);
+// The same, given the item's pick list entry (shared, not copied, when there is no usage).
+QString twinEntryText(const CatalogItem& item, const QString& entry);
 // The entry of the first list a window shows: shown name + " " + quantity + unit even for the dose "0",
 // followed by "\" and the usage whenever the usage is not empty.
 QString startupEntryText(const CatalogItem& item);
