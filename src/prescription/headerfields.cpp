@@ -57,9 +57,14 @@ bool HeaderFields::eventFilter(QObject* watched, QEvent* event) {
     const int field = fieldOf(watched);
     if (field >= 0) {
         switch (event->type()) {
-        case QEvent::FocusIn:
-            onFocusIn(field);
+        case QEvent::FocusIn: {
+            // The window coming back to the front (after a message box, another window) is no move of
+            // the focus within the sheet.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                onFocusIn(field);
             break;
+        }
         case QEvent::KeyPress:
             if (onKeyPress(field, static_cast<QKeyEvent*>(event)->key()))
                 return true;

@@ -242,6 +242,7 @@ void TestForm2Header::aKnownPatientIsTakenOverWithAge() {
     QCOMPARE(QApplication::focusWidget(), field(form, kDiagnosis));
     QVERIFY(list->isHidden());
     QVERIFY(form.sheet.List4->isHidden());
+    QVERIFY(form.sheet.List3->isVisible()); // the empty diagnosis field offers every diagnosis
     QVERIFY(!form.state.SuggestSuppressed);
 
     // The birth year finds the patient too.
@@ -292,6 +293,11 @@ void TestForm2Header::suppressedFieldsOpenNoList() {
     for (QListWidget* list : {form.sheet.List3, form.sheet.List4, form.sheet.List5})
         QVERIFY(list->isHidden());
     form.state.SuggestSuppressed = false;
+
+    // The window coming back to the front with the focus in the diagnosis field opens nothing either.
+    QFocusEvent activated(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(field(form, kDiagnosis), &activated);
+    QVERIFY(form.sheet.List3->isHidden());
 }
 
 QTEST_MAIN(TestForm2Header)
