@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 
 namespace lichuan {
@@ -130,7 +131,12 @@ void LookupPanel::switchCategory(int category) {
     SearchControls& s = form_.search;
     SheetActions& actions = form_.actions();
     actions.setBoldCategory(category);
-    s.Text1->clear();
+    {
+        // The list is emptied and filled for the new category below; a fill for the old one is wasted.
+        const QSignalBlocker quiet(s.Text1);
+        s.Text1->clear();
+    }
+    actions.hideSuggestions();
     s.Text1->setFocus();
     form_.state.CurrentCategory = category;
     s.List1->clear();
