@@ -58,7 +58,7 @@ QListWidget* suggestionList(QWidget* parent, const geo::Rect& rect) {
     auto* list = new QListWidget(parent);
     list->setGeometry(toPixels(rect));
     list->setFont(songFont(9.75));
-    // A narrow list cuts long entries as the old lists did, instead of growing a scroll bar under them.
+    // A narrow list cuts long entries instead of growing a scroll bar under them.
     list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->hide();
     return list;
