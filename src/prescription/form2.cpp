@@ -81,6 +81,7 @@ void Form2::load() {
     sheet.Label2[0]->setText(services_.settings.values().clinicName);
     actions_->centreTitles();
     sheet.Text6->setText(QStringLiteral("6"));
+    TallListRows(search.List1);
     state.SuggestSuppressed = false;
 }
 

@@ -58,6 +58,8 @@ QListWidget* suggestionList(QWidget* parent, const geo::Rect& rect) {
     auto* list = new QListWidget(parent);
     list->setGeometry(toPixels(rect));
     list->setFont(songFont(9.75));
+    // A narrow list cuts long entries instead of growing a scroll bar under them.
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list->hide();
     return list;
 }
@@ -248,8 +250,8 @@ void buildPricing(Form2& form) {
 
 void buildSearch(Form2& form) {
     SearchControls& s = form.search;
-    const QFont font = songFont(9.75);
-    auto* caption = label(&form, QStringLiteral("中文或拼音查询"), font);
+    // 9 points: the caption fits into the room left of the search box.
+    auto* caption = label(&form, QStringLiteral("中文或拼音查询"), songFont(9));
     caption->setGeometry(toPixels(geo::kSearchCaption));
 
     s.Text1 = new QLineEdit(&form);

@@ -1,9 +1,254 @@
 #include "prescription/headerfields.h"
 
+#include "app/services.h"
+#include "app/state.h"
+#include "data/clock.h"
+#include "data/textrules.h"
 #include "prescription/form2.h"
+#include "prescription/headerrules.h"
+#include "prescription/sheetactions.h"
+#include "ui/fieldedit.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMouseEvent>
 
 namespace lichuan {
 
-HeaderFields::HeaderFields(Form2& form) : form_(form) {}
+namespace {
+
+bool isEnter(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+void setEntries(QListWidget* list, const QStringList& entries) {
+    list->setUpdatesEnabled(false);
+    list->clear();
+    list->addItems(entries);
+    list->setUpdatesEnabled(true);
+}
+
+} // namespace
+
+HeaderFields::HeaderFields(Form2& form) : form_(form) {
+    SheetControls& s = form_.sheet;
+    for (size_t i = 0; i < s.Text5.size(); ++i) {
+        FieldEdit* field = s.Text5[i];
+        connect(field, &QLineEdit::textChanged, this, [this, i] { onTextChanged(static_cast<int>(i)); });
+        field->installEventFilter(this);
+    }
+    for (QListWidget* list : {s.List3, s.List4, s.List5}) {
+        list->installEventFilter(this);
+        connect(list, &QListWidget::itemDoubleClicked, this, [this, list] { pickFromList(list); });
+    }
+}
+
+int HeaderFields::fieldOf(const QObject* watched) const {
+    const auto& fields = form_.sheet.Text5;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (fields[i] == watched)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+bool HeaderFields::eventFilter(QObject* watched, QEvent* event) {
+    const int field = fieldOf(watched);
+    if (field >= 0) {
+        switch (event->type()) {
+        case QEvent::FocusIn: {
+            // The window coming back to the front (after a message box, another window) is no move of
+            // the focus within the sheet.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                onFocusIn(field);
+            break;
+        }
+        case QEvent::KeyPress:
+            if (onKeyPress(field, static_cast<QKeyEvent*>(event)->key()))
+                return true;
+            break;
+        case QEvent::MouseButtonRelease:
+            // A click on the sex field alternates 男 and 女.
+            if (field == kSex && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+                FieldEdit* sex = form_.sheet.Text5[kSex];
+                sex->setText(sexAfterClick(sex->text()));
+                sex->end(false);
+            }
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent*>(event)->key())) {
+        pickFromList(qobject_cast<QListWidget*>(watched));
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void HeaderFields::onTextChanged(int field) {
+    FieldEdit* edit = form_.sheet.Text5[static_cast<size_t>(field)];
+    if (field == kSex) {
+        // The shortcut works also while the program writes the fields.
+        const QString sex = sexShortcut(edit->text());
+        if (sex != edit->text()) {
+            edit->setText(sex);
+            edit->end(false);
+        }
+        return;
+    }
+    if (form_.state.SuggestSuppressed)
+        return;
+    if (field == kDiagnosis)
+        fillDiagnoses(diagnosisKey(edit->text()));
+    else if (field == kAddress)
+        fillAddresses(trimSpaces(edit->text()));
+    else if (field == kName && namePromptsPatients(edit->text()))
+        fillPatients(edit->text());
+}
+
+void HeaderFields::onFocusIn(int field) {
+    form_.actions().hideSuggestions();
+    if (form_.state.SuggestSuppressed)
+        return;
+    // An empty diagnosis or address field shows its whole dictionary.
+    const QString text = form_.sheet.Text5[static_cast<size_t>(field)]->text();
+    if (field == kDiagnosis)
+        fillDiagnoses(text);
+    else if (field == kAddress)
+        fillAddresses(text);
+}
+
+bool HeaderFields::onKeyPress(int field, int key) {
+    if (key == Qt::Key_Down) {
+        QListWidget* list = nullptr;
+        if (field == kName)
+            list = form_.sheet.List5;
+        else if (field == kAddress)
+            list = form_.sheet.List4;
+        else if (field == kDiagnosis)
+            list = form_.sheet.List3;
+        if (list) {
+            if (list->isVisible())
+                list->setFocus();
+            if (list->count() > 0)
+                list->setCurrentRow(0);
+        }
+        return true;
+    }
+    if (isEnter(key)) {
+        // Enter moves on like Tab: fields 0 … 6, then the search box.
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QCoreApplication::sendEvent(form_.sheet.Text5[static_cast<size_t>(field)], &tab);
+        return true;
+    }
+    return false;
+}
+
+void HeaderFields::fillPatients(const QString& key) {
+    QListWidget* list = form_.sheet.List5;
+    list->hide();
+    patients_.clear();
+    QStringList entries;
+    if (const Database* db = form_.services().state.mainDb.get()) {
+        const int year = form_.services().clock.today().year();
+        for (PatientRow& row : suggestPatients(*db, key)) {
+            if (const std::optional<QString> entry = patientEntryText(row, year)) {
+                entries << *entry;
+                patients_.push_back(std::move(row));
+            }
+        }
+    }
+    setEntries(list, entries);
+    showIfUseful(list);
+}
+
+void HeaderFields::fillAddresses(const QString& key) {
+    QListWidget* list = form_.sheet.List4;
+    list->hide();
+    const Database* db = form_.services().state.mainDb.get();
+    setEntries(list, db ? suggestAddresses(*db, key) : QStringList());
+    showIfUseful(list);
+}
+
+void HeaderFields::fillDiagnoses(const QString& key) {
+    QListWidget* list = form_.sheet.List3;
+    list->hide();
+    const Database* db = form_.services().state.mainDb.get();
+    setEntries(list, db ? suggestDiagnoses(*db, key) : QStringList());
+    showIfUseful(list);
+}
+
+void HeaderFields::showIfUseful(QListWidget* list) {
+    if (list->count() > 0 && !form_.state.SuggestSuppressed) {
+        list->show();
+        list->raise();
+    }
+}
+
+void HeaderFields::focusFieldAtEnd(int field) {
+    FieldEdit* edit = form_.sheet.Text5[static_cast<size_t>(field)];
+    edit->end(false);
+    edit->setFocus();
+    edit->end(false);
+}
+
+void HeaderFields::pickFromList(QListWidget* list) {
+    if (!list)
+        return;
+    const QListWidgetItem* current = list->currentItem();
+    if (!current || !current->isSelected())
+        return;
+    const int row = list->row(current);
+    if (list == form_.sheet.List3)
+        pickDiagnosis(row);
+    else if (list == form_.sheet.List4)
+        pickAddress(row);
+    else if (list == form_.sheet.List5)
+        takeOverPatient(row);
+}
+
+void HeaderFields::pickDiagnosis(int row) {
+    QListWidget* list = form_.sheet.List3;
+    if (row < 0 || row >= list->count())
+        return;
+    FieldEdit* diagnosis = form_.sheet.Text5[kDiagnosis];
+    diagnosis->setText(completeDiagnosis(diagnosis->text(), list->item(row)->text()));
+    focusFieldAtEnd(kDiagnosis);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    list->hide();
+}
+
+void HeaderFields::pickAddress(int row) {
+    QListWidget* list = form_.sheet.List4;
+    if (row < 0 || row >= list->count())
+        return;
+    form_.sheet.Text5[kAddress]->setText(list->item(row)->text());
+    focusFieldAtEnd(kAddress);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    list->hide();
+}
+
+void HeaderFields::takeOverPatient(int row) {
+    if (row < 0 || static_cast<size_t>(row) >= patients_.size())
+        return;
+    const PatientRow patient = patients_[static_cast<size_t>(row)];
+    SheetControls& s = form_.sheet;
+    form_.state.SuggestSuppressed = true;
+    s.Text5[kName]->setText(patient.name);
+    s.Text5[kSex]->setText(patient.sex);
+    s.Text5[kAge]->setText(
+        patientAgeText(patient, form_.services().clock.today().year()).value_or(QString()));
+    s.Text5[kFeeCategory]->setText(patient.fee);
+    s.Text5[kInsuranceNumber]->setText(patient.insurance);
+    s.Text5[kAddress]->setText(patient.address);
+    s.Text5[kPhone]->setText(patient.phone);
+    form_.state.SuggestSuppressed = false;
+    s.List5->hide();
+    focusFieldAtEnd(kDiagnosis);
+}
 
 } // namespace lichuan

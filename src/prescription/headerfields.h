@@ -2,7 +2,12 @@
 // The header fields: sex shortcuts, the suggestion lists of names, addresses and diagnoses, Enter walking the
 // fields.
 
+#include "data/lookups.h"
+
 #include <QObject>
+#include <vector>
+
+class QListWidget;
 
 namespace lichuan {
 
@@ -13,8 +18,33 @@ class HeaderFields : public QObject {
 public:
     explicit HeaderFields(Form2& form);
 
+    // Takes over the known patient of entry `row` of the patient suggestions: name, sex, age, fee category,
+    // insurance number, address and telephone; the focus goes to the diagnosis field.
+    void takeOverPatient(int row);
+    // Completes the last diagnosis of the diagnosis field with entry `row` of its suggestions.
+    void pickDiagnosis(int row);
+    // Puts entry `row` of the address suggestions into the address field.
+    void pickAddress(int row);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void onTextChanged(int field);
+    void onFocusIn(int field);
+    bool onKeyPress(int field, int key);
+    void pickFromList(QListWidget* list);
+    void fillPatients(const QString& key);
+    void fillAddresses(const QString& key);
+    void fillDiagnoses(const QString& key);
+    void showIfUseful(QListWidget* list);
+    void focusFieldAtEnd(int field);
+    int fieldOf(const QObject* watched) const;
+
     Form2& form_;
+    // The patient rows the patient suggestions show, entry k from row k: a row without a readable birth
+    // year has no entry and shifts nothing.
+    std::vector<PatientRow> patients_;
 };
 
 } // namespace lichuan

@@ -1,13 +1,262 @@
 #include "prescription/lookuppanel.h"
 
+#include "app/services.h"
+#include "app/state.h"
+#include "data/textrules.h"
 #include "prescription/form2.h"
+#include "prescription/lookuprules.h"
+#include "prescription/sheetactions.h"
+#include "ui/crlftextedit.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyledItemDelegate>
 
 namespace lichuan {
 
-LookupPanel::LookupPanel(Form2& form) : form_(form) {}
+namespace {
 
-void LookupPanel::fillStartup() {}
+constexpr int kTallRowPixels = 16;
 
-void LookupPanel::fill() {}
+bool isEnter(const QKeyEvent* key) {
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+// Rows of one fixed height, whatever the font asks for.
+class FixedRowHeightDelegate final : public QStyledItemDelegate {
+public:
+    FixedRowHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
+    }
+
+private:
+    int height_;
+};
+
+// Replaces the entries of a list in one go, without painting or laying out item by item.
+void setEntries(QListWidget* list, const QStringList& entries) {
+    list->setUpdatesEnabled(false);
+    list->clear();
+    list->addItems(entries);
+    list->setUpdatesEnabled(true);
+}
+
+} // namespace
+
+void TallListRows(QListWidget* list) {
+    list->setUniformItemSizes(true);
+    list->setItemDelegate(new FixedRowHeightDelegate(kTallRowPixels, list));
+    list->doItemsLayout();
+    list->viewport()->update();
+}
+
+LookupPanel::LookupPanel(Form2& form) : form_(form) {
+    SearchControls& s = form_.search;
+    connect(s.Text1, &QLineEdit::textChanged, this, &LookupPanel::onSearchTextChanged);
+    for (size_t k = 0; k < s.Command1.size(); ++k) {
+        connect(s.Command1[k], &QPushButton::clicked, this,
+                [this, k] { switchCategory(static_cast<int>(k)); });
+    }
+    for (size_t k = 0; k < s.Command8.size(); ++k)
+        connect(s.Command8[k], &QPushButton::clicked, this,
+                [this, k] { pressLetterPad(static_cast<int>(k)); });
+    // Picking is a double-click or Enter; `activated` is left alone (a single click on some desktops).
+    connect(s.List1, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { pick(form_.search.List1->row(item)); });
+    s.Text1->installEventFilter(this);
+    s.List1->installEventFilter(this);
+
+    CrLfTextEdit* r1 = form_.sheet.R1;
+    connect(r1, &CrLfTextEdit::clicked, this, [this] { form_.actions().hideSuggestions(); });
+    connect(r1, &CrLfTextEdit::doubleClicked, this, [this] {
+        if (form_.actions().herbalMode())
+            form_.actions().RC1();
+    });
+}
+
+void LookupPanel::fillStartup() {
+    QStringList entries;
+    if (const Database* db = form_.services().state.mainDb.get()) {
+        const std::vector<CatalogItem> items = searchCatalog(*db, categoryCaption(kHerbs), QString());
+        entries.reserve(static_cast<qsizetype>(items.size()));
+        for (const CatalogItem& item : items)
+            entries << startupEntryText(item);
+    }
+    templates_.clear();
+    form_.search.List6.clear();
+    setEntries(form_.search.List1, entries);
+}
+
+void LookupPanel::fill() {
+    const int category = form_.state.CurrentCategory;
+    QStringList entries;
+    QStringList twins;
+    std::vector<TemplateItem> templates;
+    if (const Database* db = form_.services().state.mainDb.get()) {
+        const QString text = form_.search.Text1->text();
+        if (isTemplateCategory(category)) {
+            templates = searchTemplates(*db, categoryCaption(category), text);
+            entries.reserve(static_cast<qsizetype>(templates.size()));
+            for (const TemplateItem& row : templates)
+                entries << row.name;
+        } else {
+            const std::vector<CatalogItem> items = searchCatalog(*db, categoryCaption(category), text);
+            entries.reserve(static_cast<qsizetype>(items.size()));
+            twins.reserve(static_cast<qsizetype>(items.size()));
+            for (const CatalogItem& item : items) {
+                const QString entry = catalogEntryText(item);
+                entries << entry;
+                twins << twinEntryText(item, entry);
+            }
+        }
+    }
+    templates_ = std::move(templates);
+    form_.search.List6 = twins;
+    setEntries(form_.search.List1, entries);
+}
+
+void LookupPanel::onSearchTextChanged() {
+    fill();
+    form_.actions().hideSuggestions();
+}
+
+void LookupPanel::switchCategory(int category) {
+    if (category < 0 || category >= kCategoryCount)
+        return;
+    SearchControls& s = form_.search;
+    SheetActions& actions = form_.actions();
+    actions.setBoldCategory(category);
+    {
+        // The list is emptied and filled for the new category below; a fill for the old one is wasted.
+        const QSignalBlocker quiet(s.Text1);
+        s.Text1->clear();
+    }
+    actions.hideSuggestions();
+    s.Text1->setFocus();
+    form_.state.CurrentCategory = category;
+    s.List1->clear();
+    s.List6.clear();
+    templates_.clear();
+
+    // Leaving one mode for the other starts a new prescription for the same patient.
+    const bool wasHerbal = actions.herbalMode();
+    const bool herbal = isHerbalCategory(category);
+    if (herbal || isWesternCategory(category)) {
+        actions.applyLayout(herbal ? sheetgeometry::Layout::NarrowHerbal : sheetgeometry::Layout::Western);
+        if (herbal != wasHerbal) {
+            actions.newRecordKey();
+            if (herbal)
+                form_.sheet.Text6->setText(QStringLiteral("6"));
+            form_.sheet.R1->clear();
+            actions.clearPricedLines();
+        }
+    }
+    fill();
+}
+
+void LookupPanel::pressLetterPad(int key) {
+    QLineEdit* box = form_.search.Text1;
+    box->setText(letterPadText(box->text(), key));
+    box->end(false);
+    box->setFocus();
+}
+
+void LookupPanel::pick(int row) {
+    SearchControls& s = form_.search;
+    if (row < 0 || row >= s.List1->count())
+        return;
+    CrLfTextEdit* r1 = form_.sheet.R1;
+    const QString entry = s.List1->item(row)->text();
+    switch (form_.state.CurrentCategory) {
+    case kHerbs:
+        r1->insertAtCaret(herbPickText(entry));
+        form_.actions().RC1();
+        break;
+    case kWesternDrugs:
+        r1->append(westernPickText(s.List6.value(row)));
+        break;
+    case kChargeItems:
+    case kUsages: {
+        const QString before = r1->text();
+        const QString after = chargeOrUsagePick(before, entry);
+        if (after.startsWith(before)) {
+            r1->append(after.mid(before.size()));
+        } else {
+            r1->setText(after);
+            r1->moveCaretToEnd();
+        }
+        break;
+    }
+    default:
+        pickTemplate(row);
+        break;
+    }
+    endPick();
+}
+
+void LookupPanel::pickTemplate(int row) {
+    if (row < 0 || static_cast<size_t>(row) >= templates_.size())
+        return;
+    const QString content = templates_[static_cast<size_t>(row)].content;
+    CrLfTextEdit* r1 = form_.sheet.R1;
+    r1->moveCaretToEnd();
+    // A formula is stored laid out already and goes in as it is; a set of Western drugs starts on a line
+    // of its own.
+    if (form_.state.CurrentCategory == kHerbalFormulas)
+        r1->insertAtCaret(content);
+    else
+        r1->insertAtCaret(westernTemplateInsertion(r1->text(), content));
+}
+
+void LookupPanel::endPick() {
+    SearchControls& s = form_.search;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Emptying the search box lists every entry of the category, also when it was empty already.
+    if (s.Text1->text().isEmpty())
+        onSearchTextChanged();
+    else
+        s.Text1->clear();
+    s.Text1->setFocus();
+    s.List1->clearSelection();
+    s.List1->setCurrentItem(nullptr);
+    form_.actions().hideSuggestions();
+}
+
+bool LookupPanel::eventFilter(QObject* watched, QEvent* event) {
+    SearchControls& s = form_.search;
+    if (watched == s.Text1) {
+        if (event->type() == QEvent::FocusIn) {
+            form_.actions().hideSuggestions();
+        } else if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Down) {
+                s.List1->setFocus();
+                if (s.List1->count() > 0)
+                    s.List1->setCurrentRow(0);
+                return true;
+            }
+            if (isEnter(key)) {
+                if (s.List1->count() == 1) {
+                    s.List1->setCurrentRow(0);
+                    pick(0);
+                }
+                return true;
+            }
+        }
+    } else if (watched == s.List1 && event->type() == QEvent::KeyPress) {
+        if (isEnter(static_cast<QKeyEvent*>(event))) {
+            const QListWidgetItem* current = s.List1->currentItem();
+            if (current && current->isSelected())
+                pick(s.List1->row(current));
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 } // namespace lichuan
