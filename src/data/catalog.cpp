@@ -2,7 +2,6 @@
 
 #include "data/engine.h"
 #include "data/gbk.h"
-
 #include "data/schema.h"
 
 #include <algorithm>
@@ -133,7 +132,8 @@ std::vector<CatalogItem> searchCatalog(const Database& main, const QString& cate
         const qint64 stamp = main.tableStamp(schema::kCatalog);
         if (stamp < 0)
             return searchWithSql(main, category, text);
-        return searchCopy(categoryCopy(main, main.attachment<CatalogCache>(), category, stamp), foldAscii(text));
+        return searchCopy(categoryCopy(main, main.attachment<CatalogCache>(), category, stamp),
+                          foldAscii(text));
     } catch (const DbError&) {
         main.attachment<CatalogCache>().categories.erase(category);
         return {};

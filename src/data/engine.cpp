@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-
 #include <cstring>
 
 #ifndef SQLITE_HAS_CODEC
@@ -120,7 +119,9 @@ void Database::exec(const QString& sql) {
     }
 }
 
-int Database::changes() const { return sqlite3_changes(db_); }
+int Database::changes() const {
+    return sqlite3_changes(db_);
+}
 
 qint64 Database::dataVersion() const {
     try {
@@ -187,7 +188,9 @@ Statement::Statement(const Database& db, const QString& sql) : db_(db) {
     }
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
 Statement& Statement::bind(int index, const QString& value) {
     if (value.isNull())
@@ -232,7 +235,9 @@ void Statement::reset() {
     sqlite3_clear_bindings(stmt_);
 }
 
-int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
 
 QString Statement::columnName(int column) const {
     return QString::fromUtf8(sqlite3_column_name(stmt_, column));
@@ -245,11 +250,17 @@ QString Statement::text(int column) const {
     return QString::fromUtf8(data, sqlite3_column_bytes(stmt_, column));
 }
 
-bool Statement::isNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
 
-qint64 Statement::integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+qint64 Statement::integer(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
 
-Transaction::Transaction(Database& db) : db_(db) { db_.exec(QStringLiteral("BEGIN IMMEDIATE")); }
+Transaction::Transaction(Database& db) : db_(db) {
+    db_.exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
 
 Transaction::~Transaction() {
     if (!done_) {
@@ -266,7 +277,9 @@ void Transaction::commit() {
     done_ = true;
 }
 
-QString quoted(const QString& name) { return QLatin1Char('[') + name + QLatin1Char(']'); }
+QString quoted(const QString& name) {
+    return QLatin1Char('[') + name + QLatin1Char(']');
+}
 
 QString containsPattern(const QString& text) {
     QString escaped;

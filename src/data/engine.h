@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -54,8 +53,7 @@ public:
 
     // An object of type T kept with this connection for the data functions (a cache, say): made on first
     // use, gone with the connection.
-    template <class T>
-    T& attachment() const {
+    template <class T> T& attachment() const {
         std::shared_ptr<void>& slot = attachments_[std::type_index(typeid(T))];
         if (!slot)
             slot = std::make_shared<T>();
@@ -68,7 +66,8 @@ public:
 
 private:
     Database(sqlite3* db, QString path);
-    static void countWrite(void* self, int operation, const char* database, const char* table, long long rowid);
+    static void countWrite(void* self, int operation, const char* database, const char* table,
+                           long long rowid);
     qint64 dataVersion() const;
 
     sqlite3* db_;

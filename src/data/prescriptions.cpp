@@ -5,6 +5,7 @@
 #include "data/schema.h"
 #include "data/textrules.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace lichuan {
@@ -217,11 +218,21 @@ std::vector<HistoryRow> queryHistory(const Database& main, const QString& nameFi
     if (!first.isValid() || !last.isValid())
         return rows;
     try {
-        // Only the columns of the entry: the date index [档案_日期] covers them.
+        // Only the columns of the entry: the date index [档案_日期] covers them. A name part without ASCII
+        // letters is found with instr(), which gives what LIKE gives (LIKE folds only ASCII letters) at a
+        // fraction of the cost over ten years of prescriptions.
+        const bool hasAsciiLetter = std::any_of(nameFilter.begin(), nameFilter.end(), [](QChar c) {
+            return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                   (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+        });
+        const QString nameCondition =
+            hasAsciiLetter ? QStringLiteral("[0] like ? escape '\\'") : QStringLiteral("instr([0], ?) > 0");
         Statement select(main, QStringLiteral("select [序号],[0],[1],[2],[5],[发药] from [档案] "
-                                              "where [0] like ? escape '\\' and [5] between ? and ? "
-                                              "order by [序号] desc"));
-        select.bind(1, containsPattern(nameFilter))
+                                              "where %1 and [5] between ? and ? order by [序号] desc")
+                                   .arg(nameCondition));
+        select
+            .bind(1, hasAsciiLetter ? containsPattern(nameFilter)
+                                    : (nameFilter.isNull() ? QStringLiteral("") : nameFilter))
             .bind(2, dates::format(first))
             .bind(3, dates::format(last));
         while (select.next()) {
