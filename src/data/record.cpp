@@ -1,1 +1,100 @@
-// Filled in by the module's work.
+#include "data/record.h"
+
+#include "data/numbers.h"
+#include "data/searchcodes.h"
+#include "data/textrules.h"
+
+#include <QRegularExpression>
+#include <iterator>
+
+namespace lichuan {
+
+namespace {
+
+const QChar kCellEnd = QLatin1Char('@');
+const QChar kColumnEnd = QLatin1Char('$');
+
+// The stored columns of 计价, in order: name, quantity, unit, price, amount, drawer (the category is not
+// stored).
+constexpr QString PricedLine::*kStoredColumns[] = {&PricedLine::name,   &PricedLine::quantity,
+                                                   &PricedLine::unit,   &PricedLine::price,
+                                                   &PricedLine::amount, &PricedLine::drawer};
+
+// The pieces of `text` that are each followed by `separator`; what stands after the last one is not a piece.
+QList<QStringView> terminatedPieces(QStringView text, QChar separator) {
+    QList<QStringView> pieces;
+    qsizetype start = 0;
+    for (qsizetype end = text.indexOf(separator); end >= 0; end = text.indexOf(separator, start)) {
+        pieces << text.mid(start, end - start);
+        start = end + 1;
+    }
+    return pieces;
+}
+
+} // namespace
+
+bool PricedLine::operator==(const PricedLine& o) const {
+    return name == o.name && quantity == o.quantity && unit == o.unit && price == o.price &&
+           amount == o.amount && drawer == o.drawer && category == o.category;
+}
+
+QString pricingText(const PricedLines& lines) {
+    QString text;
+    for (const auto cell : kStoredColumns) {
+        for (const PricedLine& line : lines) {
+            if (line.name.isEmpty())
+                break;
+            text += line.*cell;
+            text += kCellEnd;
+        }
+        text += kColumnEnd;
+    }
+    return text;
+}
+
+PricedLines readPricingText(const QString& text) {
+    PricedLines lines;
+    const QList<QStringView> columns = terminatedPieces(text, kColumnEnd);
+    for (qsizetype column = 0; column < qsizetype(std::size(kStoredColumns)) && column < columns.size();
+         ++column) {
+        const QList<QStringView> cells = terminatedPieces(columns.at(column), kCellEnd);
+        for (qsizetype line = 0; line < kPricedLineCount && line < cells.size(); ++line)
+            lines[std::size_t(line)].*kStoredColumns[column] = cells.at(line).toString();
+    }
+    return lines;
+}
+
+QString timestamp14(const QDateTime& moment) {
+    return moment.toString(QStringLiteral("yyyyMMddHHmmss"));
+}
+
+QString birthYear(const QString& age, int currentYear) {
+    QString rest = age;
+    rest.remove(QChar(0x5C81) /* 岁 */);
+    rest.remove(QLatin1Char('Y'));
+    rest.remove(QLatin1Char('y'));
+    // The leading number of the rest: "35岁半" is 35, "abc" is 0.
+    return numbers::shortest(currentYear - numbers::leadingNumber(rest));
+}
+
+QString patientKey(const QString& name, const QString& age, int currentYear) {
+    return name + PinyinInitials(trimSpaces(name)) + birthYear(age, currentYear);
+}
+
+bool ageFromBirthYear(const QString& storedYear, int currentYear, int* age) {
+    // Only a text that is a number as a whole counts; "1989abc" or "" give no age.
+    static const QRegularExpression number(
+        QStringLiteral("^\\s*[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eEdD][+-]?[0-9]+)?\\s*$"));
+    if (!number.match(storedYear).hasMatch())
+        return false;
+    if (age)
+        *age = int(numbers::roundHalfEven(currentYear - numbers::leadingNumber(storedYear)));
+    return true;
+}
+
+QString historyEntryText(const HistoryRow& row) {
+    return row.name + QLatin1Char('[') + row.sex + QLatin1Char(',') + row.age + QLatin1Char(',') + row.date +
+           QLatin1Char(']') + row.settled;
+}
+
+} // namespace lichuan

@@ -119,6 +119,8 @@ void createMain(Database& db) {
                QStringLiteral("CREATE INDEX [档案_日期] ON [档案]([5])"),
                QStringLiteral("CREATE INDEX [档案_列表] ON [档案]([序号], [0], [1], [2], [5], [发药])"),
                QStringLiteral("CREATE INDEX [商品_分类] ON [商品]([分类])"),
+               // The save looks the patient row up by its key.
+               QStringLiteral("CREATE INDEX [患者信息_序号] ON [患者信息]([序号] COLLATE NOCASE)"),
            });
 }
 
