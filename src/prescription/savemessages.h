@@ -7,7 +7,7 @@
 namespace lichuan::savemessages {
 
 inline const QString kNameMissing = QStringLiteral("请输入患者姓名！");
-inline const QString kDateUnreadable = QStringLiteral("日期格式不正确，处方未保存！");
+inline const QString kDateUnreadable = QStringLiteral("日期无法识别，处方未保存！");
 inline const QString kNotSaved = QStringLiteral("数据库出错，处方未保存！");
 inline const QString kStatisticsNotSaved = QStringLiteral("数据库出错，用药统计未保存！");
 
