@@ -1,10 +1,12 @@
 #include "data/catalog.h"
 
 #include "data/engine.h"
+#include "data/gbk.h"
 
 #ifndef SQLITE_HAS_CODEC
 #define SQLITE_HAS_CODEC 1
 #endif
+#include <algorithm>
 #include <map>
 #include <sqlite3.h>
 #include <unordered_map>
@@ -31,12 +33,14 @@ QString foldAscii(const QString& text) {
 }
 
 // The pick list runs on every keystroke, so each connection keeps a copy of the categories it searched,
-// in list order with their folded search codes. A copy is used only while the file has not changed since
-// it was read (Database::changeStamp, which sees changes of every connection); otherwise it is read again.
+// in list order, with their search codes folded and joined into one text that a single scan searches. A
+// copy is used only while the file has not changed since it was read (Database::changeStamp, which sees
+// the changes of every connection); otherwise it is read again.
 struct CategoryCopy {
     qint64 stamp = 0;
-    std::vector<CatalogItem> items;   // ordered by 名称 in GBK order
-    std::vector<QString> foldedCodes; // 查询 with ASCII folded; rows without a search code are left out
+    std::vector<CatalogItem> items; // ordered by 名称 in GBK order, then by rowid
+    QString codes;                  // the folded 查询 of every item, each followed by a NUL
+    std::vector<qsizetype> starts;  // where the code of item k starts in `codes`; one more entry at the end
 };
 
 struct ConnectionCache {
@@ -83,17 +87,68 @@ const CategoryCopy& categoryCopy(const Database& main, ConnectionCache& cache, c
     if (copy.stamp == stamp)
         return copy;
     copy = CategoryCopy();
-    Statement select(main,
-                     QStringLiteral("select %1,[查询] from [商品] where [分类] = ? and [查询] is not null "
-                                    "order by [名称] collate GBK, rowid")
-                         .arg(kItemColumns));
+
+    // Rows without a search code never match a LIKE pattern; they are left out. The order is that of
+    // "order by [名称] collate GBK, rowid", computed here with the collation's sort keys.
+    struct Row {
+        CatalogItem item;
+        QString code;
+        QByteArray sortKey;
+        bool nullName = false;
+        qint64 rowid = 0;
+    };
+    std::vector<Row> rows;
+    Statement select(
+        main, QStringLiteral("select %1,[查询],rowid from [商品] where [分类] = ? and [查询] is not null")
+                  .arg(kItemColumns));
     select.bind(1, category);
     while (select.next()) {
-        copy.items.push_back(itemFrom(select));
-        copy.foldedCodes.push_back(foldAscii(select.text(7)));
+        Row row{itemFrom(select), foldAscii(select.text(7)), QByteArray(), select.isNull(0),
+                select.integer(8)};
+        row.sortKey = gbk::sortKey(row.item.name);
+        rows.push_back(std::move(row));
     }
+    std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        if (a.nullName != b.nullName)
+            return a.nullName; // NULL sorts first
+        if (const int order = a.sortKey.compare(b.sortKey))
+            return order < 0;
+        return a.rowid < b.rowid;
+    });
+
+    copy.items.reserve(rows.size());
+    copy.starts.reserve(rows.size() + 1);
+    for (Row& row : rows) {
+        copy.starts.push_back(copy.codes.size());
+        copy.codes += row.code;
+        copy.codes += QChar(0);
+        copy.items.push_back(std::move(row.item));
+    }
+    copy.starts.push_back(copy.codes.size());
     copy.stamp = stamp;
     return copy;
+}
+
+// The items whose folded code contains `needle`, in list order.
+std::vector<CatalogItem> searchCopy(const CategoryCopy& copy, const QString& needle) {
+    if (needle.isEmpty())
+        return copy.items;
+    std::vector<CatalogItem> found;
+    std::size_t k = 0;
+    qsizetype from = 0;
+    for (qsizetype at = copy.codes.indexOf(needle, from); at >= 0; at = copy.codes.indexOf(needle, from)) {
+        while (copy.starts[k + 1] <= at)
+            ++k;
+        if (at + needle.size() < copy.starts[k + 1]) { // inside the code of item k (before its NUL)
+            found.push_back(copy.items[k]);
+            from = copy.starts[k + 1];
+        } else {
+            from = at + 1;
+        }
+        if (from >= copy.codes.size())
+            break;
+    }
+    return found;
 }
 
 std::vector<CatalogItem> searchWithSql(const Database& main, const QString& category, const QString& text) {
@@ -116,14 +171,7 @@ std::vector<CatalogItem> searchCatalog(const Database& main, const QString& cate
         const qint64 stamp = main.changeStamp();
         if (!cache || stamp <= 0)
             return searchWithSql(main, category, text);
-        const CategoryCopy& copy = categoryCopy(main, *cache, category, stamp);
-        const QString needle = foldAscii(text);
-        std::vector<CatalogItem> items;
-        for (std::size_t i = 0; i < copy.items.size(); ++i) {
-            if (copy.foldedCodes[i].contains(needle))
-                items.push_back(copy.items[i]);
-        }
-        return items;
+        return searchCopy(categoryCopy(main, *cache, category, stamp), foldAscii(text));
     } catch (const DbError&) {
         if (ConnectionCache* cache = cacheOf(main))
             cache->categories.erase(category);
@@ -154,7 +202,8 @@ std::vector<CatalogItem> catalogOfCategories(const Database& main, const QString
 
 bool findCatalogItem(const Database& main, const QString& category, const QString& name, CatalogItem* item) {
     // Trailing spaces do not count on either side, letter case does not count (as names are unique).
-    // The range on 名称 lets the unique NOCASE index find the candidates.
+    // The range on 名称 lets the unique NOCASE index find the candidates ("+" keeps the engine from
+    // reading the whole category through the index of 分类 instead).
     QString trimmed = name;
     while (trimmed.endsWith(QLatin1Char(' ')))
         trimmed.chop(1);
@@ -162,7 +211,7 @@ bool findCatalogItem(const Database& main, const QString& category, const QStrin
         Statement select(main,
                          QStringLiteral("select %1 from [商品] where [名称] >= ?1 collate nocase and "
                                         "[名称] <= ?2 collate nocase and rtrim([名称], ' ') = ?1 collate "
-                                        "nocase and [分类] = ?3 order by rowid limit 1")
+                                        "nocase and +[分类] = ?3 order by rowid limit 1")
                              .arg(kItemColumns));
         select.bind(1, trimmed).bind(2, trimmed + QString(200, QLatin1Char(' '))).bind(3, category);
         if (!select.next())

@@ -1,9 +1,8 @@
 #include "data/gbk.h"
 
-#include <iconv.h>
-
 #include <array>
 #include <cstdint>
+#include <iconv.h>
 #include <memory>
 
 namespace lichuan::gbk {
@@ -12,7 +11,8 @@ namespace {
 
 // Two-byte GBK code of every BMP code point, built once from the system's GBK converter.
 struct CodeTable {
-    std::unique_ptr<std::array<std::uint16_t, 0x10000>> codes = std::make_unique<std::array<std::uint16_t, 0x10000>>();
+    std::unique_ptr<std::array<std::uint16_t, 0x10000>> codes =
+        std::make_unique<std::array<std::uint16_t, 0x10000>>();
 
     CodeTable() {
         codes->fill(0);
@@ -34,7 +34,8 @@ struct CodeTable {
                     sizeof out - outLeft != 4)
                     continue;
                 const auto* bytes = reinterpret_cast<const unsigned char*>(out);
-                const std::uint32_t cp = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (std::uint32_t(bytes[3]) << 24);
+                const std::uint32_t cp =
+                    bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (std::uint32_t(bytes[3]) << 24);
                 if (cp < 0x10000 && (*codes)[cp] == 0)
                     (*codes)[cp] = static_cast<std::uint16_t>((lead << 8) | trail);
             }
@@ -119,6 +120,23 @@ int compareUtf8(const char* a, int lengthA, const char* b, int lengthB) {
     if (pb < endB)
         return -1;
     return 0;
+}
+
+QByteArray sortKey(QStringView text) {
+    const QByteArray utf8 = text.toUtf8();
+    auto p = reinterpret_cast<const unsigned char*>(utf8.constData());
+    const auto end = p + utf8.size();
+    QByteArray key(utf8.size() * 3, Qt::Uninitialized); // never more code points than bytes
+    char* out = key.data();
+    while (p < end) {
+        // Weights are below 2^24: three big-endian bytes each keep their order under memcmp.
+        const std::uint32_t w = weight(nextUtf8(p, end));
+        *out++ = char((w >> 16) & 0xFF);
+        *out++ = char((w >> 8) & 0xFF);
+        *out++ = char(w & 0xFF);
+    }
+    key.truncate(out - key.constData());
+    return key;
 }
 
 QString leftChars(const QString& text, int count) {

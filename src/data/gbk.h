@@ -20,6 +20,8 @@ int displayColumns(QStringView text);
 // regard to case; characters GBK cannot encode come after all others, by code point.
 int compare(QStringView a, QStringView b);
 int compareUtf8(const char* a, int lengthA, const char* b, int lengthB);
+// A key whose byte order (memcmp) is the order of compare(), for sorting many texts at once.
+QByteArray sortKey(QStringView text);
 
 // The first `count` characters of a text, never splitting a surrogate pair.
 QString leftChars(const QString& text, int count);

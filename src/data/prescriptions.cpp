@@ -217,7 +217,7 @@ std::vector<HistoryRow> queryHistory(const Database& main, const QString& nameFi
     if (!first.isValid() || !last.isValid())
         return rows;
     try {
-        // Only the columns of the entry: the index [档案_列表] covers them in key order.
+        // Only the columns of the entry: the date index [档案_日期] covers them.
         Statement select(main, QStringLiteral("select [序号],[0],[1],[2],[5],[发药] from [档案] "
                                               "where [0] like ? escape '\\' and [5] between ? and ? "
                                               "order by [序号] desc"));

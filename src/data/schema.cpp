@@ -116,7 +116,8 @@ void createMain(Database& db) {
                QStringLiteral("CREATE UNIQUE INDEX [诊断_名称] ON [诊断]([名称] COLLATE NOCASE)"),
                QStringLiteral("CREATE UNIQUE INDEX [诊断_序号] ON [诊断]([序号] COLLATE NOCASE)"),
                // For speed only: the history list and the log filter on the date and read a few columns.
-               QStringLiteral("CREATE INDEX [档案_日期] ON [档案]([5])"),
+               // Every date-range query seeks here; the history list reads nothing else.
+               QStringLiteral("CREATE INDEX [档案_日期] ON [档案]([5], [序号], [0], [1], [2], [发药])"),
                QStringLiteral("CREATE INDEX [档案_列表] ON [档案]([序号], [0], [1], [2], [5], [发药])"),
                QStringLiteral("CREATE INDEX [商品_分类] ON [商品]([分类])"),
                // The save looks the patient row up by its key.

@@ -6,6 +6,7 @@
 #include "testsupport.h"
 
 #include <QtTest>
+#include <random>
 
 using namespace lichuan;
 
@@ -93,6 +94,7 @@ private Q_SLOTS:
     void statisticsRollBackOnFailure();
     void catalogSearch();
     void catalogCopyFollowsOtherConnections();
+    void catalogCopyAgreesWithQuery();
     void catalogLookupIgnoresTrailingSpaces();
     void templatesInTheirOrder();
     void suggestionsMatchLiterally();
@@ -465,6 +467,48 @@ void TestPrescriptions::catalogCopyFollowsOtherConnections() {
     main_.reset();
     main_ = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
     QCOMPARE(names(searchCatalog(*main_, herb, QStringLiteral("g"))), QStringList{QStringLiteral("当归")});
+}
+
+void TestPrescriptions::catalogCopyAgreesWithQuery() {
+    // Names and codes in mixed scripts and letter case, a few without code or name, in random order.
+    const QStringList parts{QStringLiteral("当"), QStringLiteral("归"), QStringLiteral("A"),
+                            QStringLiteral("a"),  QStringLiteral("b"),  QStringLiteral("B"),
+                            QStringLiteral("%"),  QStringLiteral("_"),  QStringLiteral("1"),
+                            QStringLiteral("€"),  QStringLiteral("😀"),  QStringLiteral("ｇ"),
+                            QStringLiteral("G"),  QStringLiteral(" ")};
+    std::mt19937 random(3);
+    std::uniform_int_distribution<int> part(0, int(parts.size()) - 1);
+    std::uniform_int_distribution<int> length(1, 5);
+    Statement insert(*main_,
+                     QStringLiteral("insert or ignore into [商品]([名称],[查询],[分类]) values(?,?,'中药')"));
+    for (int i = 0; i < 400; ++i) {
+        QString name;
+        QString code;
+        for (int n = length(random); n > 0; --n)
+            name += parts.at(part(random));
+        for (int n = length(random); n > 0; --n)
+            code += parts.at(part(random));
+        insert.reset();
+        insert.bind(1, i % 97 == 0 ? QString() : name).bind(2, i % 89 == 0 ? QString() : code);
+        insert.run();
+    }
+    const QStringList needles{
+        QString(),           QStringLiteral("a"),    QStringLiteral("A"),  QStringLiteral("ab"),
+        QStringLiteral("%"), QStringLiteral("_b"),   QStringLiteral("ｇ"), QStringLiteral("😀"),
+        QStringLiteral(" "), QStringLiteral("当归"), QStringLiteral("zz")};
+    qsizetype matched = 0;
+    for (const QString& needle : needles) {
+        QStringList expected;
+        Statement select(*main_,
+                         QStringLiteral("select [名称] from [商品] where [查询] like ? escape '\\' and "
+                                        "[分类] = '中药' order by [名称] collate GBK, rowid"));
+        select.bind(1, containsPattern(needle));
+        while (select.next())
+            expected << select.text(0);
+        QCOMPARE(names(searchCatalog(*main_, QStringLiteral("中药"), needle)), expected);
+        matched += expected.size();
+    }
+    QVERIFY(matched > 500);
 }
 
 void TestPrescriptions::catalogLookupIgnoresTrailingSpaces() {
