@@ -17,8 +17,10 @@
 #include "ui/fieldedit.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 namespace lichuan {
 
@@ -68,29 +70,22 @@ void PricingPanel::settle() {
     form_.historyPanel().runQuery();
     letPaintingRun();
 
-    // The statistics follow the stored prescription: written only when it was saved with a readable date.
-    if (saved && process.statsDb) {
-        const QDate date = dates::parse(form_.sheet.Text5[kDate]->text());
-        const QString& key = form_.sheet.Label4;
-        Messages& messages = form_.services().messages;
-        if (date.isValid()) {
-            QStringList refused;
-            const bool stored =
-                replaceStatistics(*process.statsDb, key, date, actions.pricedLines(), &refused);
-            if (!refused.isEmpty())
-                messages.inform(savemessages::refusedStatistics(refused));
-            else if (!stored)
-                messages.inform(savemessages::kStatisticsNotSaved);
-        } else {
-            // A prescription without a date is counted in no period; lines of an earlier settlement go.
-            deleteStatistics(*process.statsDb, key);
-        }
-    } else if (saved) {
-        form_.services().messages.inform(savemessages::kStatisticsNotSaved);
+    // The statistics follow the stored prescription: written only when it was saved, with a readable date
+    // (a save refuses any other), so that the lines of an unsaved sheet never count.
+    Messages& messages = form_.services().messages;
+    const QDate date = dates::parse(form_.sheet.Text5[kDate]->text());
+    if (saved && date.isValid()) {
+        QStringList refused;
+        const bool stored = process.statsDb && replaceStatistics(*process.statsDb, form_.sheet.Label4, date,
+                                                                 actions.pricedLines(), &refused);
+        if (!refused.isEmpty())
+            messages.inform(savemessages::refusedStatistics(refused));
+        else if (!stored)
+            messages.inform(savemessages::kStatisticsNotSaved);
     }
 
     if (!result.unpriced.empty())
-        form_.services().messages.inform(unpricedMessage(result.unpriced));
+        messages.inform(unpricedMessage(result.unpriced));
 }
 
 void PricingPanel::undoSettlement() {
