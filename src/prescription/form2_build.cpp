@@ -321,6 +321,7 @@ void buildHistory(Form2& form) {
     h.List2->setObjectName(QStringLiteral("List2"));
     h.List2->setGeometry(toPixels(geo::kHistoryList));
     h.List2->setFont(font);
+    h.List2->setUniformItemSizes(true); // one-line entries: a long history lays out at once
 
     h.Picture6 = new QFrame(&form);
     h.Picture6->setFrameShape(QFrame::Box);

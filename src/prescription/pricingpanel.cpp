@@ -1,9 +1,102 @@
 #include "prescription/pricingpanel.h"
 
+#include "app/messages.h"
+#include "app/services.h"
+#include "app/state.h"
+#include "data/catalog.h"
+#include "data/dates.h"
+#include "data/prescriptions.h"
 #include "prescription/form2.h"
+#include "prescription/historypanel.h"
+#include "prescription/pricingrules.h"
+#include "prescription/savemessages.h"
+#include "prescription/sheetactions.h"
+#include "prescription/toolbar.h"
+#include "prescription/totalspanel.h"
+#include "ui/crlftextedit.h"
+#include "ui/fieldedit.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
 
 namespace lichuan {
 
-PricingPanel::PricingPanel(Form2& form) : form_(form) {}
+namespace {
+
+void letPaintingRun() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
+PricingPanel::PricingPanel(Form2& form) : form_(form) {
+    connect(form_.pricing.Command4, &QPushButton::clicked, this, &PricingPanel::settle);
+    connect(form_.pricing.Command9, &QPushButton::clicked, this, &PricingPanel::undoSettlement);
+}
+
+void PricingPanel::settle() {
+    ProcessState& process = form_.services().state;
+    SheetActions& actions = form_.actions();
+
+    // The lines are written while the totals wait; they are computed once at the end.
+    form_.state.TotalsSuspended = true;
+    actions.clearPricedLines();
+
+    const PricingCatalog catalog(process.mainDb
+                                     ? catalogOfCategories(*process.mainDb, PricingCatalog::categories())
+                                     : std::vector<CatalogItem>());
+    const QString items = form_.sheet.R1->text();
+    PricingResult result;
+    if (actions.herbalMode()) {
+        actions.RC1();
+        result = priceHerbal(layOutHerbal(items), form_.sheet.Text6->text(), catalog);
+    } else {
+        result = priceWestern(items, catalog);
+    }
+
+    PricedLines lines;
+    std::copy(result.lines.begin(), result.lines.end(), lines.begin());
+    actions.setPricedLines(lines, true);
+    letPaintingRun();
+
+    form_.state.TotalsSuspended = false;
+    form_.totals().RecalcTotals();
+
+    form_.sheet.Label5 = kSettledMarker;
+    const bool saved = form_.toolbarActions().SavePrescription();
+    form_.historyPanel().runQuery();
+    letPaintingRun();
+
+    // The statistics follow the stored prescription: written only when it was saved, with a readable date
+    // (a save refuses any other), so that the lines of an unsaved sheet never count.
+    Messages& messages = form_.services().messages;
+    const QDate date = dates::parse(form_.sheet.Text5[kDate]->text());
+    if (saved && date.isValid()) {
+        QStringList refused;
+        const bool stored = process.statsDb && replaceStatistics(*process.statsDb, form_.sheet.Label4, date,
+                                                                 actions.pricedLines(), &refused);
+        if (!refused.isEmpty())
+            messages.inform(savemessages::refusedStatistics(refused));
+        else if (!stored)
+            messages.inform(savemessages::kStatisticsNotSaved);
+    }
+
+    if (!result.unpriced.empty())
+        messages.inform(unpricedMessage(result.unpriced));
+}
+
+void PricingPanel::undoSettlement() {
+    ProcessState& process = form_.services().state;
+    form_.actions().clearPricedLines();
+    form_.sheet.Label5.clear();
+    const bool saved = form_.toolbarActions().SavePrescription();
+    form_.historyPanel().runQuery();
+    // The lines go with the settlement of the stored row; a sheet that could not be saved keeps both.
+    if (saved && process.statsDb)
+        deleteStatistics(*process.statsDb, form_.sheet.Label4);
+}
 
 } // namespace lichuan

@@ -1,5 +1,5 @@
 #pragma once
-// Pricing and settlement of the sheet, and its undo.
+// Pricing and settlement of the sheet ("划价结算"), and its undo ("撤消结算").
 
 #include <QObject>
 
@@ -11,6 +11,12 @@ class PricingPanel : public QObject {
     Q_OBJECT
 public:
     explicit PricingPanel(Form2& form);
+
+    // Prices the item text against the catalog, fills the priced lines, marks the sheet settled, saves it
+    // and replaces its statistics lines. Items left out are named in one message.
+    void settle();
+    // Clears the priced lines and the settled marker, saves, and removes the statistics lines.
+    void undoSettlement();
 
 private:
     Form2& form_;

@@ -1,13 +1,240 @@
 #include "prescription/toolbar.h"
 
+#include "app/messages.h"
+#include "app/services.h"
+#include "app/state.h"
+#include "data/clock.h"
+#include "data/prescriptions.h"
+#include "data/textrules.h"
 #include "prescription/form2.h"
+#include "prescription/historypanel.h"
+#include "prescription/savemessages.h"
+#include "prescription/sheetactions.h"
+#include "prescription/toolbaricons.h"
+#include "prescription/totalspanel.h"
+#include "ui/crlftextedit.h"
+#include "ui/fieldedit.h"
+
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QEventLoop>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
 
 namespace lichuan {
 
-Toolbar::Toolbar(Form2& form) : form_(form) {}
+namespace {
+
+// Lets timers and painting run for the rest of `milliseconds` counted from `since`; what the user types or
+// clicks meanwhile waits until the pause is over.
+void pause(const QElapsedTimer& since, int milliseconds) {
+    const qint64 remaining = milliseconds - since.elapsed();
+    if (remaining <= 0)
+        return;
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(remaining), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
+
+Toolbar::Toolbar(Form2& form) : form_(form) {
+    const int iconSize = form_.toolbar.Image7[0] ? form_.toolbar.Image7[0]->width() : 24;
+    for (int i = 0; i < kToolbarButtonCount; ++i) {
+        const auto k = static_cast<size_t>(i);
+        form_.toolbar.Image7[k]->setPixmap(toolbarIcon(i, iconSize));
+        form_.toolbar.Label18[k]->installEventFilter(this);
+        showFlat(i);
+    }
+}
+
+bool Toolbar::eventFilter(QObject* watched, QEvent* event) {
+    const int button = buttonOf(watched);
+    if (button >= 0) {
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+            showPressed(button);
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease) {
+            run(button);
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+int Toolbar::buttonOf(QObject* watched) const {
+    for (int i = 0; i < kToolbarButtonCount; ++i) {
+        if (form_.toolbar.Label18[static_cast<size_t>(i)] == watched)
+            return i;
+    }
+    return -1;
+}
+
+void Toolbar::showPressed(int button) {
+    if (button < 0 || button >= kToolbarButtonCount)
+        return;
+    QFrame* frame = form_.toolbar.Picture4[static_cast<size_t>(button)];
+    frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    frame->setLineWidth(1);
+}
+
+void Toolbar::showFlat(int button) {
+    if (button < 0 || button >= kToolbarButtonCount)
+        return;
+    QFrame* frame = form_.toolbar.Picture4[static_cast<size_t>(button)];
+    frame->setFrameStyle(QFrame::NoFrame);
+    QPalette palette = frame->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Button));
+    frame->setPalette(palette);
+    frame->setAutoFillBackground(true);
+}
+
+void Toolbar::run(int button) {
+    if (button < 0 || button >= kToolbarButtonCount)
+        return;
+    form_.actions().hideSuggestions();
+    showFlat(button);
+    const bool suppressed = form_.state.SuggestSuppressed;
+    form_.state.SuggestSuppressed = true;
+    QPointer<Toolbar> alive(this);
+    Navigator& navigator = form_.services().navigator;
+    switch (button) {
+    case New:
+        newSheet();
+        break;
+    case Renew:
+        renew();
+        break;
+    case Save:
+        save();
+        break;
+    case Print:
+        print();
+        break;
+    case Log:
+        navigator.openLog();
+        break;
+    case SaveAsSet:
+        saveAsSet();
+        break;
+    case CaseRecord:
+        navigator.openCaseRecord();
+        break;
+    case Statistics:
+        navigator.openStatistics();
+        break;
+    case Help:
+        navigator.openHelp();
+        break;
+    case Copy:
+        copySheet();
+        break;
+    case About:
+        about();
+        break;
+    default:
+        break;
+    }
+    if (alive)
+        form_.state.SuggestSuppressed = suppressed;
+}
+
+void Toolbar::newSheet() {
+    SheetActions& actions = form_.actions();
+    actions.resetHeaderFields();
+    actions.newRecordKey();
+    form_.sheet.R1->setText(QString());
+    actions.clearPricedLines();
+    form_.sheet.Text5[kName]->setFocus();
+    actions.applyLayoutForCategory();
+    form_.sheet.Label5.clear();
+    form_.services().state.PendingCaseRecord.clear();
+}
+
+void Toolbar::renew() {
+    SheetActions& actions = form_.actions();
+    actions.newRecordKey();
+    form_.sheet.R1->setText(QString());
+    actions.clearPricedLines();
+    form_.search.Text1->setFocus();
+    actions.applyLayoutForCategory();
+    form_.sheet.Label5.clear();
+}
+
+void Toolbar::save() {
+    if (form_.actions().herbalMode())
+        form_.actions().RC1();
+    SavePrescription();
+    form_.historyPanel().runQuery();
+}
+
+void Toolbar::print() {
+    // The printed prescription is started from here once the print layout is part of the program.
+}
+
+void Toolbar::saveAsSet() {
+    form_.services().navigator.openTemplateWindow(form_.actions().herbalMode(), form_.sheet.R1->text());
+}
+
+void Toolbar::copySheet() {
+    SheetActions& actions = form_.actions();
+    actions.clearPricedLines();
+    actions.newRecordKey();
+
+    // The item text vanishes for a moment, so that the doctor sees a new sheet start.
+    QElapsedTimer since;
+    since.start();
+    const QString items = form_.sheet.R1->text();
+    form_.sheet.R1->setText(QString());
+    QPointer<Toolbar> alive(this);
+    pause(since, kCopyPauseMs);
+    if (!alive)
+        return;
+
+    const QDateTime now = form_.services().clock.now();
+    form_.sheet.Text5[kCaseNumber]->setText(timestamp14(now));
+    form_.sheet.Text5[kDate]->setText(now.date().toString(kDateFormat));
+    form_.sheet.R1->setText(items);
+    form_.sheet.Label5.clear();
+    form_.search.Text1->setFocus();
+    form_.totals().RecalcTotals();
+}
+
+void Toolbar::about() {
+    form_.services().state.AboutFromMenu = true;
+    form_.services().navigator.openAbout();
+}
 
 bool Toolbar::SavePrescription() {
-    return false;
+    Services& services = form_.services();
+    if (trimSpaces(form_.sheet.Text5[kName]->text()).isEmpty()) {
+        services.messages.inform(savemessages::kNameMissing);
+        return false;
+    }
+    Database* main = services.state.mainDb.get();
+    if (!main) {
+        services.messages.inform(savemessages::kNotSaved);
+        return false;
+    }
+    const SaveOutcome outcome =
+        savePrescription(*main, form_.actions().toRecord(), !form_.state.saved, services.clock.today());
+    if (outcome.dateUnreadable) {
+        services.messages.inform(savemessages::kDateUnreadable);
+        return false;
+    }
+    if (!outcome.saved) {
+        services.messages.inform(savemessages::kNotSaved);
+        return false;
+    }
+    form_.sheet.Label4 = outcome.key;
+    form_.state.saved = true;
+    if (!outcome.refusedColumns.isEmpty())
+        services.messages.inform(savemessages::refusedValues(outcome.refusedColumns));
+    return true;
 }
 
 } // namespace lichuan
