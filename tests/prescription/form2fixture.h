@@ -13,6 +13,7 @@
 #include "settings/settingsstore.h"
 
 #include <QApplication>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -34,6 +35,14 @@ public:
     QStringList opened;
     QString templateContent;
 };
+
+// The texts of a list's entries, in order.
+inline QStringList entries(const QListWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
 
 class Form2Fixture {
 public:
@@ -60,6 +69,14 @@ public:
         form->show();
         form->activateWindow();
         return *form;
+    }
+
+    // Opens the window and waits until it is the active window, as it is under the doctor's hands.
+    Form2& openActive() {
+        Form2& opened = open();
+        if (!QTest::qWaitForWindowActive(&opened))
+            qWarning("the window did not become active");
+        return opened;
     }
 
     QTemporaryDir dir;

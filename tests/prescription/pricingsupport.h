@@ -4,9 +4,9 @@
 
 #include "data/engine.h"
 #include "prescription/form2.h"
+#include "typing.h"
 #include "ui/fieldedit.h"
 
-#include <QInputMethodEvent>
 #include <QLabel>
 #include <QtTest>
 
@@ -26,24 +26,7 @@ inline void typeField(Form2& form, int field, const QString& text) {
     edit->setFocus();
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
-    QString composed;
-    auto commit = [&] {
-        if (composed.isEmpty())
-            return;
-        QInputMethodEvent event;
-        event.setCommitString(composed);
-        QCoreApplication::sendEvent(edit, &event);
-        composed.clear();
-    };
-    for (const QChar c : text) {
-        if (c.unicode() < 0x80) {
-            commit();
-            QTest::keyClick(edit, c.toLatin1());
-        } else {
-            composed += c;
-        }
-    }
-    commit();
+    typeText(edit, text);
 }
 
 inline int rowCount(const Database& db, const QString& table) {

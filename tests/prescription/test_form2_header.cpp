@@ -15,22 +15,8 @@ using namespace lichuan;
 
 namespace {
 
-Form2& openActive(test::Form2Fixture& fixture) {
-    Form2& form = fixture.open();
-    if (!QTest::qWaitForWindowActive(&form))
-        qWarning("the window did not become active");
-    return form;
-}
-
 FieldEdit* field(Form2& form, int i) {
     return form.sheet.Text5[static_cast<size_t>(i)];
-}
-
-QStringList entries(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
 }
 
 // Saves a prescription of a patient, which also stores the patient row.
@@ -68,7 +54,7 @@ private Q_SLOTS:
 
 void TestForm2Header::sexShortcutsAndClicks() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     FieldEdit* sex = field(form, kSex);
     sex->setFocus();
     QTest::keyClicks(sex, QStringLiteral("1"));
@@ -98,7 +84,7 @@ void TestForm2Header::sexShortcutsAndClicks() {
 
 void TestForm2Header::enterWalksTheFieldsToTheSearchBox() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     field(form, kName)->setFocus();
     for (int next : {kSex, kAge, kDepartment, kAddress, kDate, kDiagnosis}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -113,7 +99,7 @@ void TestForm2Header::enterWalksTheFieldsToTheSearchBox() {
 
 void TestForm2Header::downMovesOnlyIntoASuggestionList() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     FieldEdit* age = field(form, kAge);
     age->setFocus();
     QTest::keyClicks(age, QStringLiteral("35"));
@@ -140,7 +126,7 @@ void TestForm2Header::downMovesOnlyIntoASuggestionList() {
 
 void TestForm2Header::diagnosisSuggestionsCompleteTheLastDiagnosis() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     QListWidget* list = form.sheet.List3;
     FieldEdit* diagnosis = field(form, kDiagnosis);
 
@@ -150,7 +136,7 @@ void TestForm2Header::diagnosisSuggestionsCompleteTheLastDiagnosis() {
     QCOMPARE(list->count(), 7);
 
     test::typeText(diagnosis, QStringLiteral("高血压病 2x"));
-    QCOMPARE(entries(list), QStringList{QStringLiteral("2型糖尿病")});
+    QCOMPARE(test::entries(list), QStringList{QStringLiteral("2型糖尿病")});
     QVERIFY(list->isVisible());
     QTest::keyClick(diagnosis, Qt::Key_Down);
     QCOMPARE(QApplication::focusWidget(), list);
@@ -168,16 +154,16 @@ void TestForm2Header::diagnosisSuggestionsCompleteTheLastDiagnosis() {
     QVERIFY(list->isVisible()); // typing or writing the field suggests too
     form.search.Text1->setFocus();
     diagnosis->setFocus();
-    QCOMPARE(entries(list), QStringList{QStringLiteral("高血压病")});
+    QCOMPARE(test::entries(list), QStringList{QStringLiteral("高血压病")});
     diagnosis->setText(QStringLiteral("消化 高血压"));
-    QCOMPARE(entries(list), QStringList{QStringLiteral("高血压病")});
+    QCOMPARE(test::entries(list), QStringList{QStringLiteral("高血压病")});
     form.search.Text1->setFocus();
     diagnosis->setFocus();
     QVERIFY(list->isHidden()); // no name holds "消化 高血压"
 
     // A double-click picks as Enter does; the search box hides the list.
     diagnosis->setText(QStringLiteral("gzx"));
-    QCOMPARE(entries(list), QStringList{QStringLiteral("高脂血症")});
+    QCOMPARE(test::entries(list), QStringList{QStringLiteral("高脂血症")});
     const QRect rect = list->visualItemRect(list->item(0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
@@ -187,14 +173,14 @@ void TestForm2Header::diagnosisSuggestionsCompleteTheLastDiagnosis() {
 
 void TestForm2Header::addressSuggestions() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     QListWidget* list = form.sheet.List4;
     FieldEdit* address = field(form, kAddress);
     address->setFocus();
     QCOMPARE(list->count(), 3);
     QVERIFY(list->isVisible());
     QTest::keyClicks(address, QStringLiteral(" dg "));
-    QCOMPARE(entries(list), QStringList{QStringLiteral("东关村")});
+    QCOMPARE(test::entries(list), QStringList{QStringLiteral("东关村")});
     QTest::keyClick(address, Qt::Key_Down);
     QTest::keyClick(list, Qt::Key_Return);
     QCOMPARE(address->text(), QStringLiteral("东关村"));
@@ -214,14 +200,14 @@ void TestForm2Header::aKnownPatientIsTakenOverWithAge() {
     test::Form2Fixture fixture;
     savePatient(fixture, QStringLiteral("20240220100000t1"), QStringLiteral("张三"), QStringLiteral("男"),
                 QStringLiteral("35岁"), QStringLiteral("13800000001"));
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     QListWidget* list = form.sheet.List5;
     FieldEdit* name = field(form, kName);
     name->setFocus();
     QTest::keyClicks(name, QStringLiteral("z"));
     QVERIFY(list->isHidden()); // one character opens nothing
     QTest::keyClicks(name, QStringLiteral("s"));
-    QCOMPARE(entries(list), QStringList{QStringLiteral("张三[35岁]")});
+    QCOMPARE(test::entries(list), QStringList{QStringLiteral("张三[35岁]")});
     QVERIFY(list->isVisible());
     QTest::keyClick(name, Qt::Key_Backspace);
     QVERIFY(list->isVisible()); // a one-character name leaves an open list as it is
@@ -249,7 +235,7 @@ void TestForm2Header::aKnownPatientIsTakenOverWithAge() {
     name->setFocus();
     name->clear();
     QTest::keyClicks(name, QStringLiteral("1989"));
-    QCOMPARE(entries(list), QStringList{QStringLiteral("张三[35岁]")});
+    QCOMPARE(test::entries(list), QStringList{QStringLiteral("张三[35岁]")});
 }
 
 void TestForm2Header::aPatientWithoutABirthYearShiftsNoOtherEntry() {
@@ -265,12 +251,12 @@ void TestForm2Header::aPatientWithoutABirthYearShiftsNoOtherEntry() {
         update.bind(1, QStringLiteral("不详")).bind(2, QStringLiteral("张三"));
         QCOMPARE(update.run(), 1);
     }
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     FieldEdit* name = field(form, kName);
     name->setFocus();
     test::typeText(name, QStringLiteral("张三"));
     QListWidget* list = form.sheet.List5;
-    QCOMPARE(entries(list), QStringList{QStringLiteral("张三丰[60岁]")});
+    QCOMPARE(test::entries(list), QStringList{QStringLiteral("张三丰[60岁]")});
     const QRect rect = list->visualItemRect(list->item(0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
@@ -283,7 +269,7 @@ void TestForm2Header::suppressedFieldsOpenNoList() {
     test::Form2Fixture fixture;
     savePatient(fixture, QStringLiteral("20240220100000t1"), QStringLiteral("张三"), QStringLiteral("男"),
                 QStringLiteral("35岁"), QStringLiteral("13800000001"));
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     form.state.SuggestSuppressed = true;
     field(form, kName)->setText(QStringLiteral("张三"));
     field(form, kAddress)->setFocus();

@@ -21,13 +21,6 @@ using namespace lichuan;
 
 namespace {
 
-Form2& openActive(test::Form2Fixture& fixture) {
-    Form2& form = fixture.open();
-    if (!QTest::qWaitForWindowActive(&form))
-        qWarning("the window did not become active");
-    return form;
-}
-
 void search(Form2& form, const QString& text) {
     form.search.Text1->setFocus();
     test::typeText(form.search.Text1, text);
@@ -38,13 +31,6 @@ void pickOnly(Form2& form, const QString& text) {
     search(form, text);
     QCOMPARE(form.search.List1->count(), 1);
     QTest::keyClick(form.search.Text1, Qt::Key_Return);
-}
-
-QStringList entries(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
 }
 
 // Double-clicks the pick list entry with this text.
@@ -95,7 +81,7 @@ private Q_SLOTS:
 
 void TestForm2Lookup::herbsAreLaidOutThreeToALine() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     form.sheet.List3->show(); // a pick hides the header's suggestions
     pickOnly(form, QStringLiteral("石斛"));
     // The pick inserts the padded item; laying the text out again moves its filler behind the caret.
@@ -118,7 +104,7 @@ void TestForm2Lookup::herbsAreLaidOutThreeToALine() {
 
 void TestForm2Lookup::aNoteInBracketsLosesItsSpaceAndAHerbReplacesTheSelection() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     pickOnly(form, QStringLiteral("石膏"));
     compareHerbs(form.sheet.R1, QStringLiteral("石膏[先煎]10g "));
     QCOMPARE(form.sheet.R1->text(), QStringLiteral("石膏[先煎]10g  "));
@@ -135,10 +121,10 @@ void TestForm2Lookup::aNoteInBracketsLosesItsSpaceAndAHerbReplacesTheSelection()
 
 void TestForm2Lookup::westernDrugsComeWithTheirUsageLine() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     pressCategory(form, kWesternDrugs);
     search(form, QStringLiteral("amxl"));
-    QCOMPARE(entries(form.search.List1), QStringList({QStringLiteral("阿莫西林胶囊[0.25g*24] 1盒"),
+    QCOMPARE(test::entries(form.search.List1), QStringList({QStringLiteral("阿莫西林胶囊[0.25g*24] 1盒"),
                                                       QStringLiteral("阿莫西林胶囊[0.5g*12] 1盒")}));
     QCOMPARE(form.search.List6.value(0), QStringLiteral("阿莫西林胶囊[0.25g*24] 1盒\\2粒 每日3次 口服"));
     doubleClickEntry(form, QStringLiteral("阿莫西林胶囊[0.25g*24] 1盒"));
@@ -156,7 +142,7 @@ void TestForm2Lookup::westernDrugsComeWithTheirUsageLine() {
 
 void TestForm2Lookup::chargeItemsAndUsagesStartAfterAnEmptyLine() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     CrLfTextEdit* r1 = form.sheet.R1;
     pressCategory(form, kChargeItems);
     QVERIFY(form.actions().herbalMode()); // charge items keep the sheet as it is
@@ -179,7 +165,7 @@ void TestForm2Lookup::chargeItemsAndUsagesStartAfterAnEmptyLine() {
     // Usage phrases are listed by their name alone and go in as an indented line.
     pressCategory(form, kUsages);
     search(form, QStringLiteral("静脉滴注"));
-    QCOMPARE(entries(form.search.List1), QStringList{QStringLiteral("用法：静脉滴注 每日1次")});
+    QCOMPARE(test::entries(form.search.List1), QStringList{QStringLiteral("用法：静脉滴注 每日1次")});
     r1->setText(QStringLiteral("阿奇霉素注射液[0.25g] 2瓶\r\n"));
     QTest::keyClick(form.search.Text1, Qt::Key_Enter);
     QCOMPARE(r1->text(), QStringLiteral("阿奇霉素注射液[0.25g] 2瓶\r\n    用法：静脉滴注 每日1次\r\n\r\n"));
@@ -191,7 +177,7 @@ void TestForm2Lookup::theStartUpListShowsEveryDoseUntilTheFirstRefill() {
                            QStringLiteral("0"));
     test::insertCatalogRow(*fixture.state.mainDb, QStringLiteral("冰糖"), QStringLiteral("中药"),
                            QStringLiteral("g"), QStringLiteral("30"), QStringLiteral("烊化"));
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     QListWidget* list = form.search.List1;
     QVERIFY(!list->findItems(QStringLiteral("冰片粉 0"), Qt::MatchExactly).isEmpty());
     QVERIFY(!list->findItems(QStringLiteral("冰糖 30g\\烊化"), Qt::MatchExactly).isEmpty());
@@ -209,7 +195,7 @@ void TestForm2Lookup::theStartUpListShowsEveryDoseUntilTheFirstRefill() {
 
 void TestForm2Lookup::aSwitchBetweenModesStartsANewPrescription() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     SheetControls& s = form.sheet;
     s.Text5[kName]->setText(QStringLiteral("张三"));
     s.Text6->setText(QStringLiteral("3"));
@@ -262,12 +248,12 @@ void TestForm2Lookup::aSwitchBetweenModesStartsANewPrescription() {
     QCOMPARE(s.R1->text(), QStringLiteral("y"));
     QCOMPARE(s.Label4, newHerbalKey);
     QVERIFY(form.search.Command1[5]->font().bold());
-    QCOMPARE(entries(form.search.List1).first(), QStringLiteral("桂枝汤"));
+    QCOMPARE(test::entries(form.search.List1).first(), QStringLiteral("桂枝汤"));
 }
 
 void TestForm2Lookup::theLetterPadTypesKeyDigits() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     QLineEdit* box = form.search.Text1;
     QTest::mouseClick(form.search.Command8[4], Qt::LeftButton);
     QTest::mouseClick(form.search.Command8[6], Qt::LeftButton);
@@ -294,7 +280,7 @@ void TestForm2Lookup::theLetterPadTypesKeyDigits() {
 
 void TestForm2Lookup::enterPicksOnlyASingleEntryDownGoesToTheList() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     search(form, QStringLiteral("苏"));
     QVERIFY(form.search.List1->count() > 1);
     QTest::keyClick(form.search.Text1, Qt::Key_Return);
@@ -325,7 +311,7 @@ void TestForm2Lookup::enterPicksOnlyASingleEntryDownGoesToTheList() {
 
 void TestForm2Lookup::searchTextIsMatchedLiterally() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     search(form, QStringLiteral("石'"));
     QCOMPARE(form.search.List1->count(), 0);
     form.search.Text1->clear();
@@ -337,7 +323,7 @@ void TestForm2Lookup::searchTextIsMatchedLiterally() {
 
     pressCategory(form, kWesternDrugs);
     search(form, QStringLiteral("%"));
-    QCOMPARE(entries(form.search.List1), QStringList({QStringLiteral("0.9%氯化钠注射液[250ml] 1瓶"),
+    QCOMPARE(test::entries(form.search.List1), QStringList({QStringLiteral("0.9%氯化钠注射液[250ml] 1瓶"),
                                                       QStringLiteral("0.9%氯化钠注射液[500ml] 1瓶")}));
     pressCategory(form, kHerbalFormulas);
     search(form, QStringLiteral("'"));
@@ -348,7 +334,7 @@ void TestForm2Lookup::searchTextIsMatchedLiterally() {
 
 void TestForm2Lookup::templatesGoInWholeFromTheRowTheyWereListedFrom() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     CrLfTextEdit* r1 = form.sheet.R1;
     pressCategory(form, kHerbalFormulas);
     r1->setText(QStringLiteral("甘草 6g       "));
@@ -371,19 +357,19 @@ void TestForm2Lookup::templatesGoInWholeFromTheRowTheyWereListedFrom() {
     // The list was filled; then a row that sorts first is added. The pick still takes the row its entry
     // shows, not the row now standing at its position.
     r1->clear();
-    QCOMPARE(entries(form.search.List1),
+    QCOMPARE(test::entries(form.search.List1),
              QStringList({QStringLiteral("睡眠障碍"), QStringLiteral("上呼吸道感染"),
                           QStringLiteral("阿齐霉素组套")}));
     test::insertTemplateRow(*fixture.state.mainDb, QStringLiteral("新组套"), QStringLiteral("西成药组套"),
                             QStringLiteral("000"), QStringLiteral("新内容"));
     doubleClickEntry(form, QStringLiteral("上呼吸道感染"));
     QVERIFY(r1->text().startsWith(QStringLiteral("蓝芩口服液[10ml*12支] 1盒")));
-    QCOMPARE(entries(form.search.List1).first(), QStringLiteral("新组套"));
+    QCOMPARE(test::entries(form.search.List1).first(), QStringLiteral("新组套"));
 }
 
 void TestForm2Lookup::clicksOnTheItemText() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     CrLfTextEdit* r1 = form.sheet.R1;
     form.sheet.List4->show();
     QTest::mouseClick(r1->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
@@ -402,7 +388,7 @@ void TestForm2Lookup::clicksOnTheItemText() {
 
 void TestForm2Lookup::pickListRowsAre16PixelsHigh() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     QListWidget* list = form.search.List1;
     QVERIFY(list->count() > 2);
     QCOMPARE(list->visualItemRect(list->item(0)).height(), 16);
@@ -413,7 +399,7 @@ void TestForm2Lookup::pickListRowsAre16PixelsHigh() {
 
 void TestForm2Lookup::aWholePrescriptionByKeyboardOnly() {
     test::Form2Fixture fixture;
-    Form2& form = openActive(fixture);
+    Form2& form = fixture.openActive();
     SheetControls& s = form.sheet;
     auto type = [](const QString& text) { test::typeText(QApplication::focusWidget(), text); };
     auto key = [](Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); };
