@@ -8,6 +8,7 @@
 #include "prescription/headerrules.h"
 #include "prescription/sheetactions.h"
 #include "ui/fieldedit.h"
+#include "ui/listkeys.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -16,20 +17,7 @@
 
 namespace lichuan {
 
-namespace {
-
-bool isEnter(int key) {
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
-void setEntries(QListWidget* list, const QStringList& entries) {
-    list->setUpdatesEnabled(false);
-    list->clear();
-    list->addItems(entries);
-    list->setUpdatesEnabled(true);
-}
-
-} // namespace
+namespace {} // namespace
 
 HeaderFields::HeaderFields(Form2& form) : form_(form) {
     SheetControls& s = form_.sheet;
@@ -82,7 +70,7 @@ bool HeaderFields::eventFilter(QObject* watched, QEvent* event) {
         }
         return QObject::eventFilter(watched, event);
     }
-    if (event->type() == QEvent::KeyPress && isEnter(static_cast<QKeyEvent*>(event)->key())) {
+    if (event->type() == QEvent::KeyPress && isEnterKey(static_cast<QKeyEvent*>(event)->key())) {
         pickFromList(qobject_cast<QListWidget*>(watched));
         return true;
     }
@@ -139,7 +127,7 @@ bool HeaderFields::onKeyPress(int field, int key) {
         }
         return true;
     }
-    if (isEnter(key)) {
+    if (isEnterKey(key)) {
         // Enter moves on like Tab: fields 0 … 6, then the search box.
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
         QCoreApplication::sendEvent(form_.sheet.Text5[static_cast<size_t>(field)], &tab);

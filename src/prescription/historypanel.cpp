@@ -11,6 +11,7 @@
 #include "prescription/sheetactions.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
+#include "ui/listkeys.h"
 #include "ui/twips.h"
 
 #include <QApplication>
@@ -251,7 +252,7 @@ bool HistoryPanel::eventFilter(QObject* watched, QEvent* event) {
 
     if (watched == h.Text2 && type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (isEnterKey(key)) {
             h.Command2->setFocus();
             return true;
         }

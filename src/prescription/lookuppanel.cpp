@@ -7,6 +7,7 @@
 #include "prescription/lookuprules.h"
 #include "prescription/sheetactions.h"
 #include "ui/crlftextedit.h"
+#include "ui/listkeys.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -22,10 +23,6 @@ namespace {
 
 constexpr int kTallRowPixels = 16;
 
-bool isEnter(const QKeyEvent* key) {
-    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-}
-
 // Rows of one fixed height, whatever the font asks for.
 class FixedRowHeightDelegate final : public QStyledItemDelegate {
 public:
@@ -37,14 +34,6 @@ public:
 private:
     int height_;
 };
-
-// Replaces the entries of a list in one go, without painting or laying out item by item.
-void setEntries(QListWidget* list, const QStringList& entries) {
-    list->setUpdatesEnabled(false);
-    list->clear();
-    list->addItems(entries);
-    list->setUpdatesEnabled(true);
-}
 
 } // namespace
 
@@ -240,7 +229,7 @@ bool LookupPanel::eventFilter(QObject* watched, QEvent* event) {
                     s.List1->setCurrentRow(0);
                 return true;
             }
-            if (isEnter(key)) {
+            if (isEnterKey(key->key())) {
                 if (s.List1->count() == 1) {
                     s.List1->setCurrentRow(0);
                     pick(0);
@@ -249,7 +238,7 @@ bool LookupPanel::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     } else if (watched == s.List1 && event->type() == QEvent::KeyPress) {
-        if (isEnter(static_cast<QKeyEvent*>(event))) {
+        if (isEnterKey(static_cast<QKeyEvent*>(event)->key())) {
             const QListWidgetItem* current = s.List1->currentItem();
             if (current && current->isSelected())
                 pick(s.List1->row(current));
