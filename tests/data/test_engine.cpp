@@ -1,6 +1,9 @@
+#include "data/catalog.h"
 #include "data/engine.h"
 #include "data/gbk.h"
+#include "data/prescriptions.h"
 #include "data/schema.h"
+#include "data/settingsrow.h"
 #include "testsupport.h"
 
 #include <QtTest>
@@ -18,6 +21,7 @@ private Q_SLOTS:
     void uniqueIndexesIgnoreCase();
     void gbkOrderAndColumns();
     void backupIsKeyedAndComplete();
+    void aFileWrittenByAnEarlierReleaseStillOpens();
 
 private:
     QTemporaryDir dir_;
@@ -30,7 +34,9 @@ void TestEngine::encryptedFileRoundTrip() {
         QVERIFY(db);
         schema::createMain(*db);
         Statement insert(*db, QStringLiteral("insert into [诊断]([名称],[拼音],[序号]) values(?,?,?)"));
-        insert.bind(1, QStringLiteral("高血压病")).bind(2, QStringLiteral("gxyb")).bind(3, QStringLiteral("高血压病gxyb"));
+        insert.bind(1, QStringLiteral("高血压病"))
+            .bind(2, QStringLiteral("gxyb"))
+            .bind(3, QStringLiteral("高血压病gxyb"));
         QCOMPARE(insert.run(), 1);
     }
     QVERIFY(!test::fileHeader(path).startsWith("SQLite format 3"));
@@ -134,7 +140,8 @@ void TestEngine::everyColumnKeepsTextAsTyped() {
     for (const auto* tables : {&schema::mainTables(), &schema::statisticsTables()}) {
         for (const schema::Table& table : *tables) {
             for (const schema::Column& column : table.columns) {
-                for (const QString& value : {QStringLiteral("001"), QStringLiteral("15.000"), QStringLiteral("1e3")}) {
+                for (const QString& value :
+                     {QStringLiteral("001"), QStringLiteral("15.000"), QStringLiteral("1e3")}) {
                     Statement(*db, QStringLiteral("delete from %1").arg(quoted(table.name))).run();
                     Statement insert(*db, QStringLiteral("insert into %1(%2) values(?)")
                                               .arg(quoted(table.name), quoted(column.name)));
@@ -155,11 +162,13 @@ void TestEngine::uniqueIndexesIgnoreCase() {
     QVERIFY(db);
     schema::createMain(*db);
     Statement(*db, QStringLiteral("insert into [商品]([ID号],[名称]) values('1','CT检查')")).run();
-    QVERIFY_THROWS_EXCEPTION(DbError,
-                             Statement(*db, QStringLiteral("insert into [商品]([ID号],[名称]) values('2','ct检查')")).run());
+    QVERIFY_THROWS_EXCEPTION(
+        DbError,
+        Statement(*db, QStringLiteral("insert into [商品]([ID号],[名称]) values('2','ct检查')")).run());
     Statement(*db, QStringLiteral("insert into [档案]([序号]) values('20240301120000ab')")).run();
-    QVERIFY_THROWS_EXCEPTION(DbError,
-                             Statement(*db, QStringLiteral("insert into [档案]([序号]) values('20240301120000AB')")).run());
+    QVERIFY_THROWS_EXCEPTION(
+        DbError,
+        Statement(*db, QStringLiteral("insert into [档案]([序号]) values('20240301120000AB')")).run());
     QVERIFY(schema::fits(schema::kArchive, QStringLiteral("类别"), QStringLiteral("中")));
     QVERIFY(!schema::fits(schema::kArchive, QStringLiteral("类别"), QStringLiteral("123456")));
     QVERIFY(schema::fits(schema::kArchive, QStringLiteral("T1"), QString(5000, QLatin1Char('x'))));
@@ -182,7 +191,9 @@ void TestEngine::gbkOrderAndColumns() {
     QVERIFY(db);
     schema::createMain(*db);
     for (const char* name : {"白芍", "阿胶", "Zz", "aa", "柴胡"})
-        Statement(*db, QStringLiteral("insert into [诊断]([名称]) values(?)")).bind(1, QString::fromUtf8(name)).run();
+        Statement(*db, QStringLiteral("insert into [诊断]([名称]) values(?)"))
+            .bind(1, QString::fromUtf8(name))
+            .run();
     Statement ordered(*db, QStringLiteral("select [名称] from [诊断] order by [名称] collate GBK"));
     QStringList names;
     while (ordered.next())
@@ -209,6 +220,33 @@ void TestEngine::backupIsKeyedAndComplete() {
     Statement read(*restored, QStringLiteral("select [名称] from [地址]"));
     QVERIFY(read.next());
     QCOMPARE(read.text(0), QStringLiteral("城关镇"));
+}
+
+void TestEngine::aFileWrittenByAnEarlierReleaseStillOpens() {
+    // A main database as a station of the first release wrote it: default rows and one settled prescription.
+    const QString path = dir_.filePath(QStringLiteral("earlier.dat"));
+    QVERIFY(QFile::copy(QStringLiteral(LICHUAN_TEST_DATA "/old-main.dat"), path));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QString error;
+    auto db = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly, &error);
+    QVERIFY2(db, qPrintable(error));
+
+    const std::optional<SheetRecord> record = loadPrescription(*db, QStringLiteral("20240301080000ab12c"));
+    QVERIFY(record);
+    QCOMPARE(record->fields[kName], QStringLiteral("张三"));
+    QCOMPARE(record->fields[kDate], QStringLiteral("2024-03-01"));
+    QCOMPARE(record->lines[0].amount, QStringLiteral("3.000"));
+    QCOMPARE(record->settled, kSettledMarker);
+    QCOMPARE(queryHistory(*db, QStringLiteral("张"), QStringLiteral("2024-3-1"), QStringLiteral("2024-3-1"))
+                 .size(),
+             std::size_t(1));
+    QCOMPARE(readSettingsRow(*db)->value(QStringLiteral("密码")), QStringLiteral("888"));
+    QVERIFY(!searchCatalog(*db, QStringLiteral("中药"), QStringLiteral("hq")).empty());
+
+    SheetRecord changed = *record;
+    changed.fields[kDiagnosis] = QStringLiteral("慢性胃炎");
+    QVERIFY(savePrescription(*db, changed, false, QDate(2024, 3, 2)).saved);
+    QCOMPARE(loadPrescription(*db, changed.key)->fields[kDiagnosis], QStringLiteral("慢性胃炎"));
 }
 
 QTEST_GUILESS_MAIN(TestEngine)
