@@ -15,6 +15,7 @@
 #include "prescription/form2.h"
 #include "settings/settingsstore.h"
 #include "ui/fieldedit.h"
+#include "ui/picklist.h"
 
 #include <QApplication>
 #include <QLineEdit>

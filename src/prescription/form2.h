@@ -23,6 +23,7 @@ namespace lichuan {
 struct Services;
 class CrLfTextEdit;
 class FieldEdit;
+class PickList;
 class SheetActions;
 class LookupPanel;
 class HeaderFields;
@@ -79,7 +80,7 @@ struct SearchControls {
     QLineEdit* Text1 = nullptr;             // search box
     std::array<QPushButton*, 6> Command1{}; // categories
     std::array<QPushButton*, 8> Command8{}; // letter pad
-    QListWidget* List1 = nullptr;           // pick list
+    PickList* List1 = nullptr;              // pick list
     QStringList List6;                      // twin entries of the pick list (with the usage)
 };
 

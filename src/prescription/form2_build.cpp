@@ -6,6 +6,7 @@
 #include "prescription/sheetgeometry.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
+#include "ui/picklist.h"
 #include "ui/twips.h"
 
 #include <QFrame>
@@ -283,11 +284,10 @@ void buildSearch(Form2& form) {
         s.Command8[k] = b;
     }
 
-    s.List1 = new QListWidget(&form);
+    s.List1 = new PickList(&form);
     s.List1->setObjectName(QStringLiteral("List1"));
     s.List1->setGeometry(toPixels(geo::kPickList));
     s.List1->setFont(songFont(10.5));
-    s.List1->setUniformItemSizes(true);
 }
 
 void buildHistory(Form2& form) {

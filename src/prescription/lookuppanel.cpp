@@ -8,40 +8,18 @@
 #include "prescription/sheetactions.h"
 #include "ui/crlftextedit.h"
 #include "ui/listkeys.h"
+#include "ui/picklist.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStyledItemDelegate>
 
 namespace lichuan {
 
-namespace {
-
-constexpr int kTallRowPixels = 16;
-
-// Rows of one fixed height, whatever the font asks for.
-class FixedRowHeightDelegate final : public QStyledItemDelegate {
-public:
-    FixedRowHeightDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(), height_};
-    }
-
-private:
-    int height_;
-};
-
-} // namespace
-
-void TallListRows(QListWidget* list) {
-    list->setUniformItemSizes(true);
-    list->setItemDelegate(new FixedRowHeightDelegate(kTallRowPixels, list));
-    list->doItemsLayout();
-    list->viewport()->update();
+void TallListRows(PickList* list) {
+    list->setRowHeight(16);
 }
 
 LookupPanel::LookupPanel(Form2& form) : form_(form) {
@@ -55,8 +33,7 @@ LookupPanel::LookupPanel(Form2& form) : form_(form) {
         connect(s.Command8[k], &QPushButton::clicked, this,
                 [this, k] { pressLetterPad(static_cast<int>(k)); });
     // Picking is a double-click or Enter; `activated` is left alone (a single click on some desktops).
-    connect(s.List1, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { pick(form_.search.List1->row(item)); });
+    connect(s.List1, &PickList::rowDoubleClicked, this, &LookupPanel::pick);
     s.Text1->installEventFilter(this);
     s.List1->installEventFilter(this);
 
@@ -78,7 +55,7 @@ void LookupPanel::fillStartup() {
     }
     templates_.clear();
     form_.search.List6.clear();
-    setEntries(form_.search.List1, entries);
+    form_.search.List1->setEntries(entries);
 }
 
 void LookupPanel::fill() {
@@ -106,7 +83,7 @@ void LookupPanel::fill() {
     }
     templates_ = std::move(templates);
     form_.search.List6 = twins;
-    setEntries(form_.search.List1, entries);
+    form_.search.List1->setEntries(entries);
 }
 
 void LookupPanel::onSearchTextChanged() {
@@ -160,7 +137,7 @@ void LookupPanel::pick(int row) {
     if (row < 0 || row >= s.List1->count())
         return;
     CrLfTextEdit* r1 = form_.sheet.R1;
-    const QString entry = s.List1->item(row)->text();
+    const QString entry = s.List1->text(row);
     switch (form_.state.CurrentCategory) {
     case kHerbs:
         r1->insertAtCaret(herbPickText(entry));
@@ -211,8 +188,7 @@ void LookupPanel::endPick() {
     else
         s.Text1->clear();
     s.Text1->setFocus();
-    s.List1->clearSelection();
-    s.List1->setCurrentItem(nullptr);
+    s.List1->setCurrentRow(-1);
     form_.actions().hideSuggestions();
 }
 
@@ -239,9 +215,9 @@ bool LookupPanel::eventFilter(QObject* watched, QEvent* event) {
         }
     } else if (watched == s.List1 && event->type() == QEvent::KeyPress) {
         if (isEnterKey(static_cast<QKeyEvent*>(event)->key())) {
-            const QListWidgetItem* current = s.List1->currentItem();
-            if (current && current->isSelected())
-                pick(s.List1->row(current));
+            const int current = s.List1->currentRow();
+            if (current >= 0)
+                pick(current);
             return true;
         }
     }

@@ -11,6 +11,7 @@ class QListWidget;
 namespace lichuan {
 
 class Form2;
+class PickList;
 
 class LookupPanel : public QObject {
     Q_OBJECT
@@ -44,7 +45,7 @@ private:
     std::vector<TemplateItem> templates_;
 };
 
-// Makes every row of a list 16 pixels high.
-void TallListRows(QListWidget* list);
+// Makes every row of the pick list 16 pixels high.
+void TallListRows(PickList* list);
 
 } // namespace lichuan

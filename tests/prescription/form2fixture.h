@@ -11,6 +11,7 @@
 #include "data/schema.h"
 #include "prescription/form2.h"
 #include "settings/settingsstore.h"
+#include "ui/picklist.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -42,6 +43,10 @@ inline QStringList entries(const QListWidget* list) {
     for (int i = 0; i < list->count(); ++i)
         texts << list->item(i)->text();
     return texts;
+}
+
+inline QStringList entries(const PickList* list) {
+    return list->entries();
 }
 
 class Form2Fixture {

@@ -7,6 +7,7 @@
 #include "prescription/sheetactions.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
+#include "ui/picklist.h"
 #include "ui/twips.h"
 
 #include <QInputMethodEvent>
@@ -277,8 +278,7 @@ void TestForm2History::reloadShowsTheStoredPrescription() {
     form.actions().applyLayout(sheetgeometry::Layout::Western);
     form.actions().setBoldCategory(1);
     form.sheet.Text6->setText(QStringLiteral("7"));
-    form.search.List1->clear();
-    form.search.List1->addItem(QStringLiteral("阿莫西林胶囊"));
+    form.search.List1->setEntries({QStringLiteral("阿莫西林胶囊")});
     p.Lb8[0]->setText(QStringLiteral("西成药"));
 
     clickEntry(form, 0);
@@ -290,7 +290,7 @@ void TestForm2History::reloadShowsTheStoredPrescription() {
     QVERIFY(!form.search.Command1[1]->font().bold());
     QCOMPARE(form.state.CurrentCategory, 1);
     QCOMPARE(form.search.List1->count(), 1);
-    QCOMPARE(form.search.List1->item(0)->text(), QStringLiteral("阿莫西林胶囊"));
+    QCOMPARE(form.search.List1->text(0), QStringLiteral("阿莫西林胶囊"));
 
     for (size_t i = 0; i < kHeaderFieldCount; ++i)
         QCOMPARE(form.sheet.Text5[i]->text(), herbal.fields[i]);

@@ -10,6 +10,7 @@
 #include "typing.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
+#include "ui/picklist.h"
 #include "ui/twips.h"
 
 #include <QLabel>
@@ -35,11 +36,12 @@ void pickOnly(Form2& form, const QString& text) {
 
 // Double-clicks the pick list entry with this text.
 void doubleClickEntry(Form2& form, const QString& text) {
-    QListWidget* list = form.search.List1;
-    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
-    QVERIFY2(!found.isEmpty(), qPrintable(text));
-    list->scrollToItem(found.first());
-    const QPoint centre = list->visualItemRect(found.first()).center();
+    PickList* list = form.search.List1;
+    const int row = static_cast<int>(list->entries().indexOf(text));
+    QVERIFY2(row >= 0, qPrintable(text));
+    const QModelIndex index = list->model()->index(row, 0);
+    list->scrollTo(index);
+    const QPoint centre = list->visualRect(index).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
 }
@@ -89,7 +91,7 @@ void TestForm2Lookup::herbsAreLaidOutThreeToALine() {
     QCOMPARE(form.sheet.R1->caret(), 6 + 5);
     QVERIFY(form.search.Text1->text().isEmpty());
     QVERIFY(form.search.Text1->hasFocus());
-    QVERIFY(form.search.List1->selectedItems().isEmpty());
+    QVERIFY(form.search.List1->currentRow() < 0);
     QVERIFY(form.sheet.List3->isHidden());
     QVERIFY(form.search.List1->count() > 200); // emptying the search box listed every herb again
 
@@ -125,7 +127,7 @@ void TestForm2Lookup::westernDrugsComeWithTheirUsageLine() {
     pressCategory(form, kWesternDrugs);
     search(form, QStringLiteral("amxl"));
     QCOMPARE(test::entries(form.search.List1), QStringList({QStringLiteral("阿莫西林胶囊[0.25g*24] 1盒"),
-                                                      QStringLiteral("阿莫西林胶囊[0.5g*12] 1盒")}));
+                                                            QStringLiteral("阿莫西林胶囊[0.5g*12] 1盒")}));
     QCOMPARE(form.search.List6.value(0), QStringLiteral("阿莫西林胶囊[0.25g*24] 1盒\\2粒 每日3次 口服"));
     doubleClickEntry(form, QStringLiteral("阿莫西林胶囊[0.25g*24] 1盒"));
     const QString amoxicillin =
@@ -178,18 +180,17 @@ void TestForm2Lookup::theStartUpListShowsEveryDoseUntilTheFirstRefill() {
     test::insertCatalogRow(*fixture.state.mainDb, QStringLiteral("冰糖"), QStringLiteral("中药"),
                            QStringLiteral("g"), QStringLiteral("30"), QStringLiteral("烊化"));
     Form2& form = fixture.openActive();
-    QListWidget* list = form.search.List1;
-    QVERIFY(!list->findItems(QStringLiteral("冰片粉 0"), Qt::MatchExactly).isEmpty());
-    QVERIFY(!list->findItems(QStringLiteral("冰糖 30g\\烊化"), Qt::MatchExactly).isEmpty());
+    PickList* list = form.search.List1;
+    QVERIFY(list->entries().contains(QStringLiteral("冰片粉 0")));
+    QVERIFY(list->entries().contains(QStringLiteral("冰糖 30g\\烊化")));
     QVERIFY(form.search.List6.isEmpty());
 
     search(form, QStringLiteral("b"));
     QTest::keyClick(form.search.Text1, Qt::Key_Backspace);
-    QVERIFY(!list->findItems(QStringLiteral("冰片粉"), Qt::MatchExactly).isEmpty());
-    QVERIFY(!list->findItems(QStringLiteral("冰糖 30g"), Qt::MatchExactly).isEmpty());
+    QVERIFY(list->entries().contains(QStringLiteral("冰片粉")));
+    QVERIFY(list->entries().contains(QStringLiteral("冰糖 30g")));
     QCOMPARE(form.search.List6.size(), list->count());
-    QCOMPARE(form.search.List6.at(
-                 list->row(list->findItems(QStringLiteral("冰糖 30g"), Qt::MatchExactly).first())),
+    QCOMPARE(form.search.List6.at(list->entries().indexOf(QStringLiteral("冰糖 30g"))),
              QStringLiteral("冰糖 30g\\烊化"));
 }
 
@@ -219,9 +220,7 @@ void TestForm2Lookup::aSwitchBetweenModesStartsANewPrescription() {
     QVERIFY(s.Text6->isHidden());
     QCOMPARE(s.R1->geometry(), twips::rect(1380, 2640, 4575, 4755));
     QCOMPARE(s.Text5[kName]->text(), QStringLiteral("张三"));
-    QVERIFY(
-        form.search.List1->findItems(QStringLiteral("阿莫西林胶囊[0.5g*12] 1盒"), Qt::MatchExactly).size() ==
-        1);
+    QCOMPARE(form.search.List1->entries().count(QStringLiteral("阿莫西林胶囊[0.5g*12] 1盒")), 1);
 
     // Within a mode, and with charge items and usages, the sheet stays.
     s.R1->setText(QStringLiteral("x\r\n"));
@@ -260,8 +259,8 @@ void TestForm2Lookup::theLetterPadTypesKeyDigits() {
     QCOMPARE(box->text(), QStringLiteral("57"));
     QVERIFY(box->hasFocus());
     QCOMPARE(box->cursorPosition(), 2);
-    QVERIFY(!form.search.List1->findItems(QStringLiteral("苏子 10g"), Qt::MatchExactly).isEmpty());
-    QVERIFY(form.search.List1->findItems(QStringLiteral("石斛 10g"), Qt::MatchExactly).isEmpty());
+    QVERIFY(form.search.List1->entries().contains(QStringLiteral("苏子 10g")));
+    QVERIFY(!form.search.List1->entries().contains(QStringLiteral("石斛 10g")));
 
     for (int i = 0; i < 3; ++i)
         QTest::mouseClick(form.search.Command8[kLetterPadBackspace], Qt::LeftButton);
@@ -271,7 +270,7 @@ void TestForm2Lookup::theLetterPadTypesKeyDigits() {
     search(form, QStringLiteral("sz"));
     QTest::mouseClick(form.search.Command8[4], Qt::LeftButton);
     QCOMPARE(box->text(), QStringLiteral("sz5"));
-    QVERIFY(!form.search.List1->findItems(QStringLiteral("苏子 10g"), Qt::MatchExactly).isEmpty());
+    QVERIFY(form.search.List1->entries().contains(QStringLiteral("苏子 10g")));
     search(form, QStringLiteral("苏"));
     QTest::mouseClick(form.search.Command8[6], Qt::LeftButton);
     QCOMPARE(box->text(), QStringLiteral("sz5苏7"));
@@ -291,10 +290,10 @@ void TestForm2Lookup::enterPicksOnlyASingleEntryDownGoesToTheList() {
     QTest::keyClick(form.search.Text1, Qt::Key_Down);
     QVERIFY(form.search.List1->hasFocus());
     QCOMPARE(form.search.List1->currentRow(), 0);
-    const QString first = form.search.List1->item(0)->text();
+    const QString first = form.search.List1->text(0);
     QTest::keyClick(form.search.List1, Qt::Key_Down);
     QCOMPARE(form.search.List1->currentRow(), 1);
-    const QString second = form.search.List1->item(1)->text();
+    const QString second = form.search.List1->text(1);
     QTest::keyClick(form.search.List1, Qt::Key_Return);
     compareHerbs(form.sheet.R1, herbPickText(second));
     QVERIFY(form.search.Text1->hasFocus());
@@ -324,7 +323,7 @@ void TestForm2Lookup::searchTextIsMatchedLiterally() {
     pressCategory(form, kWesternDrugs);
     search(form, QStringLiteral("%"));
     QCOMPARE(test::entries(form.search.List1), QStringList({QStringLiteral("0.9%氯化钠注射液[250ml] 1瓶"),
-                                                      QStringLiteral("0.9%氯化钠注射液[500ml] 1瓶")}));
+                                                            QStringLiteral("0.9%氯化钠注射液[500ml] 1瓶")}));
     pressCategory(form, kHerbalFormulas);
     search(form, QStringLiteral("'"));
     QCOMPARE(form.search.List1->count(), 0);
@@ -389,12 +388,13 @@ void TestForm2Lookup::clicksOnTheItemText() {
 void TestForm2Lookup::pickListRowsAre16PixelsHigh() {
     test::Form2Fixture fixture;
     Form2& form = fixture.openActive();
-    QListWidget* list = form.search.List1;
+    PickList* list = form.search.List1;
     QVERIFY(list->count() > 2);
-    QCOMPARE(list->visualItemRect(list->item(0)).height(), 16);
-    QCOMPARE(list->visualItemRect(list->item(1)).top(), list->visualItemRect(list->item(0)).top() + 16);
+    QCOMPARE(list->visualRect(list->model()->index(0, 0)).height(), 16);
+    QCOMPARE(list->visualRect(list->model()->index(1, 0)).top(),
+             list->visualRect(list->model()->index(0, 0)).top() + 16);
     pressCategory(form, kWesternDrugs);
-    QCOMPARE(list->visualItemRect(list->item(0)).height(), 16);
+    QCOMPARE(list->visualRect(list->model()->index(0, 0)).height(), 16);
 }
 
 void TestForm2Lookup::aWholePrescriptionByKeyboardOnly() {
