@@ -79,10 +79,11 @@ std::unique_ptr<Database> Database::open(const QString& path, const QByteArray& 
     }
     std::unique_ptr<Database> result(new Database(db, path));
     try {
+        // Another station may be writing the file right now: every read, the first one too, waits for it.
+        sqlite3_busy_timeout(db, 10000);
         configureConnection(db, key);
         // The key is checked by the first read of the file.
         result->exec(QStringLiteral("select count(*) from sqlite_master"));
-        sqlite3_busy_timeout(db, 10000);
         result->exec(QStringLiteral("PRAGMA journal_mode = DELETE; PRAGMA cache_size = -65536;"));
         if (sqlite3_create_collation(db, "GBK", SQLITE_UTF8, nullptr, collateGbk) != SQLITE_OK)
             throw DbError(lastMessage(db));

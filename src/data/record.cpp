@@ -44,7 +44,10 @@ QString pricingText(const PricedLines& lines) {
         for (const PricedLine& line : lines) {
             if (line.name.isEmpty())
                 break;
-            text += line.*cell;
+            // A separator inside a cell would split it: it is kept in its full-width form.
+            QString value = line.*cell;
+            value.replace(kCellEnd, QChar(0xFF20) /* ＠ */).replace(kColumnEnd, QChar(0xFF04) /* ＄ */);
+            text += value;
             text += kCellEnd;
         }
         text += kColumnEnd;

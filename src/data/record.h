@@ -59,7 +59,8 @@ struct SheetRecord {
 inline const QString kSettledMarker = QStringLiteral("-已结算");
 
 // The 计价 text: six column strings (names, quantities, units, prices, amounts, drawers), each cell followed
-// by "@" and each column by "$"; the walk stops at the first line with an empty name.
+// by "@" and each column by "$"; the walk stops at the first line with an empty name. A "@" or "$" inside a
+// cell is written in its full-width form (＠, ＄) so that it cannot split the cell.
 QString pricingText(const PricedLines& lines);
 // Reads a 计价 text back; cells the text does not reach stay empty, pieces beyond line 35 are dropped.
 PricedLines readPricingText(const QString& text);

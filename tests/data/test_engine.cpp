@@ -7,6 +7,8 @@
 #include "testsupport.h"
 
 #include <QtTest>
+#include <chrono>
+#include <thread>
 
 using namespace lichuan;
 
@@ -15,6 +17,7 @@ class TestEngine : public QObject {
 private Q_SLOTS:
     void encryptedFileRoundTrip();
     void wrongKeyAndForeignFilesAreRefusedUntouched();
+    void openingWaitsForAnotherStationsWrite();
     void boundValuesAreJustText();
     void transactionRollsBackUnlessCommitted();
     void everyColumnKeepsTextAsTyped();
@@ -82,6 +85,28 @@ void TestEngine::wrongKeyAndForeignFilesAreRefusedUntouched() {
     QVERIFY(!Database::open(dir_.filePath(QStringLiteral("missing.dat")), databaseKey(),
                             Database::OpenMode::ExistingOnly));
     QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("missing.dat"))));
+}
+
+void TestEngine::openingWaitsForAnotherStationsWrite() {
+    // Another station is committing when this one starts: opening waits for the lock instead of failing
+    // (which would send a shared-database station to its local files).
+    const QString path = dir_.filePath(QStringLiteral("shared.dat"));
+    auto writer = test::createDatabase(path);
+    QVERIFY(writer);
+    schema::createStatistics(*writer);
+    writer->exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    writer->exec(QStringLiteral("insert into [统计]([ID号]) values('a')"));
+    std::thread commitLater([&writer] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        writer->exec(QStringLiteral("COMMIT"));
+    });
+    QString error;
+    auto reader = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly, &error);
+    commitLater.join();
+    QVERIFY2(reader, qPrintable(error));
+    Statement count(*reader, QStringLiteral("select count(*) from [统计]"));
+    QVERIFY(count.next());
+    QCOMPARE(count.integer(0), 1);
 }
 
 void TestEngine::boundValuesAreJustText() {

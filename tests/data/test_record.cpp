@@ -24,6 +24,7 @@ private Q_SLOTS:
     void pricingTextWithoutLines();
     void readingDropsPiecesBeyondLastLine();
     void readingIncompleteText();
+    void separatorsInCellsKeepLinesApart();
     void patientKeyAndBirthYear_data();
     void patientKeyAndBirthYear();
     void ageFromStoredBirthYear();
@@ -86,6 +87,27 @@ void TestRecord::readingIncompleteText() {
     QCOMPARE(read[0].name, QStringLiteral("当归"));
     QCOMPARE(read[1].name, QString());
     QCOMPARE(read[0].quantity, QString());
+}
+
+void TestRecord::separatorsInCellsKeepLinesApart() {
+    // A "@" or "$" typed into a cell would start another cell or column and shift every later line;
+    // it is stored in its full-width form instead.
+    PricedLines lines;
+    lines[0] = line("当归", "60@", "0.050", "3.000", "A1");
+    lines[1] = line("黄芪$", "90", "0.030", "2.700", "B@2");
+    lines[2] = line("甘草", "30", "0.040", "1.200", "$");
+    const QString text = pricingText(lines);
+    QCOMPARE(text.count(QLatin1Char('$')), 6);
+    QCOMPARE(text.count(QLatin1Char('@')), 18);
+    const PricedLines read = readPricingText(text);
+    QCOMPARE(read[0].quantity, QStringLiteral("60＠"));
+    QCOMPARE(read[1].name, QStringLiteral("黄芪＄"));
+    QCOMPARE(read[1].quantity, QStringLiteral("90"));
+    QCOMPARE(read[1].drawer, QStringLiteral("B＠2"));
+    QCOMPARE(read[2].name, QStringLiteral("甘草"));
+    QCOMPARE(read[2].quantity, QStringLiteral("30"));
+    QCOMPARE(read[2].drawer, QStringLiteral("＄"));
+    QVERIFY(read[3] == PricedLine());
 }
 
 void TestRecord::patientKeyAndBirthYear_data() {
