@@ -4,6 +4,7 @@
 
 #include "prescription/form2.h"
 #include "prescription/sheetgeometry.h"
+#include "ui/buttons.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 #include "ui/twips.h"
@@ -241,6 +242,7 @@ void buildPricing(Form2& form) {
         auto* b = new QPushButton(text, &form);
         b->setFont(songFont(10.5, true));
         b->setGeometry(toPixels(rect));
+        clickOnEnter(*b);
         return b;
     };
     p.Command4 = button(QStringLiteral("划价结算"), geo::kSettleButton);
@@ -305,10 +307,12 @@ void buildHistory(Form2& form) {
     h.Text2 = edit(geo::kNameFilter, "Text2");
     h.Text3 = edit(geo::kStartDate, "Text3");
     h.Text4 = edit(geo::kEndDate, "Text4");
+    // Enter in the name filter hands the focus to "今日患者"; a focused button answers Enter.
     auto button = [&](const QString& text, const geo::Rect& rect) {
         auto* b = new QPushButton(text, &form);
         b->setFont(font);
         b->setGeometry(toPixels(rect));
+        clickOnEnter(*b);
         return b;
     };
     h.Command7 = button(QStringLiteral("查   询"), geo::kQueryButton);

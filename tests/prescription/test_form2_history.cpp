@@ -114,6 +114,7 @@ private Q_SLOTS:
     void openedWindowListsTheLastMonthNewestFirst();
     void buttonsSetTheRangeAndQuery();
     void nameFilterWidensTheRangeWithoutQuerying();
+    void focusedButtonsAnswerEnter();
     void patientHistoryNeedsAName();
     void filterCharactersAreLiteralAndBadDatesGiveNothing();
     void reloadShowsTheStoredPrescription();
@@ -198,6 +199,29 @@ void TestForm2History::nameFilterWidensTheRangeWithoutQuerying() {
     h.Text2->clear();
     h.Text2->setText(QStringLiteral("  "));
     QCOMPARE(h.Text3->text(), QStringLiteral("2024-02-20"));
+}
+
+void TestForm2History::focusedButtonsAnswerEnter() {
+    test::Form2Fixture f;
+    saveUsualRecords(f);
+    Form2& form = f.openActive();
+    HistoryControls& h = form.history;
+
+    // Name filter, Enter, Enter: the second Enter presses "今日患者".
+    h.Text2->setFocus();
+    QTest::keyClicks(h.Text2, QStringLiteral("x"));
+    QTest::keyClick(h.Text2, Qt::Key_Return);
+    QCOMPARE(form.focusWidget(), static_cast<QWidget*>(h.Command2));
+    QTest::keyClick(h.Command2, Qt::Key_Return);
+    QVERIFY(h.Text2->text().isEmpty());
+    QCOMPARE(h.Text3->text(), QStringLiteral("2024-03-01"));
+    QCOMPARE(entries(form), QStringList{QStringLiteral("张三[男,35岁,2024-03-01]-已结算")});
+
+    // The same for the buttons under the priced lines.
+    form.sheet.Text5[kName]->setText(QStringLiteral("王五"));
+    form.pricing.Command4->setFocus();
+    QTest::keyClick(form.pricing.Command4, Qt::Key_Enter);
+    QCOMPARE(form.sheet.Label5, kSettledMarker);
 }
 
 void TestForm2History::patientHistoryNeedsAName() {
