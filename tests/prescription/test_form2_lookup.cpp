@@ -125,7 +125,7 @@ void TestForm2Lookup::westernDrugsComeWithTheirUsageLine() {
     pressCategory(form, kWesternDrugs);
     search(form, QStringLiteral("amxl"));
     QCOMPARE(test::entries(form.search.List1), QStringList({QStringLiteral("阿莫西林胶囊[0.25g*24] 1盒"),
-                                                      QStringLiteral("阿莫西林胶囊[0.5g*12] 1盒")}));
+                                                            QStringLiteral("阿莫西林胶囊[0.5g*12] 1盒")}));
     QCOMPARE(form.search.List6.value(0), QStringLiteral("阿莫西林胶囊[0.25g*24] 1盒\\2粒 每日3次 口服"));
     doubleClickEntry(form, QStringLiteral("阿莫西林胶囊[0.25g*24] 1盒"));
     const QString amoxicillin =
@@ -202,6 +202,9 @@ void TestForm2Lookup::aSwitchBetweenModesStartsANewPrescription() {
     s.R1->setText(QStringLiteral("石斛 10g     "));
     form.pricing.Lb2[0]->setText(QStringLiteral("石斛"));
     form.pricing.Lb8[0]->setText(QStringLiteral("中药"));
+    // A settled prescription with a medical record: the new one keeps the record, but it is not settled.
+    s.Label5 = kSettledMarker;
+    fixture.state.PendingCaseRecord = QStringLiteral("发热$");
     form.state.saved = true;
     const QString herbalKey = s.Label4;
     fixture.clock.advanceSeconds(5);
@@ -216,6 +219,8 @@ void TestForm2Lookup::aSwitchBetweenModesStartsANewPrescription() {
     QCOMPARE(s.Label4, QStringLiteral("20240301093005t1"));
     QCOMPARE(s.Text5[kCaseNumber]->text(), QStringLiteral("20240301093005"));
     QVERIFY(!form.state.saved);
+    QVERIFY(s.Label5.isEmpty());
+    QCOMPARE(fixture.state.PendingCaseRecord, QStringLiteral("发热$"));
     QVERIFY(s.Text6->isHidden());
     QCOMPARE(s.R1->geometry(), twips::rect(1380, 2640, 4575, 4755));
     QCOMPARE(s.Text5[kName]->text(), QStringLiteral("张三"));
@@ -225,12 +230,14 @@ void TestForm2Lookup::aSwitchBetweenModesStartsANewPrescription() {
 
     // Within a mode, and with charge items and usages, the sheet stays.
     s.R1->setText(QStringLiteral("x\r\n"));
+    s.Label5 = kSettledMarker;
     form.state.saved = true;
     const QString westernKey = s.Label4;
     for (int category : {kWesternTemplates, kChargeItems, kUsages, kWesternDrugs}) {
         pressCategory(form, category);
         QCOMPARE(s.R1->text(), QStringLiteral("x\r\n"));
         QCOMPARE(s.Label4, westernKey);
+        QCOMPARE(s.Label5, kSettledMarker);
         QVERIFY(form.state.saved);
         QVERIFY(s.Text6->isHidden());
     }
@@ -238,6 +245,7 @@ void TestForm2Lookup::aSwitchBetweenModesStartsANewPrescription() {
 
     pressCategory(form, kHerbs);
     QVERIFY(s.R1->text().isEmpty());
+    QVERIFY(s.Label5.isEmpty());
     QCOMPARE(s.Text6->text(), QStringLiteral("6"));
     QVERIFY(s.Text6->isVisible());
     QCOMPARE(s.R1->geometry(), twips::rect(840, 2640, 5115, 4755));
@@ -324,7 +332,7 @@ void TestForm2Lookup::searchTextIsMatchedLiterally() {
     pressCategory(form, kWesternDrugs);
     search(form, QStringLiteral("%"));
     QCOMPARE(test::entries(form.search.List1), QStringList({QStringLiteral("0.9%氯化钠注射液[250ml] 1瓶"),
-                                                      QStringLiteral("0.9%氯化钠注射液[500ml] 1瓶")}));
+                                                            QStringLiteral("0.9%氯化钠注射液[500ml] 1瓶")}));
     pressCategory(form, kHerbalFormulas);
     search(form, QStringLiteral("'"));
     QCOMPARE(form.search.List1->count(), 0);
