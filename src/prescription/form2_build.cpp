@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QValidator>
 
 namespace lichuan {
 
@@ -54,6 +55,18 @@ QFrame* horizontalLine(QWidget* parent, int x1, int x2, int y, const QColor& col
     setBackground(line, colour);
     return line;
 }
+
+// "$" and "@" separate the columns and cells of the stored priced lines: in a cell they become their
+// full-width forms, so that no text typed into a line can shift the lines read back.
+class SeparatorFreeValidator final : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        input.replace(QLatin1Char('$'), QChar(0xFF04));
+        input.replace(QLatin1Char('@'), QChar(0xFF20));
+        return Acceptable;
+    }
+};
 
 QListWidget* suggestionList(QWidget* parent, const geo::Rect& rect) {
     auto* list = new QListWidget(parent);
@@ -184,6 +197,7 @@ void buildPricing(Form2& form) {
         e->setTextMargins(0, 0, 0, 0);
         e->setAlignment(alignment | Qt::AlignVCenter);
         e->setGeometry(twips::rect(cell.left, geo::lineTop(line), cell.width, geo::kTextCellHeight));
+        e->setValidator(new SeparatorFreeValidator(e));
         return e;
     };
     for (int i = 0; i < kPricedLineCount; ++i) {
