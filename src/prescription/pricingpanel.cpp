@@ -65,8 +65,13 @@ void PricingPanel::settle() {
     form_.state.TotalsSuspended = false;
     form_.totals().RecalcTotals();
 
+    const QString markerBefore = form_.sheet.Label5;
     form_.sheet.Label5 = kSettledMarker;
     const bool saved = form_.toolbarActions().SavePrescription();
+    // A settlement that could not be stored did not happen: a later save must not mark the prescription
+    // settled without its statistics lines.
+    if (!saved)
+        form_.sheet.Label5 = markerBefore;
     form_.historyPanel().runQuery();
     letPaintingRun();
 

@@ -247,9 +247,16 @@ void TestForm2Pricing::settlementNeedsAName() {
     settle(form);
     QCOMPARE(f.messages.shown, QStringList{QStringLiteral("请输入患者姓名！")});
     QCOMPARE(shownLine(form, 0), QStringLiteral("黄芪/60/g/0.05/3.000//中药"));
-    QCOMPARE(form.sheet.Label5, QStringLiteral("-已结算"));
     QCOMPARE(test::rowCount(*f.state.mainDb, QStringLiteral("档案")), 0);
     QCOMPARE(test::rowCount(*f.state.statsDb, QStringLiteral("统计")), 0);
+
+    // Nothing was settled: saving the sheet afterwards stores it unsettled, as its statistics say.
+    QVERIFY(form.sheet.Label5.isEmpty());
+    typeField(form, kName, QStringLiteral("张三"));
+    test::clickToolbar(form, 2); // 保存
+    const std::optional<SheetRecord> stored = loadPrescription(*f.state.mainDb, form.sheet.Label4);
+    QVERIFY(stored && stored->settled.isEmpty());
+    QCOMPARE(stored->lines[0].name, QStringLiteral("黄芪"));
 }
 
 void TestForm2Pricing::overlongStatisticsValuesAreReported() {
