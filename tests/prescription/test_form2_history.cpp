@@ -123,6 +123,7 @@ private Q_SLOTS:
     void recordMenuOpensAndCloses();
     void deleteRemovesRowLinesAndEntry();
     void deleteCancelledOrRefusedChangesNothing();
+    void deleteWithStatisticsLinesLeftBehindSaysSo();
 };
 
 void TestForm2History::openedWindowListsTheLastMonthNewestFirst() {
@@ -545,6 +546,29 @@ void TestForm2History::deleteCancelledOrRefusedChangesNothing() {
     QCOMPARE(entries(form), listed);
     QCOMPARE(form.sheet.Label4, key);
     QCOMPARE(form.sheet.Label5, kSettledMarker);
+}
+
+void TestForm2History::deleteWithStatisticsLinesLeftBehindSaysSo() {
+    test::Form2Fixture f;
+    saveUsualRecords(f);
+    const QString key = QStringLiteral("20240301080000t1");
+    QVERIFY(replaceStatistics(*f.state.statsDb, key, kToday, threeLines()));
+    f.state.statsDb->exec(QStringLiteral("CREATE TRIGGER [keep] BEFORE DELETE ON [统计] "
+                                         "BEGIN SELECT RAISE(ABORT, 'kept'); END"));
+    Form2& form = f.open();
+    HistoryControls& h = form.history;
+    clickEntry(form, 0);
+    clickEntry(form, 0, Qt::RightButton);
+    click(h.Label9[0]);
+
+    // The prescription is gone, so its entry and the sheet go too; its statistics lines still count.
+    QVERIFY(!prescriptionExists(*f.state.mainDb, key));
+    QCOMPARE(statisticsLines(f, key), 3);
+    QCOMPARE(f.messages.shown.size(), 2);
+    QCOMPARE(f.messages.shown.at(1), QStringLiteral("数据库出错，用药统计未删除！"));
+    QCOMPARE(entries(form).size(), 2);
+    QVERIFY(form.sheet.Label4 != key);
+    QVERIFY(form.sheet.Text5[kName]->text().isEmpty());
 }
 
 QTEST_MAIN(TestForm2History)
