@@ -211,6 +211,8 @@ void HistoryPanel::deleteSheetRecord() {
             if (list->item(i)->data(kKeyRole).toString() == key)
                 delete list->takeItem(i);
         }
+        // Removing the current entry makes a neighbour current; none belongs to the new sheet.
+        list->setCurrentRow(-1);
     }
     form_.sheet.Label5.clear();
     startNewSheet();

@@ -509,6 +509,14 @@ void TestForm2History::deleteRemovesRowLinesAndEntry() {
     QCOMPARE(form.sheet.Text6->text(), QStringLiteral("6"));
     QCOMPARE(form.focusWidget(), static_cast<QWidget*>(fields[kName]));
     QCOMPARE(f.state.PendingCaseRecord, pending);
+
+    // Deleting the entry just loaded leaves no other entry marked as if it stood on the new sheet.
+    clickEntry(form, 0);
+    clickEntry(form, 0, Qt::RightButton);
+    click(h.Label9[0]);
+    QCOMPARE(entries(form).size(), 2);
+    QVERIFY(h.List2->selectedItems().isEmpty());
+    QCOMPARE(h.List2->currentRow(), -1);
 }
 
 void TestForm2History::deleteCancelledOrRefusedChangesNothing() {
