@@ -4,6 +4,7 @@
 
 #include "prescription/form2.h"
 #include "prescription/sheetgeometry.h"
+#include "ui/buttons.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 #include "ui/picklist.h"
@@ -15,6 +16,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QValidator>
 
 namespace lichuan {
 
@@ -54,6 +56,18 @@ QFrame* horizontalLine(QWidget* parent, int x1, int x2, int y, const QColor& col
     setBackground(line, colour);
     return line;
 }
+
+// "$" and "@" separate the columns and cells of the stored priced lines: in a cell they become their
+// full-width forms, so that no text typed into a line can shift the lines read back.
+class SeparatorFreeValidator final : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        input.replace(QLatin1Char('$'), QChar(0xFF04));
+        input.replace(QLatin1Char('@'), QChar(0xFF20));
+        return Acceptable;
+    }
+};
 
 QListWidget* suggestionList(QWidget* parent, const geo::Rect& rect) {
     auto* list = new QListWidget(parent);
@@ -184,6 +198,7 @@ void buildPricing(Form2& form) {
         e->setTextMargins(0, 0, 0, 0);
         e->setAlignment(alignment | Qt::AlignVCenter);
         e->setGeometry(twips::rect(cell.left, geo::lineTop(line), cell.width, geo::kTextCellHeight));
+        e->setValidator(new SeparatorFreeValidator(e));
         return e;
     };
     for (int i = 0; i < kPricedLineCount; ++i) {
@@ -242,6 +257,7 @@ void buildPricing(Form2& form) {
         auto* b = new QPushButton(text, &form);
         b->setFont(songFont(10.5, true));
         b->setGeometry(toPixels(rect));
+        clickOnEnter(*b);
         return b;
     };
     p.Command4 = button(QStringLiteral("划价结算"), geo::kSettleButton);
@@ -305,10 +321,12 @@ void buildHistory(Form2& form) {
     h.Text2 = edit(geo::kNameFilter, "Text2");
     h.Text3 = edit(geo::kStartDate, "Text3");
     h.Text4 = edit(geo::kEndDate, "Text4");
+    // Enter in the name filter hands the focus to "今日患者"; a focused button answers Enter.
     auto button = [&](const QString& text, const geo::Rect& rect) {
         auto* b = new QPushButton(text, &form);
         b->setFont(font);
         b->setGeometry(toPixels(rect));
+        clickOnEnter(*b);
         return b;
     };
     h.Command7 = button(QStringLiteral("查   询"), geo::kQueryButton);

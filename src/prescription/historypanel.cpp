@@ -8,6 +8,7 @@
 #include "data/prescriptions.h"
 #include "prescription/form2.h"
 #include "prescription/historyrules.h"
+#include "prescription/savemessages.h"
 #include "prescription/sheetactions.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
@@ -195,10 +196,13 @@ void HistoryPanel::deleteSheetRecord() {
         return;
     const QString key = form_.sheet.Label4;
     ProcessState& process = services.state;
-    if (!process.mainDb || !deletePrescription(*process.mainDb, process.statsDb.get(), key)) {
+    if (!process.mainDb || !deletePrescription(*process.mainDb, nullptr, key)) {
         services.messages.inform(QStringLiteral("删除失败，该处方档案仍保存在数据库中。"));
         return;
     }
+    // The prescription is gone whatever happens to its statistics lines; lines left behind are named.
+    if (process.statsDb && !deleteStatistics(*process.statsDb, key))
+        services.messages.inform(savemessages::kStatisticsNotDeleted);
     // The entry of the deleted row goes, whatever position it stands at now.
     QListWidget* list = form_.history.List2;
     {
@@ -207,6 +211,8 @@ void HistoryPanel::deleteSheetRecord() {
             if (list->item(i)->data(kKeyRole).toString() == key)
                 delete list->takeItem(i);
         }
+        // Removing the current entry makes a neighbour current; none belongs to the new sheet.
+        list->setCurrentRow(-1);
     }
     form_.sheet.Label5.clear();
     startNewSheet();

@@ -120,6 +120,8 @@ void LookupPanel::switchCategory(int category) {
                 form_.sheet.Text6->setText(QStringLiteral("6"));
             form_.sheet.R1->clear();
             actions.clearPricedLines();
+            // The new prescription has not been settled; the patient's medical record stays with it.
+            form_.sheet.Label5.clear();
         }
     }
     fill();

@@ -18,6 +18,7 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
@@ -65,8 +66,13 @@ void PricingPanel::settle() {
     form_.state.TotalsSuspended = false;
     form_.totals().RecalcTotals();
 
+    const QString markerBefore = form_.sheet.Label5;
     form_.sheet.Label5 = kSettledMarker;
     const bool saved = form_.toolbarActions().SavePrescription();
+    // A settlement that could not be stored did not happen: a later save must not mark the prescription
+    // settled without its statistics lines.
+    if (!saved)
+        form_.sheet.Label5 = markerBefore;
     form_.historyPanel().runQuery();
     letPaintingRun();
 
@@ -90,13 +96,29 @@ void PricingPanel::settle() {
 
 void PricingPanel::undoSettlement() {
     ProcessState& process = form_.services().state;
-    form_.actions().clearPricedLines();
+    SheetActions& actions = form_.actions();
+    const PricedLines lines = actions.pricedLines();
+    const QString marker = form_.sheet.Label5;
+    const QString total = form_.pricing.Label16->text();
+    const QString amount = form_.sheet.Text5[kAmount]->text();
+
+    actions.clearPricedLines();
     form_.sheet.Label5.clear();
     const bool saved = form_.toolbarActions().SavePrescription();
     form_.historyPanel().runQuery();
-    // The lines go with the settlement of the stored row; a sheet that could not be saved keeps both.
-    if (saved && process.statsDb)
-        deleteStatistics(*process.statsDb, form_.sheet.Label4);
+    if (!saved) {
+        // Nothing was undone: the stored row and its statistics lines are still settled, and so is the sheet.
+        const bool wasSuspended = form_.state.TotalsSuspended;
+        form_.state.TotalsSuspended = true;
+        actions.setPricedLines(lines, true);
+        form_.state.TotalsSuspended = wasSuspended;
+        form_.pricing.Label16->setText(total);
+        form_.sheet.Text5[kAmount]->setText(amount);
+        form_.sheet.Label5 = marker;
+        return;
+    }
+    if (process.statsDb && !deleteStatistics(*process.statsDb, form_.sheet.Label4))
+        form_.services().messages.inform(savemessages::kStatisticsNotDeleted);
 }
 
 } // namespace lichuan

@@ -15,7 +15,8 @@ public:
     // Prices the item text against the catalog, fills the priced lines, marks the sheet settled, saves it
     // and replaces its statistics lines. Items left out are named in one message.
     void settle();
-    // Clears the priced lines and the settled marker, saves, and removes the statistics lines.
+    // Clears the priced lines and the settled marker, saves, and removes the statistics lines; when the save
+    // is refused the sheet stays settled as its stored row is.
     void undoSettlement();
 
 private:

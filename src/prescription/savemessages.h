@@ -10,6 +10,7 @@ inline const QString kNameMissing = QStringLiteral("请输入患者姓名！");
 inline const QString kDateUnreadable = QStringLiteral("日期无法识别，处方未保存！");
 inline const QString kNotSaved = QStringLiteral("数据库出错，处方未保存！");
 inline const QString kStatisticsNotSaved = QStringLiteral("数据库出错，用药统计未保存！");
+inline const QString kStatisticsNotDeleted = QStringLiteral("数据库出错，用药统计未删除！");
 
 // The name a user knows a refused column by: the header columns "0" … "14" by their field captions
 // (without the colon), the other columns of 档案 by what they hold; any other name as it is.

@@ -115,6 +115,7 @@ private Q_SLOTS:
     void openedWindowListsTheLastMonthNewestFirst();
     void buttonsSetTheRangeAndQuery();
     void nameFilterWidensTheRangeWithoutQuerying();
+    void focusedButtonsAnswerEnter();
     void patientHistoryNeedsAName();
     void filterCharactersAreLiteralAndBadDatesGiveNothing();
     void reloadShowsTheStoredPrescription();
@@ -123,6 +124,7 @@ private Q_SLOTS:
     void recordMenuOpensAndCloses();
     void deleteRemovesRowLinesAndEntry();
     void deleteCancelledOrRefusedChangesNothing();
+    void deleteWithStatisticsLinesLeftBehindSaysSo();
 };
 
 void TestForm2History::openedWindowListsTheLastMonthNewestFirst() {
@@ -199,6 +201,29 @@ void TestForm2History::nameFilterWidensTheRangeWithoutQuerying() {
     h.Text2->clear();
     h.Text2->setText(QStringLiteral("  "));
     QCOMPARE(h.Text3->text(), QStringLiteral("2024-02-20"));
+}
+
+void TestForm2History::focusedButtonsAnswerEnter() {
+    test::Form2Fixture f;
+    saveUsualRecords(f);
+    Form2& form = f.openActive();
+    HistoryControls& h = form.history;
+
+    // Name filter, Enter, Enter: the second Enter presses "今日患者".
+    h.Text2->setFocus();
+    QTest::keyClicks(h.Text2, QStringLiteral("x"));
+    QTest::keyClick(h.Text2, Qt::Key_Return);
+    QCOMPARE(form.focusWidget(), static_cast<QWidget*>(h.Command2));
+    QTest::keyClick(h.Command2, Qt::Key_Return);
+    QVERIFY(h.Text2->text().isEmpty());
+    QCOMPARE(h.Text3->text(), QStringLiteral("2024-03-01"));
+    QCOMPARE(entries(form), QStringList{QStringLiteral("张三[男,35岁,2024-03-01]-已结算")});
+
+    // The same for the buttons under the priced lines.
+    form.sheet.Text5[kName]->setText(QStringLiteral("王五"));
+    form.pricing.Command4->setFocus();
+    QTest::keyClick(form.pricing.Command4, Qt::Key_Enter);
+    QCOMPARE(form.sheet.Label5, kSettledMarker);
 }
 
 void TestForm2History::patientHistoryNeedsAName() {
@@ -484,6 +509,14 @@ void TestForm2History::deleteRemovesRowLinesAndEntry() {
     QCOMPARE(form.sheet.Text6->text(), QStringLiteral("6"));
     QCOMPARE(form.focusWidget(), static_cast<QWidget*>(fields[kName]));
     QCOMPARE(f.state.PendingCaseRecord, pending);
+
+    // Deleting the entry just loaded leaves no other entry marked as if it stood on the new sheet.
+    clickEntry(form, 0);
+    clickEntry(form, 0, Qt::RightButton);
+    click(h.Label9[0]);
+    QCOMPARE(entries(form).size(), 2);
+    QVERIFY(h.List2->selectedItems().isEmpty());
+    QCOMPARE(h.List2->currentRow(), -1);
 }
 
 void TestForm2History::deleteCancelledOrRefusedChangesNothing() {
@@ -521,6 +554,29 @@ void TestForm2History::deleteCancelledOrRefusedChangesNothing() {
     QCOMPARE(entries(form), listed);
     QCOMPARE(form.sheet.Label4, key);
     QCOMPARE(form.sheet.Label5, kSettledMarker);
+}
+
+void TestForm2History::deleteWithStatisticsLinesLeftBehindSaysSo() {
+    test::Form2Fixture f;
+    saveUsualRecords(f);
+    const QString key = QStringLiteral("20240301080000t1");
+    QVERIFY(replaceStatistics(*f.state.statsDb, key, kToday, threeLines()));
+    f.state.statsDb->exec(QStringLiteral("CREATE TRIGGER [keep] BEFORE DELETE ON [统计] "
+                                         "BEGIN SELECT RAISE(ABORT, 'kept'); END"));
+    Form2& form = f.open();
+    HistoryControls& h = form.history;
+    clickEntry(form, 0);
+    clickEntry(form, 0, Qt::RightButton);
+    click(h.Label9[0]);
+
+    // The prescription is gone, so its entry and the sheet go too; its statistics lines still count.
+    QVERIFY(!prescriptionExists(*f.state.mainDb, key));
+    QCOMPARE(statisticsLines(f, key), 3);
+    QCOMPARE(f.messages.shown.size(), 2);
+    QCOMPARE(f.messages.shown.at(1), QStringLiteral("数据库出错，用药统计未删除！"));
+    QCOMPARE(entries(form).size(), 2);
+    QVERIFY(form.sheet.Label4 != key);
+    QVERIFY(form.sheet.Text5[kName]->text().isEmpty());
 }
 
 QTEST_MAIN(TestForm2History)

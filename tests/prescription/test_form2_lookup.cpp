@@ -203,6 +203,9 @@ void TestForm2Lookup::aSwitchBetweenModesStartsANewPrescription() {
     s.R1->setText(QStringLiteral("石斛 10g     "));
     form.pricing.Lb2[0]->setText(QStringLiteral("石斛"));
     form.pricing.Lb8[0]->setText(QStringLiteral("中药"));
+    // A settled prescription with a medical record: the new one keeps the record, but it is not settled.
+    s.Label5 = kSettledMarker;
+    fixture.state.PendingCaseRecord = QStringLiteral("发热$");
     form.state.saved = true;
     const QString herbalKey = s.Label4;
     fixture.clock.advanceSeconds(5);
@@ -217,6 +220,8 @@ void TestForm2Lookup::aSwitchBetweenModesStartsANewPrescription() {
     QCOMPARE(s.Label4, QStringLiteral("20240301093005t1"));
     QCOMPARE(s.Text5[kCaseNumber]->text(), QStringLiteral("20240301093005"));
     QVERIFY(!form.state.saved);
+    QVERIFY(s.Label5.isEmpty());
+    QCOMPARE(fixture.state.PendingCaseRecord, QStringLiteral("发热$"));
     QVERIFY(s.Text6->isHidden());
     QCOMPARE(s.R1->geometry(), twips::rect(1380, 2640, 4575, 4755));
     QCOMPARE(s.Text5[kName]->text(), QStringLiteral("张三"));
@@ -224,12 +229,14 @@ void TestForm2Lookup::aSwitchBetweenModesStartsANewPrescription() {
 
     // Within a mode, and with charge items and usages, the sheet stays.
     s.R1->setText(QStringLiteral("x\r\n"));
+    s.Label5 = kSettledMarker;
     form.state.saved = true;
     const QString westernKey = s.Label4;
     for (int category : {kWesternTemplates, kChargeItems, kUsages, kWesternDrugs}) {
         pressCategory(form, category);
         QCOMPARE(s.R1->text(), QStringLiteral("x\r\n"));
         QCOMPARE(s.Label4, westernKey);
+        QCOMPARE(s.Label5, kSettledMarker);
         QVERIFY(form.state.saved);
         QVERIFY(s.Text6->isHidden());
     }
@@ -237,6 +244,7 @@ void TestForm2Lookup::aSwitchBetweenModesStartsANewPrescription() {
 
     pressCategory(form, kHerbs);
     QVERIFY(s.R1->text().isEmpty());
+    QVERIFY(s.Label5.isEmpty());
     QCOMPARE(s.Text6->text(), QStringLiteral("6"));
     QVERIFY(s.Text6->isVisible());
     QCOMPARE(s.R1->geometry(), twips::rect(840, 2640, 5115, 4755));

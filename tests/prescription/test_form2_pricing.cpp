@@ -61,6 +61,7 @@ private Q_SLOTS:
     void settlingTwiceAndUndoing();
     void noStatisticsWithoutAReadableDate();
     void settlementNeedsAName();
+    void undoThatCannotBeStoredChangesNothing();
     void overlongStatisticsValuesAreReported();
 };
 
@@ -247,9 +248,47 @@ void TestForm2Pricing::settlementNeedsAName() {
     settle(form);
     QCOMPARE(f.messages.shown, QStringList{QStringLiteral("请输入患者姓名！")});
     QCOMPARE(shownLine(form, 0), QStringLiteral("黄芪/60/g/0.05/3.000//中药"));
-    QCOMPARE(form.sheet.Label5, QStringLiteral("-已结算"));
     QCOMPARE(test::rowCount(*f.state.mainDb, QStringLiteral("档案")), 0);
     QCOMPARE(test::rowCount(*f.state.statsDb, QStringLiteral("统计")), 0);
+
+    // Nothing was settled: saving the sheet afterwards stores it unsettled, as its statistics say.
+    QVERIFY(form.sheet.Label5.isEmpty());
+    typeField(form, kName, QStringLiteral("张三"));
+    test::clickToolbar(form, 2); // 保存
+    const std::optional<SheetRecord> stored = loadPrescription(*f.state.mainDb, form.sheet.Label4);
+    QVERIFY(stored && stored->settled.isEmpty());
+    QCOMPARE(stored->lines[0].name, QStringLiteral("黄芪"));
+}
+
+void TestForm2Pricing::undoThatCannotBeStoredChangesNothing() {
+    test::Form2Fixture f;
+    test::setPrice(*f.state.mainDb, QStringLiteral("黄芪"), QStringLiteral("0.05"));
+    Form2& form = f.open();
+    typeField(form, kName, QStringLiteral("张三"));
+    form.sheet.R1->setText(QStringLiteral("黄芪 10g"));
+    settle(form);
+    const QString key = form.sheet.Label4;
+    QCOMPARE(statistics(f, form).size(), 1);
+
+    // The save of the undo is refused: the sheet, the stored row and its statistics lines stay settled.
+    typeField(form, kName, QStringLiteral("  "));
+    undo(form);
+    QCOMPARE(f.messages.shown, QStringList{QStringLiteral("请输入患者姓名！")});
+    QCOMPARE(form.sheet.Label5, kSettledMarker);
+    QCOMPARE(shownLine(form, 0), QStringLiteral("黄芪/60/g/0.05/3.000//中药"));
+    QCOMPARE(form.pricing.Label16->text(), QStringLiteral("3.00"));
+    QCOMPARE(form.sheet.Text5[kAmount]->text(), QStringLiteral("3.00"));
+    QCOMPARE(loadPrescription(*f.state.mainDb, key)->settled, kSettledMarker);
+    QCOMPARE(statistics(f, form).size(), 1);
+
+    // The statistics database refuses the delete: the user is told that the lines are still counted.
+    f.messages.shown.clear();
+    typeField(form, kName, QStringLiteral("张三"));
+    f.state.statsDb->exec(QStringLiteral("CREATE TRIGGER [keep] BEFORE DELETE ON [统计] "
+                                         "BEGIN SELECT RAISE(ABORT, 'kept'); END"));
+    undo(form);
+    QCOMPARE(f.messages.shown, QStringList{savemessages::kStatisticsNotDeleted});
+    QVERIFY(loadPrescription(*f.state.mainDb, key)->settled.isEmpty());
 }
 
 void TestForm2Pricing::overlongStatisticsValuesAreReported() {

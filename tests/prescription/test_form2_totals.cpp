@@ -1,6 +1,7 @@
 // The pricing panel of the prescription window: amounts and total as quantities and prices are typed,
 // the dose caption, the drawer sort and the scrolling of the lines.
 
+#include "data/prescriptions.h"
 #include "form2fixture.h"
 #include "prescription/sheetactions.h"
 #include "prescription/totals.h"
@@ -43,6 +44,7 @@ class TestForm2Totals : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void typedQuantitiesAndPricesGiveAmountsAndTotal();
+    void separatorsTypedIntoCellsCannotBreakTheStoredLines();
     void suspendedTotalsIgnoreEdits();
     void doseCountChangesOnlyTheCaption();
     void drawerSortOrdersPacksAndKeepsAmounts();
@@ -95,6 +97,36 @@ void TestForm2Totals::typedQuantitiesAndPricesGiveAmountsAndTotal() {
     typeInto(p.Lb3[4], QString());
     QCOMPARE(p.Lb6[2]->text(), QStringLiteral("3.000"));
     QCOMPARE(p.Label16->text(), QStringLiteral("3.32"));
+}
+
+void TestForm2Totals::separatorsTypedIntoCellsCannotBreakTheStoredLines() {
+    test::Form2Fixture f;
+    Form2& form = f.open();
+    PricingControls& p = form.pricing;
+    PricedLines lines;
+    lines[0] = pricedLine("黄芪", "60", "0.05", "3.000", "B2");
+    lines[1] = pricedLine("当归", "30", "0.1", "3.000", "A1");
+    placeLines(form, lines);
+
+    // "$" ends a column and "@" a cell of the stored lines: typed, they become their full-width forms.
+    typeInto(p.Lb3[0], QStringLiteral("6$0"));
+    typeInto(p.Lb5[1], QStringLiteral("0.1@"));
+    typeInto(p.Lb6[1], QStringLiteral("$3@"));
+    QCOMPARE(p.Lb3[0]->text(), QStringLiteral("6＄0"));
+    QCOMPARE(p.Lb5[1]->text(), QStringLiteral("0.1＠"));
+    QCOMPARE(p.Lb6[1]->text(), QStringLiteral("＄3＠"));
+
+    form.sheet.Text5[kName]->setText(QStringLiteral("张三"));
+    const SaveOutcome outcome =
+        savePrescription(*f.state.mainDb, form.actions().toRecord(), true, QDate(2024, 3, 1));
+    QVERIFY(outcome.saved);
+    const PricedLines stored = loadPrescription(*f.state.mainDb, outcome.key)->lines;
+    QCOMPARE(stored[0].quantity, QStringLiteral("6＄0"));
+    QCOMPARE(stored[0].unit, QStringLiteral("g"));
+    QCOMPARE(stored[1].name, QStringLiteral("当归"));
+    QCOMPARE(stored[1].price, QStringLiteral("0.1＠"));
+    QCOMPARE(stored[1].drawer, QStringLiteral("A1"));
+    QVERIFY(stored[2].name.isEmpty());
 }
 
 void TestForm2Totals::suspendedTotalsIgnoreEdits() {
