@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cstdio>
 #include <cstring>
 
 #ifndef SQLITE_HAS_CODEC
@@ -169,11 +170,8 @@ void Database::backupTo(const QString& target, const QByteArray& key) const {
         QFile::remove(temporary);
         throw DbError(message);
     }
-    if (QFile::exists(target) && !QFile::remove(target)) {
-        QFile::remove(temporary);
-        throw DbError(QStringLiteral("无法覆盖 %1").arg(target));
-    }
-    if (!QFile::rename(temporary, target)) {
+    // One rename replaces the old copy, so a failure leaves that copy as it was.
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0) {
         QFile::remove(temporary);
         throw DbError(QStringLiteral("无法写入 %1").arg(target));
     }

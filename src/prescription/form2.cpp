@@ -61,6 +61,8 @@ Form2::Form2(Services& services, QWidget* parent) : QWidget(parent), services_(s
         previous = sheet.Text5[static_cast<size_t>(i)];
     }
     setTabOrder(previous, search.Text1);
+    // The window hands its focus to the name field, where every new prescription begins.
+    setFocusProxy(sheet.Text5[kName]);
 
     load();
 }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace lichuan {
@@ -39,13 +40,17 @@ QWidget* QtMessages::owner() const {
 }
 
 void QtMessages::inform(const QString& text) {
-    auto box = makeMessageBox(text, false, Icon::None, owner());
+    // Held by a guarded pointer: should its owner window go away meanwhile, the box goes with it.
+    QPointer<QMessageBox> box = makeMessageBox(text, false, Icon::None, owner()).release();
     box->exec();
+    delete box.data();
 }
 
 bool QtMessages::confirm(const QString& text, Icon icon) {
-    auto box = makeMessageBox(text, true, icon, owner());
-    return box->exec() == QMessageBox::Ok;
+    QPointer<QMessageBox> box = makeMessageBox(text, true, icon, owner()).release();
+    const bool ok = box->exec() == QMessageBox::Ok;
+    delete box.data();
+    return ok;
 }
 
 } // namespace lichuan

@@ -23,7 +23,9 @@ private Q_SLOTS:
 
 void TestForm2Sheet::aNewWindowShowsAnEmptySheetWithTheDefaults() {
     test::Form2Fixture fixture;
-    Form2& form = fixture.open();
+    Form2& form = fixture.openActive();
+    form.setFocus();
+    QVERIFY(form.sheet.Text5[kName]->hasFocus()); // the doctor starts typing the name at once
     QCOMPARE(form.windowTitle(), QStringLiteral("处方录入"));
     const auto& fields = form.sheet.Text5;
     QCOMPARE(fields[kCaseNumber]->text(), QStringLiteral("20240301093000"));
