@@ -69,6 +69,15 @@ public:
     }
 };
 
+// A button that also answers Enter while it has the focus.
+QPushButton* pushButton(QWidget* parent, const QString& text, const geo::Rect& rect, const QFont& font) {
+    auto* button = new QPushButton(text, parent);
+    button->setFont(font);
+    button->setGeometry(toPixels(rect));
+    clickOnEnter(*button);
+    return button;
+}
+
 QListWidget* suggestionList(QWidget* parent, const geo::Rect& rect) {
     auto* list = new QListWidget(parent);
     list->setGeometry(toPixels(rect));
@@ -253,16 +262,10 @@ void buildPricing(Form2& form) {
     p.VScroll1->setRange(0, kPricedLineCount - 1);
     p.VScroll1->setPageStep(6);
 
-    auto button = [&](const QString& text, const geo::Rect& rect) {
-        auto* b = new QPushButton(text, &form);
-        b->setFont(songFont(10.5, true));
-        b->setGeometry(toPixels(rect));
-        clickOnEnter(*b);
-        return b;
-    };
-    p.Command4 = button(QStringLiteral("划价结算"), geo::kSettleButton);
-    p.Command9 = button(QStringLiteral("撤消结算"), geo::kUndoButton);
-    p.Command12 = button(QStringLiteral("按斗位排序"), geo::kDrawerSortButton);
+    const QFont buttonFont = songFont(10.5, true);
+    p.Command4 = pushButton(&form, QStringLiteral("划价结算"), geo::kSettleButton, buttonFont);
+    p.Command9 = pushButton(&form, QStringLiteral("撤消结算"), geo::kUndoButton, buttonFont);
+    p.Command12 = pushButton(&form, QStringLiteral("按斗位排序"), geo::kDrawerSortButton, buttonFont);
 }
 
 void buildSearch(Form2& form) {
@@ -322,18 +325,11 @@ void buildHistory(Form2& form) {
     h.Text3 = edit(geo::kStartDate, "Text3");
     h.Text4 = edit(geo::kEndDate, "Text4");
     // Enter in the name filter hands the focus to "今日患者"; a focused button answers Enter.
-    auto button = [&](const QString& text, const geo::Rect& rect) {
-        auto* b = new QPushButton(text, &form);
-        b->setFont(font);
-        b->setGeometry(toPixels(rect));
-        clickOnEnter(*b);
-        return b;
-    };
-    h.Command7 = button(QStringLiteral("查   询"), geo::kQueryButton);
-    h.Command2 = button(QStringLiteral("今日患者"), geo::kTodayButton);
-    h.Command11 = button(QStringLiteral("历史处方"), geo::kPatientButton);
-    h.Command5 = button(QStringLiteral("<<"), geo::kPreviousDayButton);
-    h.Command6 = button(QStringLiteral(">>"), geo::kNextDayButton);
+    h.Command7 = pushButton(&form, QStringLiteral("查   询"), geo::kQueryButton, font);
+    h.Command2 = pushButton(&form, QStringLiteral("今日患者"), geo::kTodayButton, font);
+    h.Command11 = pushButton(&form, QStringLiteral("历史处方"), geo::kPatientButton, font);
+    h.Command5 = pushButton(&form, QStringLiteral("<<"), geo::kPreviousDayButton, font);
+    h.Command6 = pushButton(&form, QStringLiteral(">>"), geo::kNextDayButton, font);
 
     h.List2 = new QListWidget(&form);
     h.List2->setObjectName(QStringLiteral("List2"));
