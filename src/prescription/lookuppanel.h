@@ -6,7 +6,6 @@
 #include <QObject>
 #include <vector>
 
-class QListWidget;
 
 namespace lichuan {
 
