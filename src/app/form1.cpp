@@ -5,6 +5,7 @@
 #include "app/weblinks.h"
 #include "data/clock.h"
 #include "prescription/form2.h"
+#include "prescription/sheetlink.h"
 #include "ui/placement.h"
 #include "ui/twips.h"
 
@@ -60,9 +61,9 @@ QMenu* addSubmenu(QMenuBar* bar, const QString& name, const QString& caption) {
 
 Form1::Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, Messages& messages,
              Options options, QWidget* parent)
-    : QMainWindow(parent), state_(state),
-      options_(std::move(options)), services_{state, settings, clock, messages, *this},
-      mdi_(new QMdiArea(this)) {
+    : QMainWindow(parent), state_(state), options_(std::move(options)),
+      sheetLink_(std::make_unique<SheetLink>([this] { return prescriptionWindow(); })),
+      services_{state, settings, clock, messages, *this, sheetLink_.get()}, mdi_(new QMdiArea(this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("栎川 V8.0"));
     setMinimumSize(twips::size(kMinWidthTwips, kMinHeightTwips));
@@ -93,10 +94,8 @@ void Form1::buildMenu() {
     QMenu* templates = addSubmenu(bar, QStringLiteral("模板维护"), QStringLiteral("模板维护(&M)"));
     wire(addItem(templates, QStringLiteral("个人模板"), QStringLiteral("中药方剂\\西成药组套")),
          [this] { openChild(ChildWindow::Templates); });
-    // The template window opened on the kind 病历模板: its kind label and option are switched here, before
-    // it is shown, once that window exists.
     wire(addItem(templates, QStringLiteral("病历模板"), QStringLiteral("病历模板维护")),
-         [this] { openChild(ChildWindow::Templates); });
+         [this] { openRecordTemplates(); });
     wire(addItem(templates, QStringLiteral("添加常用地址"), QStringLiteral("添加常用地址")),
          [this] { openChild(ChildWindow::Addresses); });
     wire(addItem(templates, QStringLiteral("诊断名称"), QStringLiteral("添加常用诊断")),
@@ -221,6 +220,13 @@ void Form1::openTemplateWindow(bool herbal, const QString& content) {
 void Form1::openCaseRecord() {
     openChild(ChildWindow::CaseRecord);
 }
+
+void Form1::openRecordTemplates() {
+    // The menu's "病历模板维护" and the medical record's "编辑病历模板": the template window on its record
+    // kind, switched there before it is shown once that window exists.
+    openChild(ChildWindow::Templates);
+}
+
 void Form1::openStatistics() {
     openChild(ChildWindow::BusinessStatistics);
 }

@@ -10,12 +10,14 @@
 #include <QPointer>
 #include <functional>
 #include <map>
+#include <memory>
 
 class QMdiArea;
 
 namespace lichuan {
 
 class Form2;
+class SheetLink;
 
 class Form1 final : public QMainWindow, public Navigator {
     Q_OBJECT
@@ -57,6 +59,7 @@ public:
     void openTemplateWindow(bool herbal, const QString& content) override;
     void openCaseRecord() override;
     void openStatistics() override;
+    void openRecordTemplates() override;
     void openAbout() override;
     void openHelp() override;
     void openHomePage();
@@ -83,6 +86,7 @@ private:
 
     ProcessState& state_;
     Options options_;
+    std::unique_ptr<SheetLink> sheetLink_;
     Services services_;
     QMdiArea* mdi_;
     QPointer<QMdiSubWindow> prescription_;

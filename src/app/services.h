@@ -3,6 +3,7 @@
 // and the way to open other windows.
 
 #include <QString>
+#include <QStringList>
 
 namespace lichuan {
 
@@ -22,8 +23,34 @@ public:
     }
     virtual void openCaseRecord() {}
     virtual void openStatistics() {}
+    // The template window switched to the kind "病历模板" (the medical record's "编辑病历模板").
+    virtual void openRecordTemplates() {}
     virtual void openAbout() {}
     virtual void openHelp() {}
+};
+
+// What the other windows read from the prescription sheet and ask of it. The main window implements it and
+// brings the prescription window back (hidden) when the user had closed it.
+class SheetAccess {
+public:
+    virtual ~SheetAccess() = default;
+    // Header field i (`Text5(i)`), as the sheet shows it now.
+    virtual QString headerField(int field) const = 0;
+    // The record key of the sheet (`Label4`), "yyyymmddhhmmss" + station suffix.
+    virtual QString recordKey() const = 0;
+    // The item text `R1` as stored, with "\r\n" line breaks.
+    virtual QString itemText() const = 0;
+    // The lines of `R1` as the box wraps and shows them, without their line breaks (TextBoxLine).
+    virtual QStringList itemLinesAsShown() const = 0;
+    // Herbal mode while the dose count is shown.
+    virtual bool herbalMode() const = 0;
+    // Lays the item text out in 13-column cells (`RC1`).
+    virtual void layOutItems() = 0;
+    // The sheet's save (`SavePrescription`, which stores `PendingCaseRecord` with the row), then the history
+    // query again; false when nothing was stored (the sheet has told the user why).
+    virtual bool savePrescription() = 0;
+    // Puts the clinic name into the sheet's title (`Label2(0)`) and centres it.
+    virtual void setClinicTitle(const QString& clinicName) = 0;
 };
 
 struct Services {
@@ -32,6 +59,7 @@ struct Services {
     const Clock& clock;
     Messages& messages;
     Navigator& navigator;
+    SheetAccess* sheet = nullptr; // null where no prescription sheet exists (tests of single windows)
 };
 
 } // namespace lichuan

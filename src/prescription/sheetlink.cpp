@@ -1,0 +1,66 @@
+#include "prescription/sheetlink.h"
+
+#include "prescription/form2.h"
+#include "prescription/historypanel.h"
+#include "prescription/sheetactions.h"
+#include "prescription/toolbar.h"
+#include "ui/crlftextedit.h"
+#include "ui/fieldedit.h"
+
+#include <QLabel>
+
+namespace lichuan {
+
+SheetLink::SheetLink(std::function<Form2*()> window) : window_(std::move(window)) {}
+
+QString SheetLink::headerField(int field) const {
+    Form2* form = window_();
+    if (!form || field < 0 || field >= kHeaderFieldCount)
+        return {};
+    return form->sheet.Text5[static_cast<size_t>(field)]->text();
+}
+
+QString SheetLink::recordKey() const {
+    Form2* form = window_();
+    return form ? form->sheet.Label4 : QString();
+}
+
+QString SheetLink::itemText() const {
+    Form2* form = window_();
+    return form ? form->sheet.R1->text() : QString();
+}
+
+QStringList SheetLink::itemLinesAsShown() const {
+    Form2* form = window_();
+    if (!form)
+        return {};
+    return form->sheet.R1->text().split(QStringLiteral("\r\n"));
+}
+
+bool SheetLink::herbalMode() const {
+    Form2* form = window_();
+    return form && form->actions().herbalMode();
+}
+
+void SheetLink::layOutItems() {
+    if (Form2* form = window_())
+        form->actions().RC1();
+}
+
+bool SheetLink::savePrescription() {
+    Form2* form = window_();
+    if (!form)
+        return false;
+    const bool saved = form->toolbarActions().SavePrescription();
+    form->historyPanel().runQuery();
+    return saved;
+}
+
+void SheetLink::setClinicTitle(const QString& clinicName) {
+    if (Form2* form = window_()) {
+        form->sheet.Label2[0]->setText(clinicName);
+        form->actions().centreTitles();
+    }
+}
+
+} // namespace lichuan

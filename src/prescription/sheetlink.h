@@ -1,0 +1,32 @@
+#pragma once
+// The prescription sheet as the other windows see it (SheetAccess), over the prescription window that the
+// main window keeps.
+
+#include "app/services.h"
+
+#include <functional>
+
+namespace lichuan {
+
+class Form2;
+
+class SheetLink final : public SheetAccess {
+public:
+    // `window` gives the prescription window, created hidden when the user had closed it; null while the
+    // program is ending.
+    explicit SheetLink(std::function<Form2*()> window);
+
+    QString headerField(int field) const override;
+    QString recordKey() const override;
+    QString itemText() const override;
+    QStringList itemLinesAsShown() const override;
+    bool herbalMode() const override;
+    void layOutItems() override;
+    bool savePrescription() override;
+    void setClinicTitle(const QString& clinicName) override;
+
+private:
+    std::function<Form2*()> window_;
+};
+
+} // namespace lichuan
