@@ -3,6 +3,7 @@
 #include "app/backup.h"
 #include "app/state.h"
 #include "app/weblinks.h"
+#include "catalog/form3.h"
 #include "data/clock.h"
 #include "prescription/form2.h"
 #include "prescription/sheetlink.h"
@@ -121,8 +122,9 @@ void Form1::buildMenu() {
 QWidget* Form1::createChild(ChildWindow which) {
     // The one place where each child window is created; a window not built yet opens nothing.
     switch (which) {
+    case ChildWindow::Catalog:
+        return new Form3(services_);
     case ChildWindow::Settings:           // Form8
-    case ChildWindow::Catalog:            // Form3
     case ChildWindow::Templates:          // Form4
     case ChildWindow::Diagnoses:          // Form5
     case ChildWindow::Addresses:          // Form6

@@ -15,6 +15,8 @@ public:
     virtual void inform(const QString& text) = 0;
     // A question with OK and Cancel ("确定", "取消"); true for OK.
     virtual bool confirm(const QString& text, Icon icon = Icon::None) = 0;
+    // A question with Yes and No ("是", "否"); true for Yes.
+    virtual bool askYesNo(const QString& text, Icon icon = Icon::Warning) { return confirm(text, icon); }
 };
 
 // Remembers every message and answers questions with a preset answer.
@@ -22,6 +24,10 @@ class RecordingMessages final : public Messages {
 public:
     void inform(const QString& text) override { shown << text; }
     bool confirm(const QString& text, Icon) override {
+        shown << text;
+        return answer;
+    }
+    bool askYesNo(const QString& text, Icon) override {
         shown << text;
         return answer;
     }

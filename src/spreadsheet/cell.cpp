@@ -31,6 +31,10 @@ QString Cell::toText() const {
     return QString();
 }
 
+bool operator==(const Cell& a, const Cell& b) {
+    return a.kind == b.kind && a.text == b.text && a.number == b.number;
+}
+
 const Cell& cellAt(const Row& row, int column) {
     static const Cell empty;
     if (column < 0 || column >= row.size())

@@ -24,6 +24,12 @@ struct Cell {
     QString toText() const;
 };
 
+// Equal kind and value (the display format of a number is not part of it).
+bool operator==(const Cell& a, const Cell& b);
+inline bool operator!=(const Cell& a, const Cell& b) {
+    return !(a == b);
+}
+
 using Row = QList<Cell>;
 
 // The cell of a row by 0-based column; an empty cell beyond the row's end.

@@ -53,4 +53,18 @@ bool QtMessages::confirm(const QString& text, Icon icon) {
     return ok;
 }
 
+bool QtMessages::askYesNo(const QString& text, Icon icon) {
+    QPointer<QMessageBox> box = makeMessageBox(text, false, icon, owner()).release();
+    box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box->button(QMessageBox::Yes)->setText(QStringLiteral("是"));
+    box->button(QMessageBox::No)->setText(QStringLiteral("否"));
+    for (QAbstractButton* button : box->buttons())
+        button->setIcon(QIcon());
+    box->setDefaultButton(QMessageBox::Yes);
+    box->setEscapeButton(QMessageBox::No);
+    const bool yes = box->exec() == QMessageBox::Yes;
+    delete box.data();
+    return yes;
+}
+
 } // namespace lichuan

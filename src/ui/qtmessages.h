@@ -24,6 +24,7 @@ public:
     explicit QtMessages(QWidget* parent = nullptr) : parent_(parent) {}
     void inform(const QString& text) override;
     bool confirm(const QString& text, Icon icon = Icon::None) override;
+    bool askYesNo(const QString& text, Icon icon = Icon::Warning) override;
 
 private:
     QWidget* owner() const;

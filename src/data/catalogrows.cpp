@@ -1,0 +1,252 @@
+#include "data/catalogrows.h"
+
+#include "data/engine.h"
+#include "data/schema.h"
+
+#include <QSet>
+
+namespace lichuan {
+
+namespace {
+
+const QString kRowColumns =
+    QStringLiteral("[ID号],[名称],[常用量],[单位],[单价],[用法],[斗位],[拼音],[备用1],[分类],[查询]");
+const QString kKeyFormat = QStringLiteral("yyyyMMddHHmmss");
+
+CatalogRow rowFrom(const Statement& select) {
+    return CatalogRow{select.text(0), select.text(1), select.text(2), select.text(3),
+                      select.text(4), select.text(5), select.text(6), select.text(7),
+                      select.text(8), select.text(9), select.text(10)};
+}
+
+// The columns a save writes, with their values (备用2 and 备用3 are never written).
+std::vector<std::pair<QString, QString>> writtenColumns(const CatalogRow& row) {
+    return {{QStringLiteral("ID号"), row.key},        {QStringLiteral("名称"), row.name},
+            {QStringLiteral("常用量"), row.usualQty}, {QStringLiteral("单位"), row.unit},
+            {QStringLiteral("单价"), row.price},      {QStringLiteral("拼音"), row.pinyin},
+            {QStringLiteral("用法"), row.usage},      {QStringLiteral("分类"), row.category},
+            {QStringLiteral("斗位"), row.drawer},     {QStringLiteral("查询"), row.search},
+            {QStringLiteral("备用1"), row.remark}};
+}
+
+// Why a row cannot be stored as it is (a value longer than its column), or empty.
+QString tooLong(const CatalogRow& row) {
+    for (const auto& [column, value] : writtenColumns(row)) {
+        if (!schema::fits(schema::kCatalog, column, value))
+            return QStringLiteral("“%1”太长（最多%2个字）")
+                .arg(column)
+                .arg(schema::columnWidth(schema::kCatalog, column));
+    }
+    return QString();
+}
+
+// The rowid of another row with this name (names compare without regard to ASCII case), or 0.
+qint64 rowWithName(const Database& main, const QString& name) {
+    Statement select(main,
+                     QStringLiteral("select rowid from [商品] where [名称] = ? collate nocase limit 1"));
+    select.bind(1, name);
+    return select.next() ? select.integer(0) : 0;
+}
+
+bool keyExists(const Database& main, const QString& key) {
+    Statement select(main, QStringLiteral("select 1 from [商品] where [ID号] = ? limit 1"));
+    select.bind(1, key);
+    return select.next();
+}
+
+// `key` when no row has it yet; otherwise the first later second whose key is free.
+QString freeKey(const Database& main, const QString& key) {
+    QDateTime time = QDateTime::fromString(key, kKeyFormat);
+    if (!time.isValid())
+        return key;
+    QString candidate = key;
+    while (keyExists(main, candidate)) {
+        time = time.addSecs(1);
+        candidate = catalogKeyAt(time);
+    }
+    return candidate;
+}
+
+void insertRow(Database& main, const CatalogRow& row) {
+    const auto columns = writtenColumns(row);
+    QStringList names;
+    QStringList marks;
+    for (const auto& column : columns) {
+        names << quoted(column.first);
+        marks << QStringLiteral("?");
+    }
+    Statement insert(main, QStringLiteral("insert into [商品] (%1) values (%2)")
+                               .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    int index = 1;
+    for (const auto& column : columns)
+        insert.bind(index++, column.second);
+    insert.run();
+}
+
+void updateRow(Database& main, qint64 rowid, const CatalogRow& row) {
+    const auto columns = writtenColumns(row);
+    QStringList sets;
+    for (const auto& column : columns)
+        sets << quoted(column.first) + QStringLiteral(" = ?");
+    Statement update(main,
+                     QStringLiteral("update [商品] set %1 where rowid = ?").arg(sets.join(QLatin1Char(','))));
+    int index = 1;
+    for (const auto& column : columns)
+        update.bind(index++, column.second);
+    update.bind(index, rowid);
+    update.run();
+}
+
+std::vector<CatalogRow> selectRows(const Database& main, const QString& sql, const QStringList& values) {
+    std::vector<CatalogRow> rows;
+    try {
+        Statement select(main, sql.arg(kRowColumns));
+        int index = 1;
+        for (const QString& value : values)
+            select.bind(index++, value);
+        while (select.next())
+            rows.push_back(rowFrom(select));
+    } catch (const DbError&) {
+        rows.clear();
+    }
+    return rows;
+}
+
+} // namespace
+
+QString catalogKeyAt(const QDateTime& time) {
+    return time.toString(kKeyFormat);
+}
+
+std::vector<CatalogRow> searchCatalogRows(const Database& main, const QString& category,
+                                          const QString& text) {
+    return selectRows(main,
+                      QStringLiteral("select %1 from [商品] where [查询] like ? escape '\\' and [分类] = ? "
+                                     "order by [名称] collate GBK, rowid"),
+                      {containsPattern(text), category});
+}
+
+std::vector<CatalogRow> catalogRowsOfCategory(const Database& main, const QString& category) {
+    return selectRows(
+        main, QStringLiteral("select %1 from [商品] where [分类] = ? order by [名称] collate GBK, rowid"),
+        {category});
+}
+
+CatalogSave saveCatalogRow(Database& main, const CatalogRow& row, const QString& currentCategory,
+                           bool newEntry) {
+    CatalogSave result;
+    const QString notStored = QStringLiteral("“%1”没有保存：").arg(row.name);
+    try {
+        Transaction transaction(main);
+        qint64 existing = 0;
+        if (!newEntry) {
+            Statement select(main, QStringLiteral("select rowid from [商品] where [ID号] = ? and [分类] = ? "
+                                                  "order by [ID号] desc limit 1"));
+            select.bind(1, row.key).bind(2, currentCategory);
+            if (select.next())
+                existing = select.integer(0);
+        }
+        CatalogRow stored = row;
+        if (!existing)
+            stored.key = freeKey(main, row.key);
+        if (const QString why = tooLong(stored); !why.isEmpty()) {
+            result.error = notStored + why;
+            return result;
+        }
+        const qint64 sameName = rowWithName(main, stored.name);
+        if (sameName && sameName != existing) {
+            result.error = notStored + QStringLiteral("已有同名的药物");
+            return result;
+        }
+        if (existing)
+            updateRow(main, existing, stored);
+        else
+            insertRow(main, stored);
+        transaction.commit();
+        result.stored = true;
+        result.existed = existing != 0;
+        result.key = stored.key;
+    } catch (const DbError& error) {
+        result.error = notStored + error.message();
+    }
+    return result;
+}
+
+int deleteCatalogRow(Database& main, const QString& key) {
+    try {
+        Statement remove(main, QStringLiteral("delete from [商品] where rowid = "
+                                              "(select rowid from [商品] where [ID号] = ? limit 1)"));
+        remove.bind(1, key);
+        return remove.run();
+    } catch (const DbError&) {
+        return -1;
+    }
+}
+
+int emptyCatalogCategory(Database& main, const QString& category) {
+    try {
+        Statement remove(main, QStringLiteral("delete from [商品] where [分类] = ?"));
+        remove.bind(1, category);
+        return remove.run();
+    } catch (const DbError&) {
+        return -1;
+    }
+}
+
+CatalogImport importCatalogRows(Database& main, const std::vector<ImportedCatalogRow>& rows,
+                                const QDateTime& start) {
+    CatalogImport result;
+    try {
+        Transaction transaction(main);
+        // A stamp no earlier import has used: keys of the form stamp + digits lie in [stamp0, stamp:).
+        QDateTime time = start;
+        QString stamp = catalogKeyAt(time);
+        for (;;) {
+            Statement used(main,
+                           QStringLiteral("select 1 from [商品] where [ID号] >= ? and [ID号] < ? limit 1"));
+            used.bind(1, stamp + QLatin1Char('0')).bind(2, stamp + QLatin1Char(':'));
+            if (!used.next())
+                break;
+            time = time.addSecs(1);
+            stamp = catalogKeyAt(time);
+        }
+        QSet<QString> namesOfSheet;
+        int counter = 1000;
+        for (const ImportedCatalogRow& imported : rows) {
+            ++counter;
+            CatalogRow row = imported.row;
+            row.key = stamp + QString::number(counter);
+            const QString folded = row.name.toLower();
+            QString reason;
+            if (row.name.trimmed().isEmpty())
+                reason = QStringLiteral("名称为空");
+            else if (namesOfSheet.contains(folded))
+                reason = QStringLiteral("与表格中前面的行同名");
+            else if (rowWithName(main, row.name))
+                reason = QStringLiteral("已有同名的药物");
+            else
+                reason = tooLong(row);
+            if (reason.isEmpty()) {
+                try {
+                    insertRow(main, row);
+                } catch (const DbError& error) {
+                    reason = error.message();
+                }
+            }
+            if (!reason.isEmpty()) {
+                result.refused.push_back(CatalogImportRefusal{imported.sheetRow, row.name, reason});
+                continue;
+            }
+            namesOfSheet.insert(folded);
+            ++result.added;
+        }
+        transaction.commit();
+        result.ok = true;
+    } catch (const DbError& error) {
+        result = CatalogImport();
+        result.error = error.message();
+    }
+    return result;
+}
+
+} // namespace lichuan
