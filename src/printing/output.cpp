@@ -101,6 +101,12 @@ OutputResult writePdf(const Document& document, const QString& path, const PageS
     }
     if (!isCompletePdf(temporaryPath))
         return {false, failed + QStringLiteral("：磁盘已满或文件不完整。")};
+    // The file gets the permissions of the file it replaces, or those of an ordinary new file.
+    const QFileDevice::Permissions permissions = target.exists()
+                                                     ? QFile::permissions(path)
+                                                     : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                           QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QFile::setPermissions(temporaryPath, permissions);
     // rename() replaces the old file in one step; the temporary file is gone afterwards either way.
     if (std::rename(QFile::encodeName(temporaryPath).constData(), QFile::encodeName(path).constData()) != 0)
         return {false, failed + QStringLiteral("：不能替换原有文件。")};
