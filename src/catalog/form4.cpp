@@ -22,6 +22,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -143,6 +144,13 @@ void Form4::build() {
     setTabOrder(Command1, Command5);
     setTabOrder(Command5, Command4);
     setTabOrder(Command4, Command2);
+}
+
+void Form4::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Opened by the menu or by "存为组套", the window starts in the name box.
+    if (!event->spontaneous())
+        Text1->setFocus();
 }
 
 void Form4::selectKind(int kind) {

@@ -49,6 +49,9 @@ public:
     QString Label3;                         // 序号, the creation key of the entry being edited
     QString Label4;                         // the current kind's caption (分类)
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void build();
     void setKind(int kind);
