@@ -2,9 +2,12 @@
 
 #include "data/dates.h"
 #include "data/engine.h"
+#include "data/gbk.h"
 #include "data/settingsrow.h"
 
+#include <QHash>
 #include <QStringView>
+#include <algorithm>
 
 namespace lichuan {
 
@@ -13,14 +16,29 @@ namespace {
 const QString kLogLeft = QStringLiteral("日志左边距");
 const QString kLogTop = QStringLiteral("日志上边距");
 
-// The separator of the texts a group gathers: a control character no typed quantity or amount holds.
-constexpr char16_t kGroupSeparator = u'\x1f';
-
-numbers::Decimal4 sumOfTexts(QStringView joined) {
-    numbers::Decimal4 sum;
-    for (QStringView piece : joined.split(QChar(kGroupSeparator)))
-        sum += numbers::Decimal4::fromText(piece);
-    return sum;
+// The value of a stored quantity or amount. The usual texts ("60", "3.000", "0.125") are read digit by
+// digit; anything else goes through the number reader, which gives the same value for these.
+numbers::Decimal4 decimalOf(QStringView text) {
+    long long units = 0;
+    int decimals = -1;
+    bool plain = !text.isEmpty() && text.size() <= 14;
+    for (qsizetype i = 0; plain && i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9' && decimals < 4) {
+            units = units * 10 + (c - u'0');
+            if (decimals >= 0)
+                ++decimals;
+        } else if (c == u'.' && decimals < 0 && i > 0) {
+            decimals = 0;
+        } else {
+            plain = false;
+        }
+    }
+    if (!plain)
+        return numbers::Decimal4::fromText(text);
+    for (int d = decimals < 0 ? 0 : decimals; d < 4; ++d)
+        units *= 10;
+    return numbers::Decimal4::fromUnits(units);
 }
 
 // A stored date as the log shows it; a text the parser cannot read is shown as it is.
@@ -90,24 +108,49 @@ UsageResult usageTotals(const Database& statistics, const QString& category, con
     if (!from.isValid() || !to.isValid())
         return result;
     try {
-        // The unit is that of the group's earliest line: SQLite takes a bare column from the row that
-        // gives min(). The texts are gathered, not summed: sum() would turn them into floating numbers.
+        // One pass over the period's lines, grouped by name here: cheaper than letting the engine sort them
+        // into groups, and the texts are summed exactly (sum() would turn them into floating numbers).
         Statement select(statistics,
-                         QStringLiteral("select [名称], min(rowid), [单位], "
-                                        "group_concat([数量], char(31)), group_concat([金额], char(31)) "
-                                        "from [统计] where [分类] = ? and [日期] between ? and ? "
-                                        "group by [名称] order by [名称] collate GBK, [名称]"));
+                         QStringLiteral("select [名称], [数量], [金额], [单位], rowid from [统计] "
+                                        "where [分类] = ? and [日期] between ? and ?"));
         select.bind(1, category.isNull() ? QStringLiteral("") : category)
             .bind(2, dates::format(from))
             .bind(3, dates::format(to));
-        while (select.next()) {
+        struct Group {
             UsageTotal total;
-            total.name = select.text(0);
-            total.unit = select.text(2);
-            total.quantity = sumOfTexts(select.text(3));
-            total.amount = sumOfTexts(select.text(4));
-            result.totals.push_back(std::move(total));
+            qint64 firstLine = 0; // the earliest written line gives the unit
+        };
+        std::vector<Group> groups;
+        QHash<QString, size_t> byName;
+        while (select.next()) {
+            const QString name = select.text(0);
+            const qint64 line = select.integer(4);
+            auto found = byName.constFind(name);
+            if (found == byName.constEnd()) {
+                found = byName.insert(name, groups.size());
+                groups.push_back({UsageTotal{name, {}, {}, select.text(3)}, line});
+            }
+            Group& group = groups[*found];
+            group.total.quantity += decimalOf(select.text(1));
+            group.total.amount += decimalOf(select.text(2));
+            if (line < group.firstLine) {
+                group.firstLine = line;
+                group.total.unit = select.text(3);
+            }
         }
+        // In the order of "order by [名称] collate GBK, [名称]".
+        std::vector<std::pair<QByteArray, size_t>> order;
+        order.reserve(groups.size());
+        for (size_t i = 0; i < groups.size(); ++i)
+            order.emplace_back(gbk::sortKey(groups[i].total.name), i);
+        std::sort(order.begin(), order.end(), [&groups](const auto& a, const auto& b) {
+            if (const int c = a.first.compare(b.first))
+                return c < 0;
+            return groups[a.second].total.name < groups[b.second].total.name;
+        });
+        result.totals.reserve(groups.size());
+        for (const auto& entry : order)
+            result.totals.push_back(std::move(groups[entry.second].total));
     } catch (const DbError&) {
         result = UsageResult();
         result.failed = true;

@@ -57,8 +57,8 @@ struct UsageResult {
     bool failed = false;
 };
 
-// The statistics lines of `category` dated in [from, to], summed by name: one grouped query; the sums are
-// made exactly here from the texts of the lines.
+// The statistics lines of `category` dated in [from, to], summed by name: one query over the lines; the sums
+// are made exactly here from the texts of the lines.
 UsageResult usageTotals(const Database& statistics, const QString& category, const QDate& from,
                         const QDate& to);
 
