@@ -142,9 +142,12 @@ private Q_SLOTS:
                                 QStringLiteral("阿胶[烊化]"), QStringLiteral("100%酒精"),
                                 QStringLiteral("a_b"),        QStringLiteral("A_B"),
                                 QStringLiteral("挂号费"),     QStringLiteral("针灸 理疗")};
-        const QStringList quantities{QStringLiteral("10"), QStringLiteral("1.5"), QStringLiteral("10g"),
-                                     QStringLiteral(""),   QStringLiteral("0.1"), QStringLiteral("abc"),
-                                     QStringLiteral("2")};
+        const QStringList quantities{
+            QStringLiteral("10"),      QStringLiteral("1.5"),   QStringLiteral("10g"),
+            QStringLiteral(""),        QStringLiteral("0.1"),   QStringLiteral("abc"),
+            QStringLiteral("2"),       QStringLiteral("10."),   QStringLiteral(".5"),
+            QStringLiteral("0.00005"), QStringLiteral("1 000"), QStringLiteral("-3"),
+            QStringLiteral("1.23456"), QStringLiteral("007")};
         const QStringList units{QStringLiteral("g"), QStringLiteral("盒"), QStringLiteral("次"), QString()};
         const QStringList amounts{QStringLiteral("3.000"), QStringLiteral(""), QStringLiteral("0.125"),
                                   QStringLiteral("12.5"), QStringLiteral("0.1")};
