@@ -1,5 +1,6 @@
 // The printed log book, read from the recorded document: pages of 14 entries, the frame, the margins.
 
+#include "printing/output.h"
 #include "printing/surface.h"
 #include "reports/logbook.h"
 
@@ -134,6 +135,24 @@ private Q_SLOTS:
         const LineOp moved = firstRowLine(logBook(3, QStringLiteral("20"), QStringLiteral("20")));
         QVERIFY(near(moved.x1, 20));
         QVERIFY(near(moved.y1, 25));
+    }
+
+    void aPageWrittenAsPdfReadsBack() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("日志.pdf"));
+        printing::Surface surface;
+        reports::layOutLogBook(
+            surface, {rows(16), QStringLiteral("10"), QStringLiteral("20"), QStringLiteral("王医师")});
+        const printing::OutputResult written = printing::writePdf(surface.endDocument(), path);
+        QVERIFY2(written.ok, qPrintable(written.message));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString pages = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(pages.contains(QStringLiteral("患者14")), qPrintable(pages));
+        QVERIFY(pages.contains(QStringLiteral("患者16")));
+        QVERIFY(pages.contains(QStringLiteral("医师：王医师")));
+        QCOMPARE(pages.count(QLatin1Char('\f')), 2);
     }
 
     void emptyRangePrintsNothingAndLeavesTwips() {
