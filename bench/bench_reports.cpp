@@ -4,6 +4,10 @@
 // 3,000,000 statistics lines over the last five; they take minutes to build, so they are kept in the temp
 // folder and used again by the next run.
 
+#include "app/messages.h"
+#include "app/services.h"
+#include "app/state.h"
+#include "data/clock.h"
 #include "data/dates.h"
 #include "data/defaults.h"
 #include "data/engine.h"
@@ -11,11 +15,18 @@
 #include "data/reports.h"
 #include "data/schema.h"
 #include "data/textrules.h"
+#include "reports/form7.h"
+#include "reports/reportexports.h"
+#include "reports/reportgrid.h"
+#include "settings/settingsstore.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <memory>
@@ -246,11 +257,76 @@ void BM_UsageOfAMonthNameByName(benchmark::State& state) {
 }
 BENCHMARK(BM_UsageOfAMonthNameByName)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The log window on the big files, as the menu opens it, showing the 30,000 prescriptions.
+struct LogWindow {
+    ProcessState state;
+    FixedClock clock{QDateTime(kLastDay, QTime(18, 0))};
+    RecordingMessages messages;
+    Navigator navigator;
+    std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<Services> services;
+    std::unique_ptr<Form7> form;
+
+    LogWindow() {
+        state.mainDb =
+            Database::open(clinicFiles().mainPath, databaseKey(), Database::OpenMode::ExistingOnly);
+        settings = std::make_unique<SettingsStore>(state.mainDb.get(), QString(), [] { return QString(); });
+        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
+        form = std::make_unique<Form7>(*services);
+        form->Text3->setText(dates::format(kLogFrom));
+        form->Text4->setText(dates::format(kLastDay));
+        form->show();
+    }
+};
+
+// "查  询": the query and the grid filled.
+void BM_LogWindowListsThe30000(benchmark::State& state) {
+    LogWindow window;
+    for (auto _ : state) {
+        window.form->query();
+        benchmark::DoNotOptimize(window.form->results().size());
+    }
+    state.counters["rows"] = double(window.form->results().size());
+}
+BENCHMARK(BM_LogWindowListsThe30000)->Unit(benchmark::kMillisecond);
+
+// One step of the scroll bar, with the grid painted at once (into an image, as the screen would get it).
+void BM_LogGridScrollStep(benchmark::State& state) {
+    LogWindow window;
+    window.form->query();
+    QScrollBar* bar = window.form->VS1;
+    int value = 0;
+    for (auto _ : state) {
+        value = (value + 997) % (bar->maximum() + 1);
+        bar->setValue(value);
+        benchmark::DoNotOptimize(window.form->grid->viewport()->grab());
+    }
+}
+BENCHMARK(BM_LogGridScrollStep)->Unit(benchmark::kMicrosecond);
+
+// "导出Excel" of the 30,000: the query again, the workbook built and written.
+void BM_LogExportOf30000(benchmark::State& state) {
+    QTemporaryDir dir;
+    const Database& main = *connections().main;
+    for (auto _ : state) {
+        const LogResult result = queryLog(main, kLogFrom, kLastDay, 1'000'000);
+        const spreadsheet::WriteResult written = spreadsheet::writeWorkbook(
+            reports::logWorkbook(result.rows), dir.filePath(QStringLiteral("log.xlsx")));
+        if (!written.ok)
+            state.SkipWithError(qPrintable(written.error));
+    }
+}
+BENCHMARK(BM_LogExportOf30000)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
     clinicFiles();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
