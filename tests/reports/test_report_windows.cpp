@@ -45,6 +45,7 @@ public:
     void layOutItems() override {}
     bool savePrescription() override { return false; }
     void setClinicTitle(const QString&) override {}
+    void previewPrescription(const QString&, const QString&) override {}
     QString physician = QStringLiteral("王医师");
 };
 
