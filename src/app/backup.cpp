@@ -2,12 +2,53 @@
 
 #include "app/startup.h"
 #include "app/state.h"
+#include "data/dbcheck.h"
 #include "data/engine.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <cstdio>
 
 namespace lichuan {
+
+namespace {
+
+// The rows of every table of the source, counted in the same read transaction as the copy is taken in,
+// so that a station writing the shared file meanwhile cannot make the two disagree.
+std::map<QString, qint64> copyInOneSnapshot(Database& source, const QString& target) {
+    source.exec(QStringLiteral("BEGIN"));
+    try {
+        const std::map<QString, qint64> counts = rowCounts(source);
+        source.backupTo(target, databaseKey());
+        source.exec(QStringLiteral("COMMIT"));
+        return counts;
+    } catch (const DbError&) {
+        try {
+            source.exec(QStringLiteral("ROLLBACK"));
+        } catch (const DbError&) {
+        }
+        throw;
+    }
+}
+
+} // namespace
+
+QString backupCopyProblem(const QString& path, const std::map<QString, qint64>& rows) {
+    QString error;
+    const auto copy = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly, &error);
+    if (!copy)
+        return error;
+    if (!integrityOk(*copy, &error))
+        return error;
+    try {
+        if (rowCounts(*copy) != rows)
+            return QStringLiteral("备份中的行数与数据库不同");
+    } catch (const DbError& e) {
+        return e.message();
+    }
+    return mainDatabaseProblem(*copy);
+}
 
 QString dailyBackupFolder(const QString& backupRoot, const QDate& today) {
     return QDir::cleanPath(backupRoot + QLatin1Char('/') + QString::number(today.day()) +
@@ -23,29 +64,41 @@ bool writeDailyBackup(const ProcessState& state, const QString& backupRoot, cons
     };
     if (!today.isValid())
         return fail(QStringLiteral("日期无效，未备份。"));
+    // Only a database that start-up accepted is copied, and only while it still passes the same checks: a
+    // damaged or emptied file must never replace the day's good copy.
+    if (!state.mainDb)
+        return fail(QStringLiteral("没有可用的数据库，未备份。"));
+    const QString problem = mainDatabaseProblem(*state.mainDb);
+    if (!problem.isEmpty())
+        return fail(
+            QStringLiteral("数据库文件 %1 不完整（%2），未备份。").arg(state.mainDb->path(), problem));
+
     const QString folder = dailyBackupFolder(backupRoot, today);
     MakePath(folder);
     if (!QFileInfo(folder).isDir())
         return fail(QStringLiteral("无法创建备份文件夹：%1").arg(folder));
     const QString target = QDir(folder).filePath(kMainFileName);
+    // The new copy is written and checked beside the old one, which it replaces with one rename.
+    const QString fresh = target + QStringLiteral(".new");
+    QFile::remove(fresh);
 
+    std::map<QString, qint64> counts;
     try {
-        if (state.mainDb) {
-            state.mainDb->backupTo(target, databaseKey());
-            return true;
-        }
-        // No connection was kept (the file could not be opened at start-up): try the file itself once more.
-        QString openError;
-        const auto source = Database::open(state.BackupSourcePath, databaseKey(),
-                                           Database::OpenMode::ExistingOnly, &openError);
-        if (!source)
-            return fail(
-                QStringLiteral("无法打开数据库文件：%1（%2）").arg(state.BackupSourcePath, openError));
-        source->backupTo(target, databaseKey());
-        return true;
+        counts = copyInOneSnapshot(*state.mainDb, fresh);
     } catch (const DbError& e) {
+        QFile::remove(fresh);
         return fail(QStringLiteral("无法写入备份文件：%1（%2）").arg(target, e.message()));
     }
+    const QString bad = backupCopyProblem(fresh, counts);
+    if (!bad.isEmpty()) {
+        QFile::remove(fresh);
+        return fail(QStringLiteral("备份文件检查未通过：%1（%2）").arg(target, bad));
+    }
+    if (std::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(target).constData()) != 0) {
+        QFile::remove(fresh);
+        return fail(QStringLiteral("无法写入备份文件：%1").arg(target));
+    }
+    return true;
 }
 
 } // namespace lichuan

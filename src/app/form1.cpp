@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "app/backup.h"
+#include "app/messages.h"
 #include "app/state.h"
 #include "app/weblinks.h"
 #include "catalog/form3.h"
@@ -303,8 +304,11 @@ void Form1::closeEvent(QCloseEvent* event) {
     exiting_ = true;
     event->accept();
     hide();
-    // No backup (an unreachable database, a read-only folder) is no reason to stop: the program goes on.
-    writeDailyBackup(state_, options_.backupRoot, services_.clock.today());
+    // No backup (a damaged database, a read-only folder) is no reason to stop, but the user is told: the
+    // day's earlier copy is still there.
+    QString error;
+    if (!writeDailyBackup(state_, options_.backupRoot, services_.clock.today(), &error))
+        services_.messages.inform(QStringLiteral("数据库未能备份：%1\n原有的备份文件没有改动。").arg(error));
     Q_EMIT closed();
 }
 

@@ -67,6 +67,12 @@ Form9::Form9(const ProcessState& state, Messages& messages, QWidget* parent)
 Form9::~Form9() = default;
 
 void Form9::confirm() {
+    // Without a main database there is no stored password to compare with: nobody is let in.
+    if (!state_.mainDb) {
+        messages_.inform(QStringLiteral("数据库无法使用，程序将退出。"));
+        close();
+        return;
+    }
     if (passwordMatches(Text1->text(), state_.LoginPassword)) {
         hide();
         Q_EMIT loggedIn();

@@ -6,8 +6,8 @@
 namespace lichuan {
 
 // The entry matches the stored password when both, trimmed of surrounding spaces and lower-cased, are
-// equal: letter case and surrounding spaces do not count. An empty stored password (the settings could not
-// be read) accepts an entry that is empty after trimming.
+// equal: letter case and surrounding spaces do not count. (A database without a readable settings row
+// never reaches the login: start-up refuses it.)
 bool passwordMatches(const QString& entry, const QString& stored);
 
 // The hint with the factory password is shown while the stored password still is the factory one.

@@ -12,6 +12,7 @@ int main(int argc, char* argv[]) {
     lichuan::SystemClock clock;
     lichuan::QtMessages messages;
     lichuan::Shell shell(lichuan::ShellOptions::forThisMachine(), clock, messages);
-    shell.start();
+    if (!shell.start())
+        return 1;
     return QApplication::exec();
 }

@@ -3,12 +3,14 @@
 #include "app/backup.h"
 #include "app/form10.h"
 #include "app/form9.h"
+#include "app/messages.h"
 #include "app/startup.h"
 #include "data/clock.h"
 #include "settings/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QPrinterInfo>
 
 namespace lichuan {
@@ -45,14 +47,26 @@ QString Shell::backupRoot() const {
     return options_.platform.driveC + QLatin1Char('/') + kBackupFolderName;
 }
 
-void Shell::start() {
+bool Shell::start() {
     runStartup(state_, options_.platform, messages_, clock_.now());
+    if (!state_.mainDb) {
+        // Without a main database there is no settings row and so no password: nobody is let in, and the
+        // backups are left alone.
+        messages_.inform(
+            QStringLiteral("数据库无法使用，程序将退出。\n请把备份文件夹 %1 中某一天的 %2 复制到 %3 "
+                           "中，再启动程序。")
+                .arg(QDir::toNativeSeparators(backupRoot()), kMainFileName,
+                     QDir::toNativeSeparators(state_.DataFolder)));
+        endProgram();
+        return false;
+    }
     settings_ = std::make_unique<SettingsStore>(state_.mainDb.get(), state_.StartupPrinter,
                                                 options_.currentDefaultPrinter);
     login_ = std::make_unique<Form9>(state_, messages_);
     connect(login_.get(), &Form9::loggedIn, this, &Shell::showMainWindow);
     connect(login_.get(), &Form9::programEndRequested, this, &Shell::endProgram);
     login_->show();
+    return true;
 }
 
 void Shell::showMainWindow() {

@@ -37,8 +37,9 @@ public:
     Shell(ShellOptions options, const Clock& clock, Messages& messages);
     ~Shell() override;
 
-    // Runs start-up and shows the login window.
-    void start();
+    // Runs start-up and shows the login window. Without a usable main database it says so, ends the program
+    // and returns false.
+    bool start();
 
     ProcessState& state() { return state_; }
     SettingsStore* settings() const { return settings_.get(); }

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/messages.h"
+#include "data/dbcheck.h"
 #include "data/defaults.h"
 #include "data/schema.h"
 #include "data/settingsrow.h"
@@ -9,7 +10,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
 #include <iconv.h>
+#include <unistd.h>
 
 namespace lichuan {
 
@@ -146,56 +151,132 @@ QString findSharedMainFile(const Platform& platform, const QString& computerName
 
 // An existing database file opened with the key. An empty file is no database either: opening it would
 // give a keyed database without tables that every later query fails on.
-std::unique_ptr<Database> openExisting(const QString& path) {
-    if (QFileInfo(path).size() == 0)
+std::unique_ptr<Database> openExisting(const QString& path, QString* error = nullptr) {
+    if (QFileInfo(path).size() == 0) {
+        if (error)
+            *error = QStringLiteral("文件为空");
         return nullptr;
-    return Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
+    }
+    return Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly, error);
 }
 
 QString cannotOpenMessage(const QString& path) {
     return QStringLiteral("无法打开数据库文件：%1，请检查该文件是否完好，或从备份中恢复。").arg(path);
 }
 
-// A database file of the data folder: found (whatever the case of its name) or created with its schema.
-// A file created here is returned open in `created`; an existing file is not opened or written.
-QString ensureLocalFile(const QString& folder, const QString& name, bool main, const QDateTime& now,
-                        Messages& messages, std::unique_ptr<Database>& created) {
-    const QString existing = findFile(folder, name);
-    if (!existing.isEmpty())
-        return existing;
-    const QString path = joinPath(folder, name);
-    QString error;
-    auto db = Database::open(path, databaseKey(), Database::OpenMode::CreateNew, &error);
+QString cannotCreateMessage(const QString& path) {
+    return QStringLiteral("无法创建数据库文件：%1，请检查该文件夹是否可以写入。").arg(path);
+}
+
+// A main database the program can work with: it opens with the key, has every table and its settings row.
+// Anything less is reported with a message naming the file and gives no connection.
+std::unique_ptr<Database> openMain(const QString& path, Messages& messages) {
+    auto db = openExisting(path);
     if (!db) {
-        messages.inform(QStringLiteral("无法创建数据库文件：%1，请检查该文件夹是否可以写入。").arg(path));
-        return path;
+        messages.inform(cannotOpenMessage(path));
+        return nullptr;
     }
+    const QString problem = mainDatabaseProblem(*db);
+    if (!problem.isEmpty()) {
+        messages.inform(QStringLiteral("数据库文件不完整：%1（%2），请从备份中恢复。").arg(path, problem));
+        return nullptr;
+    }
+    return db;
+}
+
+// The temporary name a new database file is written under before it is renamed into place.
+QString creationName(const QString& path) {
+    return path + QStringLiteral(".creating");
+}
+
+// Removes what a start killed while creating `path` left behind: the temporary file and its journals.
+void removeCreationLeftovers(const QString& path) {
+    const QString temporary = creationName(path);
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(temporary + QLatin1String(suffix));
+}
+
+// Renames `from` to `to` unless `to` exists; flushes the folder so that the new name survives a power cut.
+bool renameIntoPlace(const QString& from, const QString& to) {
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) != 0) {
+        // A file system without that flag: the existence test and the rename are then two steps.
+        if (errno != EINVAL || QFileInfo::exists(to) ||
+            std::rename(source.constData(), target.constData()) != 0)
+            return false;
+    }
+    const int folder = ::open(QFile::encodeName(QFileInfo(to).path()).constData(), O_RDONLY | O_DIRECTORY);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return true;
+}
+
+// Writes a new database file at `path`: under a temporary name, schema and default rows in one
+// transaction, checked, then renamed into place, so that a start killed at any moment leaves either no
+// file or a complete one. Returns false when it could not be written; nothing is left behind then.
+bool createDatabaseFile(const QString& path, bool main, const QDateTime& now) {
+    const QString temporary = creationName(path);
+    removeCreationLeftovers(path);
+    auto db = Database::open(temporary, databaseKey(), Database::OpenMode::CreateNew);
+    if (!db)
+        return false;
     try {
+        Transaction transaction(*db);
         if (main) {
             schema::createMain(*db);
             defaults::fillMain(*db, now);
         } else {
             schema::createStatistics(*db);
         }
-    } catch (const std::exception&) {
-        // A half-written file would be kept for ever (an existing file is never touched): remove it, so that
-        // the next start writes it afresh.
+        transaction.commit();
+        const QString problem = main ? mainDatabaseProblem(*db) : statisticsDatabaseProblem(*db);
+        if (!problem.isEmpty() || !integrityOk(*db))
+            throw DbError(problem);
+    } catch (const DbError&) {
         db.reset();
-        QFile::remove(path);
-        messages.inform(QStringLiteral("无法创建数据库文件：%1，请检查该文件夹是否可以写入。").arg(path));
-        return path;
+        removeCreationLeftovers(path);
+        return false;
     }
-    created = std::move(db);
+    // Closed before the rename: an open connection would keep naming its journal after the old name.
+    db.reset();
+    if (!renameIntoPlace(temporary, path)) {
+        removeCreationLeftovers(path);
+        return false;
+    }
+    return true;
+}
+
+// A database file of the data folder: found (whatever the case of its name) or created with its schema and
+// default rows. An existing file is not opened or written here.
+QString ensureLocalFile(const QString& folder, const QString& name, bool main, const QDateTime& now,
+                        Messages& messages) {
+    const QString existing = findFile(folder, name);
+    if (!existing.isEmpty())
+        return existing;
+    const QString path = joinPath(folder, name);
+    if (!createDatabaseFile(path, main, now)) {
+        // Another start may have created it meanwhile; otherwise the folder cannot be written.
+        const QString created = findFile(folder, name);
+        if (!created.isEmpty())
+            return created;
+        messages.inform(cannotCreateMessage(path));
+    }
     return path;
 }
 
-// The connection to `path`: the one kept from creating the file when it is the same file, else opened.
-std::unique_ptr<Database> connect(const QString& path, std::unique_ptr<Database>& created,
-                                  Messages& messages) {
-    if (created && created->path() == path)
-        return std::move(created);
+// The connection to a local file; a file that could not be created was reported already.
+std::unique_ptr<Database> connectMain(const QString& path, Messages& messages) {
     if (!QFileInfo(path).isFile())
-        return nullptr; // creating it failed and was reported
+        return nullptr;
+    return openMain(path, messages);
+}
+
+std::unique_ptr<Database> connectStatistics(const QString& path, Messages& messages) {
+    if (!QFileInfo(path).isFile())
+        return nullptr;
     auto db = openExisting(path);
     if (!db)
         messages.inform(cannotOpenMessage(path));
@@ -226,13 +307,12 @@ void runStartup(ProcessState& state, const Platform& platform, Messages& message
     state.DataFolder = joinPath(useD ? platform.driveD : platform.driveC, kDataFolderName);
     MakePath(state.DataFolder);
 
-    // 4. Missing database files are written; an existing one is never touched.
-    std::unique_ptr<Database> createdMain;
-    std::unique_ptr<Database> createdStats;
-    const QString localMain =
-        ensureLocalFile(state.DataFolder, kMainFileName, true, now, messages, createdMain);
-    const QString localStats =
-        ensureLocalFile(state.DataFolder, kStatsFileName, false, now, messages, createdStats);
+    // 4. Missing database files are written; an existing one is never touched. What a start killed while
+    // writing one left behind goes first.
+    for (const QString& name : {kMainFileName, kStatsFileName})
+        removeCreationLeftovers(joinPath(state.DataFolder, name));
+    const QString localMain = ensureLocalFile(state.DataFolder, kMainFileName, true, now, messages);
+    const QString localStats = ensureLocalFile(state.DataFolder, kStatsFileName, false, now, messages);
 
     // 5. Local or shared databases.
     bool shared = false;
@@ -246,7 +326,13 @@ void runStartup(ProcessState& state, const Platform& platform, Messages& message
         } else {
             // Prescriptions must never be written nowhere: a shared file that cannot be opened sends the
             // station to its local databases, and the user is told which file failed.
-            state.mainDb = openExisting(sharedMain);
+            QString problem;
+            state.mainDb = openExisting(sharedMain, &problem);
+            if (state.mainDb) {
+                problem = mainDatabaseProblem(*state.mainDb);
+                if (!problem.isEmpty())
+                    state.mainDb.reset();
+            }
             if (!state.mainDb) {
                 messages.inform(QStringLiteral("无法打开远程数据库文件：%1，患者数据将保存在本地数据库！")
                                     .arg(sharedMain));
@@ -269,8 +355,8 @@ void runStartup(ProcessState& state, const Platform& platform, Messages& message
         state.MainConnStr = localMain;
         state.StatsConnStr = localStats;
         state.BackupSourcePath = localMain;
-        state.mainDb = connect(localMain, createdMain, messages);
-        state.statsDb = connect(localStats, createdStats, messages);
+        state.mainDb = connectMain(localMain, messages);
+        state.statsDb = connectStatistics(localStats, messages);
     }
 
     // 6. The login password.

@@ -22,7 +22,10 @@ void MakePath(const QString& path);
 // Runs the start-up sequence into `state`: the start-up printer, the data folder (d: when its root lists
 // anything, else c:), missing database files written with the schema and default rows (an existing file is
 // never touched), the computer-name file and the shared road, both connections opened and kept, the login
-// password. A database file that cannot be opened is reported with a message naming it; start-up goes on.
+// password. A new file is written under a temporary name and renamed into place once complete, so a start
+// killed meanwhile leaves no broken file. A main database is accepted only when it opens with the key and has
+// its tables and settings row; a file that is not accepted is reported with a message naming it, gives no
+// connection (state.mainDb stays null) and start-up goes on.
 void runStartup(ProcessState& state, const Platform& platform, Messages& messages, const QDateTime& now);
 
 } // namespace lichuan

@@ -257,14 +257,16 @@ qint64 Statement::integer(int column) const {
     return sqlite3_column_int64(stmt_, column);
 }
 
-Transaction::Transaction(Database& db) : db_(db) {
-    db_.exec(QStringLiteral("BEGIN IMMEDIATE"));
+Transaction::Transaction(Database& db) : db_(db), nested_(sqlite3_get_autocommit(db.handle()) == 0) {
+    // Inside another transaction this one is a savepoint: its work commits or rolls back with the outer one.
+    db_.exec(nested_ ? QStringLiteral("SAVEPOINT nested") : QStringLiteral("BEGIN IMMEDIATE"));
 }
 
 Transaction::~Transaction() {
     if (!done_) {
         try {
-            db_.exec(QStringLiteral("ROLLBACK"));
+            db_.exec(nested_ ? QStringLiteral("ROLLBACK TO nested; RELEASE nested")
+                             : QStringLiteral("ROLLBACK"));
         } catch (const DbError&) {
             // Nothing more can be done; the engine rolls back a broken transaction itself.
         }
@@ -272,7 +274,7 @@ Transaction::~Transaction() {
 }
 
 void Transaction::commit() {
-    db_.exec(QStringLiteral("COMMIT"));
+    db_.exec(nested_ ? QStringLiteral("RELEASE nested") : QStringLiteral("COMMIT"));
     done_ = true;
 }
 

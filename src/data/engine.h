@@ -107,6 +107,7 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
+// Begins a transaction; one begun while another is open is a savepoint within it.
 class Transaction {
 public:
     explicit Transaction(Database& db);
@@ -117,6 +118,7 @@ public:
 
 private:
     Database& db_;
+    bool nested_;
     bool done_ = false;
 };
 

@@ -20,15 +20,10 @@ constexpr QString PricedLine::*kStoredColumns[] = {&PricedLine::name,   &PricedL
                                                    &PricedLine::unit,   &PricedLine::price,
                                                    &PricedLine::amount, &PricedLine::drawer};
 
-// The pieces of `text` that are each followed by `separator`; what stands after the last one is not a piece.
-QList<QStringView> terminatedPieces(QStringView text, QChar separator) {
-    QList<QStringView> pieces;
-    qsizetype start = 0;
-    for (qsizetype end = text.indexOf(separator); end >= 0; end = text.indexOf(separator, start)) {
-        pieces << text.mid(start, end - start);
-        start = end + 1;
-    }
-    return pieces;
+// The pieces of `text` between its separators, as the stored format is split: a last piece that lacks its
+// closing separator is a piece all the same (an old text cut short keeps what it holds).
+QList<QStringView> splitPieces(QStringView text, QChar separator) {
+    return text.split(separator);
 }
 
 } // namespace
@@ -57,10 +52,10 @@ QString pricingText(const PricedLines& lines) {
 
 PricedLines readPricingText(const QString& text) {
     PricedLines lines;
-    const QList<QStringView> columns = terminatedPieces(text, kColumnEnd);
+    const QList<QStringView> columns = splitPieces(text, kColumnEnd);
     for (qsizetype column = 0; column < qsizetype(std::size(kStoredColumns)) && column < columns.size();
          ++column) {
-        const QList<QStringView> cells = terminatedPieces(columns.at(column), kCellEnd);
+        const QList<QStringView> cells = splitPieces(columns.at(column), kCellEnd);
         for (qsizetype line = 0; line < kPricedLineCount && line < cells.size(); ++line)
             lines[std::size_t(line)].*kStoredColumns[column] = cells.at(line).toString();
     }

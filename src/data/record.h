@@ -5,7 +5,6 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
-
 #include <array>
 
 namespace lichuan {
@@ -47,13 +46,13 @@ using PricedLines = std::array<PricedLine, kPricedLineCount>;
 
 // What a save writes and a reload reads: one row of 档案.
 struct SheetRecord {
-    QString key;                                      // Label4 → 序号
-    std::array<QString, kHeaderFieldCount> fields;    // Text5(i) → column "i"
-    QString items;                                    // R1 → T1, line breaks as "\r\n"
-    bool herbal = true;                               // 类别 "中" (herbal) or "西"
-    QString settled;                                  // Label5 → 发药: "" or "-已结算"
-    QString caseRecord;                               // PendingCaseRecord → 病历
-    PricedLines lines;                                // → 计价
+    QString key;                                   // Label4 → 序号
+    std::array<QString, kHeaderFieldCount> fields; // Text5(i) → column "i"
+    QString items;                                 // R1 → T1, line breaks as "\r\n"
+    bool herbal = true;                            // 类别 "中" (herbal) or "西"
+    QString settled;                               // Label5 → 发药: "" or "-已结算"
+    QString caseRecord;                            // PendingCaseRecord → 病历
+    PricedLines lines;                             // → 计价
 };
 
 inline const QString kSettledMarker = QStringLiteral("-已结算");
@@ -62,7 +61,9 @@ inline const QString kSettledMarker = QStringLiteral("-已结算");
 // by "@" and each column by "$"; the walk stops at the first line with an empty name. A "@" or "$" inside a
 // cell is written in its full-width form (＠, ＄) so that it cannot split the cell.
 QString pricingText(const PricedLines& lines);
-// Reads a 计价 text back; cells the text does not reach stay empty, pieces beyond line 35 are dropped.
+// Reads a 计价 text back, split at "$" and "@" as it is stored: a last column or cell without its closing
+// separator is read all the same; cells the text does not reach stay empty, pieces beyond line 35 are
+// dropped.
 PricedLines readPricingText(const QString& text);
 
 // "yyyyMMddhhmmss" of a moment, the 14 digits of record keys and record numbers.

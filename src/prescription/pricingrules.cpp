@@ -222,10 +222,11 @@ PricingResult priceHerbal(const HerbalLayout& layout, const QString& doses, cons
         const QString line = stripEnumeration(rawLine);
         if (!isItemLine(line, catalog))
             continue;
-        // The name stands before the first space; a line without a space is a name without quantity.
+        // The name stands before the first space; a line without a space is a name without quantity (the
+        // digits of a name such as 一次性针头5支 are no quantity).
         const qsizetype space = line.indexOf(QLatin1Char(' '));
         const QString name = space < 0 ? line : trimSpaces(line.left(space));
-        const QString rest = space < 0 ? line : trimSpaces(line.mid(space + 1));
+        const QString rest = space < 0 ? QString() : trimSpaces(line.mid(space + 1));
         priceLine(collector, line, catalog.chargeItem(toCatalogBrackets(name)), rest);
     }
     return result;

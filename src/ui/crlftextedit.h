@@ -1,6 +1,8 @@
 #pragma once
 // A multi-line text box whose text and caret are seen in the "\r\n" form the program stores; the widget
-// itself holds "\n". Tab moves the focus on instead of inserting a tab.
+// itself holds one break per line. Every other character comes back as it was typed or set (U+00A0, U+2028,
+// a tab set by the program). Tab moves the focus on instead of inserting a tab; Shift+Enter breaks the line
+// as Enter does.
 
 #include <QPlainTextEdit>
 
@@ -27,6 +29,7 @@ Q_SIGNALS:
     void clicked();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 };

@@ -1,6 +1,7 @@
 #include "app/backup.h"
 #include "app/state.h"
 #include "appfixtures.h"
+#include "data/dbcheck.h"
 
 #include <QtTest>
 
@@ -40,7 +41,9 @@ private Q_SLOTS:
     void init();
     void dayFolders();
     void copyIsKeyedCompleteAndReplacedOnTheSameDay();
-    void copyWithoutAKeptConnection();
+    void onlyAnAcceptedDatabaseReplacesTheCopy_data();
+    void onlyAnAcceptedDatabaseReplacesTheCopy();
+    void aCopyIsCheckedAgainstItsSource();
     void failuresAreReturnedNotThrown_data();
     void failuresAreReturnedNotThrown();
 
@@ -92,12 +95,60 @@ void TestBackup::copyIsKeyedCompleteAndReplacedOnTheSameDay() {
     QCOMPARE(test::countRows(*copy, schema::kSettings), 1);
 }
 
-void TestBackup::copyWithoutAKeptConnection() {
-    state_.mainDb.reset();
+void TestBackup::onlyAnAcceptedDatabaseReplacesTheCopy_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("main file emptied, no connection kept") << QStringLiteral("emptied");
+    QTest::newRow("settings row gone") << QStringLiteral("no-settings");
+    QTest::newRow("a table gone") << QStringLiteral("no-table");
+}
+
+void TestBackup::onlyAnAcceptedDatabaseReplacesTheCopy() {
+    QFETCH(QString, damage);
     QString error;
     QVERIFY2(writeDailyBackup(state_, root_, QDate(2024, 5, 8), &error), qPrintable(error));
-    QCOMPARE(diagnosesInCopy(root_ + QStringLiteral("/8日/数据库.dat")),
-             QStringList{QStringLiteral("高血压病")});
+    const QString copy = root_ + QStringLiteral("/8日/数据库.dat");
+    const QByteArray good = test::readBytes(copy);
+    QVERIFY(!good.isEmpty());
+
+    if (damage == QLatin1String("emptied")) {
+        // Start-up kept no connection to an empty main file; the file itself must not be copied either.
+        state_.mainDb.reset();
+        QVERIFY(test::writeBytes(state_.BackupSourcePath, QByteArray()));
+    } else if (damage == QLatin1String("no-settings")) {
+        state_.mainDb->exec(QStringLiteral("delete from [设置]"));
+    } else {
+        state_.mainDb->exec(QStringLiteral("alter table [诊断] rename to [诊断旧]"));
+    }
+    error.clear();
+    QVERIFY(!writeDailyBackup(state_, root_, QDate(2024, 6, 8), &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(test::readBytes(copy), good);
+    QCOMPARE(QDir(root_ + QStringLiteral("/8日")).entryList(QDir::Files),
+             QStringList{QStringLiteral("数据库.dat")});
+}
+
+void TestBackup::aCopyIsCheckedAgainstItsSource() {
+    QString error;
+    QVERIFY2(writeDailyBackup(state_, root_, QDate(2024, 5, 8), &error), qPrintable(error));
+    const QString copy = root_ + QStringLiteral("/8日/数据库.dat");
+    std::map<QString, qint64> rows = rowCounts(*state_.mainDb);
+    QCOMPARE(rows.at(QStringLiteral("诊断")), 1);
+    QCOMPARE(backupCopyProblem(copy, rows), QString());
+
+    // A row more in the source than in the copy, a copy that is no database, a copy without the key.
+    rows[QStringLiteral("诊断")] = 2;
+    QVERIFY(!backupCopyProblem(copy, rows).isEmpty());
+    rows[QStringLiteral("诊断")] = 1;
+    const QString garbage = dir_->filePath(QStringLiteral("garbage.dat"));
+    QVERIFY(test::writeBytes(garbage, QByteArray(8192, '\x5a')));
+    QVERIFY(!backupCopyProblem(garbage, rows).isEmpty());
+    const QString otherKey = dir_->filePath(QStringLiteral("other-key.dat"));
+    {
+        auto db = Database::open(otherKey, "another", Database::OpenMode::CreateNew);
+        QVERIFY(db);
+        schema::createMain(*db);
+    }
+    QVERIFY(!backupCopyProblem(otherKey, rows).isEmpty());
 }
 
 void TestBackup::failuresAreReturnedNotThrown_data() {

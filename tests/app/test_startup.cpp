@@ -6,9 +6,12 @@
 #include "data/defaults.h"
 #include "data/settingsrow.h"
 
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 #include <iconv.h>
+#include <random>
 #include <sqlite3.h>
 
 using namespace lichuan;
@@ -58,6 +61,8 @@ private Q_SLOTS:
     void unreachableShareFallsBackOnce();
     void unopenableSharedFileFallsBackToLocal();
     void missingSharedStatisticsFileIsReported();
+    void leftoversOfAKilledStartAreRemoved();
+    void firstStartKilledAtAnyMomentLeavesCompleteFiles();
 };
 
 void TestStartup::platformOfThisMachine() {
@@ -262,6 +267,8 @@ void TestStartup::unopenableMainFileIsReportedAndKept_data() {
     QTest::newRow("not a database") << QStringLiteral("garbage");
     QTest::newRow("plain database without key") << QStringLiteral("plain");
     QTest::newRow("empty file") << QStringLiteral("empty");
+    QTest::newRow("keyed but without tables") << QStringLiteral("no-tables");
+    QTest::newRow("tables without the settings row") << QStringLiteral("no-settings");
 }
 
 void TestStartup::unopenableMainFileIsReportedAndKept() {
@@ -282,6 +289,14 @@ void TestStartup::unopenableMainFileIsReportedAndKept() {
                  SQLITE_OK);
         sqlite3_close(plain);
         QVERIFY(test::fileHeader(path).startsWith("SQLite format 3"));
+    } else if (kind == QLatin1String("no-tables")) {
+        auto db = test::createDatabase(path);
+        QVERIFY(db);
+        db->exec(QStringLiteral("PRAGMA user_version = 1")); // written, keyed, and still without a table
+    } else if (kind == QLatin1String("no-settings")) {
+        auto db = test::createDatabase(path);
+        QVERIFY(db);
+        schema::createMain(*db);
     } else if (kind == QLatin1String("garbage")) {
         QVERIFY(test::writeBytes(path, QByteArray(4096, '\x5a')));
     } else {
@@ -416,6 +431,83 @@ void TestStartup::missingSharedStatisticsFileIsReported() {
     QCOMPARE(messages.shown.size(), 1);
     QVERIFY(messages.shown.first().contains(state.StatsConnStr));
     QVERIFY(!QFileInfo::exists(state.StatsConnStr)); // nothing is created on the other computer
+}
+
+void TestStartup::leftoversOfAKilledStartAreRemoved() {
+    FakeMachine machine;
+    const QString folder = localFolder(machine);
+    // A start killed while writing left its temporary file and journal; the main file itself is complete.
+    test::makeMainFile(folder + QStringLiteral("/数据库.dat"), QStringLiteral("own-pass"));
+    for (const QString& leftover :
+         {QStringLiteral("/数据库.dat.creating"), QStringLiteral("/数据库.dat.creating-journal"),
+          QStringLiteral("/用药统计.dat.creating")})
+        QVERIFY(test::writeBytes(folder + leftover, QByteArray(512, '\x11')));
+
+    ProcessState state;
+    RecordingMessages messages;
+    runStartup(state, machine.platform, messages, kNow);
+    QVERIFY(messages.shown.isEmpty());
+    QCOMPARE(state.LoginPassword, QStringLiteral("own-pass"));
+    QVERIFY(state.statsDb);
+    QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
+             (QStringList{QStringLiteral("数据库.dat"), QStringLiteral("用药统计.dat")}));
+}
+
+void TestStartup::firstStartKilledAtAnyMomentLeavesCompleteFiles() {
+    // One whole first start in a child process tells how long the files take to write.
+    auto firstStart = [](const QString& driveC) {
+        auto child = std::make_unique<QProcess>();
+        child->setProcessChannelMode(QProcess::ForwardedChannels);
+        child->start(QString::fromUtf8(STARTUP_CHILD), {driveC});
+        return child;
+    };
+    QElapsedTimer timer;
+    qint64 whole = 0;
+    {
+        FakeMachine machine;
+        auto child = firstStart(machine.platform.driveC);
+        QVERIFY(child->waitForStarted());
+        timer.start();
+        QVERIFY(child->waitForFinished(60000));
+        whole = timer.elapsed();
+        QCOMPARE(child->exitCode(), 0);
+    }
+
+    // Kills spread over that time (with a fixed jitter) hit every stage: before any file, while the main
+    // file is written, between the two files, while the statistics file is written. Each time the next
+    // normal start finds both files complete with their default rows, and no temporary file stays.
+    constexpr int kKills = 8;
+    std::mt19937 jitter(14);
+    int interrupted = 0;
+    for (int i = 0; i < kKills; ++i) {
+        FakeMachine machine;
+        const int delay = int(whole * (i + 0.5) / kKills) + int(jitter() % 7) - 3;
+        auto child = firstStart(machine.platform.driveC);
+        QVERIFY(child->waitForStarted());
+        if (!child->waitForFinished(std::max(delay, 0))) {
+            child->kill();
+            child->waitForFinished();
+            ++interrupted;
+        }
+
+        ProcessState state;
+        RecordingMessages messages;
+        runStartup(state, machine.platform, messages, kNow);
+        const QString at = QStringLiteral("killed after %1 of %2 ms").arg(delay).arg(whole);
+        QVERIFY2(messages.shown.isEmpty(),
+                 qPrintable(at + QLatin1Char(' ') + messages.shown.join(QLatin1Char(' '))));
+        QVERIFY2(state.mainDb && state.statsDb, qPrintable(at));
+        QCOMPARE(state.LoginPassword, defaults::kPassword);
+        QCOMPARE(test::countRows(*state.mainDb, schema::kCatalog), 447);
+        QCOMPARE(test::countRows(*state.mainDb, schema::kTemplate), 13);
+        QCOMPARE(test::countRows(*state.mainDb, schema::kSettings), 1);
+        QCOMPARE(test::countRows(*state.statsDb, schema::kStatistics), 0);
+        QVERIFY2(QDir(localFolder(machine)).entryList(QDir::Files).size() == 2,
+                 qPrintable(QDir(localFolder(machine)).entryList(QDir::Files).join(QLatin1Char(' '))));
+    }
+    qInfo("%d of %d first starts (%lld ms each) were cut short", interrupted, kKills, whole);
+    // Most kills must really have cut a start short, or the test proved nothing.
+    QVERIFY2(interrupted >= kKills / 2, qPrintable(QString::number(interrupted)));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -92,6 +92,9 @@ private Q_SLOTS:
     void passwordRules();
     void loginWindow();
     void loginHintFollowsStoredPassword();
+    void noReadableSettingsRowLetsNobodyIn_data();
+    void noReadableSettingsRowLetsNobodyIn();
+    void emptiedMainFileNeverReplacesTheDaysBackup();
     void cancellingLoginEndsTheProgram();
     void menuItemsAndCaptions();
     void mainWindowLook();
@@ -206,18 +209,62 @@ void TestShell::loginHintFollowsStoredPassword() {
         run.logIn(QStringLiteral("tcm2024"));
         QVERIFY(run.shell->mainWindow() && run.main().isVisible());
     }
-    {
-        // Settings unreadable: the password stays empty, and an empty entry is accepted.
-        test::FakeMachine machine;
-        test::writeBytes(machine.path(QStringLiteral("c/中医处方数据库/数据库.dat")), QByteArray(4096, 'x'));
-        Run run(machine, on(2024, 3, 8));
-        QVERIFY(run.shell->state().LoginPassword.isEmpty());
-        QVERIFY(run.login().findChild<QLabel*>(QStringLiteral("Label1"))->isHidden());
-        run.messages.shown.clear();
-        run.logIn(QStringLiteral("  "));
-        QVERIFY(run.messages.shown.isEmpty());
-        QVERIFY(run.shell->mainWindow() && run.main().isVisible());
+}
+
+void TestShell::noReadableSettingsRowLetsNobodyIn_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("not a database") << QStringLiteral("garbage");
+    QTest::newRow("emptied main file") << QStringLiteral("empty");
+    QTest::newRow("tables without the settings row") << QStringLiteral("no-settings");
+}
+
+void TestShell::noReadableSettingsRowLetsNobodyIn() {
+    // Without a settings row there is no password: the program says the database cannot be used and ends,
+    // instead of letting an empty entry in.
+    QFETCH(QString, kind);
+    test::FakeMachine machine;
+    const QString mainFile = machine.path(QStringLiteral("c/中医处方数据库/数据库.dat"));
+    if (kind == QLatin1String("garbage")) {
+        QVERIFY(test::writeBytes(mainFile, QByteArray(4096, 'x')));
+    } else if (kind == QLatin1String("empty")) {
+        QVERIFY(test::writeBytes(mainFile, QByteArray()));
+    } else {
+        QDir().mkpath(QFileInfo(mainFile).path());
+        auto db = test::createDatabase(mainFile);
+        QVERIFY(db);
+        schema::createMain(*db);
     }
+    Run run(machine, on(2024, 3, 8));
+    QVERIFY(!run.shell->loginWindow());
+    QVERIFY(!run.shell->mainWindow());
+    QCOMPARE(run.quits, 1);
+    QCOMPARE(run.messages.shown.size(), 2);
+    QVERIFY(run.messages.shown.at(0).contains(mainFile));
+    QVERIFY2(run.messages.shown.at(1).startsWith(QStringLiteral("数据库无法使用，程序将退出。")),
+             qPrintable(run.messages.shown.at(1)));
+}
+
+void TestShell::emptiedMainFileNeverReplacesTheDaysBackup() {
+    test::FakeMachine machine;
+    const QString backupRoot = machine.path(QStringLiteral("备份"));
+    const QString mainFile = machine.path(QStringLiteral("c/中医处方数据库/数据库.dat"));
+    {
+        Run run(machine, on(2024, 3, 8), backupRoot);
+        run.logIn(QStringLiteral("888"));
+        QVERIFY(run.main().close());
+    }
+    const QString copy = backupRoot + QStringLiteral("/8日/数据库.dat");
+    const QByteArray good = test::readBytes(copy);
+    QCOMPARE(storedPassword(copy), defaults::kPassword);
+
+    // The main file is emptied; the next run that day ends at start-up and the day's copy stays as it was.
+    QVERIFY(test::writeBytes(mainFile, QByteArray()));
+    Run run(machine, on(2024, 3, 8), backupRoot);
+    QVERIFY(!run.shell->loginWindow());
+    QCOMPARE(run.quits, 1);
+    QVERIFY(run.messages.shown.last().contains(QDir::toNativeSeparators(backupRoot)));
+    QCOMPARE(test::readBytes(copy), good);
+    QCOMPARE(QFileInfo(mainFile).size(), 0); // and the emptied file is left for the user to replace
 }
 
 void TestShell::cancellingLoginEndsTheProgram() {
@@ -464,7 +511,10 @@ void TestShell::exitGoesOnWhenNoBackupCanBeWritten() {
     run.logIn(QStringLiteral("888"));
     run.messages.shown.clear();
     QVERIFY(run.main().close());
-    QVERIFY(run.messages.shown.isEmpty());
+    // The user is told that no copy was made; the program still ends as usual.
+    QCOMPARE(run.messages.shown.size(), 1);
+    QVERIFY2(run.messages.shown.first().startsWith(QStringLiteral("数据库未能备份：")),
+             qPrintable(run.messages.shown.first()));
     QVERIFY(QFileInfo(blocked).isFile());
     Form10* about = run.shell->aboutWindow();
     QVERIFY(about && about->isVisible());

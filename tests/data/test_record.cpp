@@ -82,11 +82,20 @@ void TestRecord::readingDropsPiecesBeyondLastLine() {
 }
 
 void TestRecord::readingIncompleteText() {
-    // A column without its "$" stays empty, and so does a cell without its "@".
-    const PricedLines read = readPricingText(QStringLiteral("当归@黄芪$60@90@"));
+    // An old text cut short keeps what it holds: a last cell without its "@" and a last column without its
+    // "$" are read as the stored format is split.
+    PricedLines read = readPricingText(QStringLiteral("当归@黄芪$60@90@"));
     QCOMPARE(read[0].name, QStringLiteral("当归"));
-    QCOMPARE(read[1].name, QString());
-    QCOMPARE(read[0].quantity, QString());
+    QCOMPARE(read[1].name, QStringLiteral("黄芪"));
+    QCOMPARE(read[0].quantity, QStringLiteral("60"));
+    QCOMPARE(read[1].quantity, QStringLiteral("90"));
+    QCOMPARE(read[2].name, QString());
+
+    read = readPricingText(QStringLiteral("当归@黄芪@$60@90@$g@g@$0.050@0.030@$3.000@2.700@$A1@B2"));
+    QCOMPARE(read[1].drawer, QStringLiteral("B2"));
+    QCOMPARE(read[0].drawer, QStringLiteral("A1"));
+    QCOMPARE(read[1].amount, QStringLiteral("2.700"));
+    QCOMPARE(read[2].drawer, QString());
 }
 
 void TestRecord::separatorsInCellsKeepLinesApart() {

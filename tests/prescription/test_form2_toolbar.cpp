@@ -7,6 +7,7 @@
 #include "prescription/sheetactions.h"
 #include "prescription/toolbar.h"
 #include "pricingsupport.h"
+#include "typing.h"
 #include "ui/crlftextedit.h"
 #include "ui/twips.h"
 
@@ -135,6 +136,26 @@ void TestForm2Toolbar::saveKeepsTheItemTextAsTyped() {
     QCOMPARE(stored->items, western);
     QCOMPARE(stored->items.count(QStringLiteral("\r\n")), 4);
     QVERIFY(!stored->herbal);
+
+    // A no-break space typed by the doctor, a line separator and a tab pasted in are stored as they are and
+    // come back the same.
+    form.sheet.R1->setText(QString());
+    form.sheet.R1->setFocus();
+    test::typeText(form.sheet.R1, QStringLiteral("板蓝根颗粒"));
+    QTest::sendKeyEvent(QTest::Click, form.sheet.R1, Qt::Key_unknown, QStringLiteral("\u00a0"),
+                        Qt::NoModifier);
+    test::typeText(form.sheet.R1, QStringLiteral("2袋"));
+    form.sheet.R1->insertPlainText(QStringLiteral("\u2028\t用法：冲服"));
+    QTest::keyClick(form.sheet.R1, Qt::Key_Return);
+    const QString typed = QStringLiteral("板蓝根颗粒\u00a02袋\u2028\t用法：冲服\r\n");
+    QCOMPARE(form.sheet.R1->text(), typed);
+    clickToolbar(form, Toolbar::Save);
+    stored = loadPrescription(*f.state.mainDb, form.sheet.Label4);
+    QVERIFY(stored);
+    QCOMPARE(stored->items, typed);
+    form.sheet.R1->setText(QString());
+    form.sheet.R1->setText(stored->items);
+    QCOMPARE(form.sheet.R1->text(), typed);
 
     // A herbal sheet is laid out in 13-column cells before it is written.
     form.actions().applyLayout(sheetgeometry::Layout::NarrowHerbal);

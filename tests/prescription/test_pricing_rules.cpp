@@ -36,6 +36,7 @@ PricingCatalog clinicCatalog() {
         row(QStringLiteral("VC银翘片{0.5g*24}"), western, QStringLiteral("盒"), QStringLiteral("6.000")),
         row(QStringLiteral("挂号费"), charge, QStringLiteral("次"), QStringLiteral("15.000")),
         row(QStringLiteral("针灸"), charge, QStringLiteral("次"), QStringLiteral("20.000")),
+        row(QStringLiteral("一次性针头5支"), charge, QStringLiteral("包"), QStringLiteral("2.000")),
         row(QStringLiteral("加水100ml分3次煎服"), QStringLiteral("用法"), QString(), QString()),
     });
 }
@@ -169,6 +170,14 @@ void TestPricingRules::chargeItemsAfterTheHerbs() {
     const std::vector<UnpricedItem> expected{unpriced("针灸", Reason::NoQuantity),
                                              unpriced("某某费 2", Reason::NotInCatalog)};
     QCOMPARE(r.unpriced, expected);
+
+    // A charge name with digits typed alone has no quantity: the digits of its name are not billed.
+    const PricingResult alone =
+        priceItems(QStringLiteral("黄芪 10g     \r\n一次性针头5支\r\n一次性针头5支 2"), true,
+                   QStringLiteral("1"), catalog);
+    QCOMPARE(alone.lines.size(), size_t(2));
+    QCOMPARE(cells(alone.lines[1]), QStringLiteral("一次性针头5支/2/包/2.000/4.000//收费项目"));
+    QCOMPARE(alone.unpriced, std::vector<UnpricedItem>{unpriced("一次性针头5支", Reason::NoQuantity)});
 }
 
 void TestPricingRules::onlyThirtySixLinesArePriced() {

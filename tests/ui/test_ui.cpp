@@ -1,4 +1,5 @@
 #include "ui/appearance.h"
+#include "ui/crlftextedit.h"
 #include "ui/placement.h"
 #include "ui/qtmessages.h"
 #include "ui/twips.h"
@@ -11,9 +12,22 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QtTest>
 
 using namespace lichuan;
+
+namespace {
+
+// Each character as a key press that carries it (the way a keyboard layout delivers U+00A0, say).
+void typeCharacters(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+} // namespace
 
 class TestUi : public QObject {
     Q_OBJECT
@@ -27,6 +41,7 @@ private Q_SLOTS:
     void centredPositionShiftsAndClamps_data();
     void centredPositionShiftsAndClamps();
     void mdiChildIsPlacedByItsOuterSize();
+    void multiLineBoxKeepsTheTextVerbatim();
 };
 
 void TestUi::initTestCase() {
@@ -145,6 +160,38 @@ void TestUi::mdiChildIsPlacedByItsOuterSize() {
     QCOMPARE(sub->pos(), centredPosition(area.viewport()->size(), sub->frameGeometry().size()));
     QCOMPARE(sub->x(), (area.viewport()->width() - sub->width()) / 2 - 10);
     QCOMPARE(sub->y(), (area.viewport()->height() - sub->height()) / 2 - 30);
+}
+
+void TestUi::multiLineBoxKeepsTheTextVerbatim() {
+    CrLfTextEdit box;
+    box.show();
+    // A no-break space, a line separator and a tab are characters of the text, not spaces or breaks; only
+    // the box's own line breaks are "\r\n".
+    const QString text = QStringLiteral("当归\u00a010g\u2028黄芪\t9g\r\n\r\n挂号费 1");
+    box.setText(text);
+    QCOMPARE(box.text(), text);
+    QCOMPARE(box.toPlainText().size(), text.size() - 2); // one character per break in the widget
+
+    // The caret counts in the stored text: after the first break, "\r\n" counts two, U+2028 one.
+    box.setCaret(int(text.indexOf(QStringLiteral("挂号费"))));
+    QCOMPARE(box.caret(), int(text.indexOf(QStringLiteral("挂号费"))));
+    QVERIFY(box.textCursor().block().text().startsWith(QStringLiteral("挂号费")));
+    box.setCaret(int(text.indexOf(QStringLiteral("黄芪"))));
+    QCOMPARE(box.caret(), int(text.indexOf(QStringLiteral("黄芪"))));
+
+    // Typed: the no-break space stays, and Shift+Enter breaks the line as Enter does.
+    box.setText(QString());
+    typeCharacters(&box, QStringLiteral("川芎\u00a06g"));
+    QTest::keyClick(&box, Qt::Key_Return, Qt::ShiftModifier);
+    typeCharacters(&box, QStringLiteral("白芷"));
+    QTest::keyClick(&box, Qt::Key_Return);
+    QCOMPARE(box.text(), QStringLiteral("川芎\u00a06g\r\n白芷\r\n"));
+    QCOMPARE(box.caret(), int(box.text().size()));
+
+    // Inserted and appended text keeps its characters too.
+    box.insertAtCaret(QStringLiteral("a\u2028b\tc"));
+    box.append(QStringLiteral("\r\n\u00a0"));
+    QCOMPARE(box.text(), QStringLiteral("川芎\u00a06g\r\n白芷\r\na\u2028b\tc\r\n\u00a0"));
 }
 
 QTEST_MAIN(TestUi)

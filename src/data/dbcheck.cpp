@@ -1,0 +1,80 @@
+#include "data/dbcheck.h"
+
+#include "data/engine.h"
+#include "data/schema.h"
+#include "data/settingsrow.h"
+
+#include <QSet>
+
+namespace lichuan {
+
+namespace {
+
+QSet<QString> tableNames(const Database& db) {
+    QSet<QString> names;
+    Statement select(db, QStringLiteral("select [name] from [sqlite_master] where [type] = 'table'"));
+    while (select.next())
+        names.insert(select.text(0));
+    return names;
+}
+
+QString missingTable(const Database& db, const std::vector<schema::Table>& tables) {
+    const QSet<QString> present = tableNames(db);
+    for (const schema::Table& table : tables) {
+        if (!present.contains(table.name))
+            return QStringLiteral("缺少表“%1”").arg(table.name);
+    }
+    return {};
+}
+
+} // namespace
+
+QString mainDatabaseProblem(const Database& db) {
+    try {
+        const QString missing = missingTable(db, schema::mainTables());
+        if (!missing.isEmpty())
+            return missing;
+    } catch (const DbError& e) {
+        return e.message();
+    }
+    if (!readSettingsRow(db))
+        return QStringLiteral("表“%1”中没有设置行").arg(schema::kSettings);
+    return {};
+}
+
+QString statisticsDatabaseProblem(const Database& db) {
+    try {
+        return missingTable(db, schema::statisticsTables());
+    } catch (const DbError& e) {
+        return e.message();
+    }
+}
+
+bool integrityOk(const Database& db, QString* detail) {
+    QString answer;
+    try {
+        Statement check(db, QStringLiteral("PRAGMA integrity_check"));
+        if (check.next())
+            answer = check.text(0);
+    } catch (const DbError& e) {
+        answer = e.message();
+    }
+    if (answer == QLatin1String("ok"))
+        return true;
+    if (detail)
+        *detail = answer.isEmpty() ? QStringLiteral("no answer") : answer;
+    return false;
+}
+
+std::map<QString, qint64> rowCounts(const Database& db) {
+    std::map<QString, qint64> counts;
+    for (const QString& table : tableNames(db)) {
+        if (table.startsWith(QLatin1String("sqlite_")))
+            continue;
+        Statement count(db, QStringLiteral("select count(*) from ") + quoted(table));
+        counts[table] = count.next() ? count.integer(0) : 0;
+    }
+    return counts;
+}
+
+} // namespace lichuan
