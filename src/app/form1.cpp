@@ -6,6 +6,8 @@
 #include "data/clock.h"
 #include "prescription/form2.h"
 #include "prescription/sheetlink.h"
+#include "records/form14.h"
+#include "settings/form8.h"
 #include "ui/placement.h"
 #include "ui/twips.h"
 
@@ -15,6 +17,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPrinterInfo>
 
 namespace lichuan {
 
@@ -121,7 +124,10 @@ void Form1::buildMenu() {
 QWidget* Form1::createChild(ChildWindow which) {
     // The one place where each child window is created; a window not built yet opens nothing.
     switch (which) {
-    case ChildWindow::Settings:           // Form8
+    case ChildWindow::Settings:
+        return new Form8(services_, [] { return QPrinterInfo::availablePrinterNames(); });
+    case ChildWindow::CaseRecord:
+        return new Form14(services_);
     case ChildWindow::Catalog:            // Form3
     case ChildWindow::Templates:          // Form4
     case ChildWindow::Diagnoses:          // Form5
@@ -129,7 +135,6 @@ QWidget* Form1::createChild(ChildWindow which) {
     case ChildWindow::Log:                // Form7
     case ChildWindow::BusinessStatistics: // Form12
     case ChildWindow::UsageStatistics:    // Form13
-    case ChildWindow::CaseRecord:         // Form14
         return nullptr;
     }
     return nullptr;
