@@ -5,6 +5,7 @@
 #include "data/record.h"
 #include "records/recordgeometry.h"
 #include "settings/settingsstore.h"
+#include "ui/closewindow.h"
 #include "ui/crlftextedit.h"
 #include "ui/twips.h"
 
@@ -40,7 +41,7 @@ Form14::Form14(Services& services, QWidget* parent) : QWidget(parent), services_
             [this](QListWidgetItem* item) { insertTemplate(List1->row(item)); });
     connect(Command2, &QPushButton::clicked, this, [this] { citePrescription(); });
     connect(Command3, &QPushButton::clicked, this, [this] { save(); });
-    connect(Command4, &QPushButton::clicked, this, [this] { close(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { closeWindow(*this); });
     connect(Command5, &QPushButton::clicked, this, [this] { editTemplates(); });
     load();
 }
@@ -126,7 +127,7 @@ void Form14::save() {
 
 void Form14::editTemplates() {
     Navigator& navigator = services_.navigator;
-    if (close())
+    if (closeWindow(*this))
         navigator.openRecordTemplates();
 }
 

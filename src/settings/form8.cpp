@@ -7,6 +7,7 @@
 #include "settings/settingsstore.h"
 #include "ui/appearance.h"
 #include "ui/buttons.h"
+#include "ui/closewindow.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -62,7 +63,7 @@ Form8::Form8(Services& services, std::function<QStringList()> installedPrinters,
     : QWidget(parent), services_(services) {
     build();
     connect(Command1, &QPushButton::clicked, this, [this] { save(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { close(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { closeWindow(*this); });
     connect(Command3, &QPushButton::clicked, this, [this] { changePassword(); });
     load(installedPrinters ? installedPrinters() : QStringList());
 }
@@ -240,7 +241,7 @@ void Form8::save() {
         services_.messages.inform(message);
         return;
     }
-    close();
+    closeWindow(*this);
 }
 
 void Form8::changePassword() {
@@ -249,7 +250,7 @@ void Form8::changePassword() {
         main ? lichuan::changePassword(*main, Text8->text(), Text12->text()) : PasswordChange::NotStored;
     services_.messages.inform(passwordChangeMessage(outcome));
     if (outcome == PasswordChange::Stored)
-        close();
+        closeWindow(*this);
 }
 
 void Form8::previewPrescription() {}
