@@ -93,10 +93,11 @@ void Form14::build() {
         edit->setObjectName(QStringLiteral("Text2_%1").arg(i));
         edit->setFont(fieldFont);
         edit->setGeometry(twips::rect(box.left, box.top, box.width, box.height));
-        // The text wraps at the same width as the printed lines are counted with.
+        // One pixel of frame and three of margin: the text wraps where the printed lines are counted to
+        // wrap, four pixels inside each edge of the box.
         edit->setFrameShape(QFrame::Box);
         edit->setLineWidth(1);
-        edit->document()->setDocumentMargin(twips::px(geo::kFieldInset) / 2 - 1);
+        edit->document()->setDocumentMargin(geo::kFieldMarginPixels);
         edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         edit->setWordWrapMode(QTextOption::WrapAnywhere);
         edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

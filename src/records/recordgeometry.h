@@ -59,11 +59,7 @@ constexpr std::array<Box, kRecordFieldCount> kFields = {{
     {1020, 7170, 5760, 2040},
 }};
 constexpr int kPaperHeight = 9300;
-// What the box's frame and document margin take from its width before the text wraps (both sides).
-constexpr int kFieldInset = 90;
-
-constexpr int textWidth(int field) {
-    return kFields[static_cast<size_t>(field)].width - kFieldInset;
-}
+// The document margin of a field inside its one-pixel frame: its text starts four pixels from the edge.
+constexpr int kFieldMarginPixels = 3;
 
 } // namespace lichuan::recordgeometry
