@@ -3,7 +3,10 @@
 #include "app/services.h"
 #include "app/state.h"
 #include "data/record.h"
+#include "printing/printui.h"
+#include "printing/surface.h"
 #include "records/recordgeometry.h"
+#include "records/recordprint.h"
 #include "settings/settingsstore.h"
 #include "ui/closewindow.h"
 #include "ui/crlftextedit.h"
@@ -39,6 +42,7 @@ Form14::Form14(Services& services, QWidget* parent) : QWidget(parent), services_
     connect(Text1, &QLineEdit::textChanged, this, [this] { fillTemplateList(); });
     connect(List1, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { insertTemplate(List1->row(item)); });
+    connect(Command1, &QPushButton::clicked, this, [this] { print(); });
     connect(Command2, &QPushButton::clicked, this, [this] { citePrescription(); });
     connect(Command3, &QPushButton::clicked, this, [this] { save(); });
     connect(Command4, &QPushButton::clicked, this, [this] { closeWindow(*this); });
@@ -123,6 +127,26 @@ void Form14::save() {
     if (sheet->herbalMode())
         sheet->layOutItems();
     sheet->savePrescription();
+}
+
+printing::Document Form14::printedRecord() const {
+    RecordPrintInput input;
+    for (size_t i = 0; i < Label2.size(); ++i)
+        input.header[i] = Label2[i]->text();
+    input.fields = fields();
+    input.doctor = services_.sheet ? services_.sheet->headerField(kPhysician) : QString();
+    const SettingsValues& settings = services_.settings.values();
+    input.leftMargin = settings.recordLeftMargin;
+    input.topMargin = settings.recordTopMargin;
+    printing::Surface surface;
+    layOutCaseRecord(surface, input);
+    return surface.endDocument();
+}
+
+void Form14::print() {
+    // On the record printer; a missing printer or a refused job is named, then the preview offers another
+    // printer and a PDF file.
+    printing::deliver(printedRecord(), services_.settings.values().recordPrinter, services_.messages, this);
 }
 
 void Form14::editTemplates() {

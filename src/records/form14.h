@@ -18,6 +18,10 @@ class QPushButton;
 
 namespace lichuan {
 
+namespace printing {
+struct Document;
+}
+
 struct Services;
 class CrLfTextEdit;
 
@@ -44,6 +48,10 @@ public:
 
     // The ten fields as the window holds them ("\r\n" line breaks).
     CaseRecordFields fields() const;
+    // The printed record as "打印病历" prints it: the header as shown, the fields, the sheet's doctor, the
+    // record margins of the settings.
+    printing::Document printedRecord() const;
+
     // The record field that last had the focus, -1 when none had it yet.
     int currentField() const { return currentField_; }
 
@@ -58,6 +66,7 @@ private:
     void insertTemplate(int row);
     void citePrescription();
     void save();
+    void print();
     void editTemplates();
     void keepSeparatorOut(int field);
     void storeRecord();

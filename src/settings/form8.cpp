@@ -65,6 +65,7 @@ Form8::Form8(Services& services, std::function<QStringList()> installedPrinters,
     connect(Command1, &QPushButton::clicked, this, [this] { save(); });
     connect(Command2, &QPushButton::clicked, this, [this] { closeWindow(*this); });
     connect(Command3, &QPushButton::clicked, this, [this] { changePassword(); });
+    connect(previewButton, &QPushButton::clicked, this, [this] { previewPrescription(); });
     load(installedPrinters ? installedPrinters() : QStringList());
 }
 
@@ -126,6 +127,10 @@ void Form8::build() {
     addRow(marginGrid, 0, 2, QStringLiteral("处方字体大小"), Combo3);
     addRow(marginGrid, 1, 0, QStringLiteral("处方左边距"), Text4);
     addRow(marginGrid, 1, 2, QStringLiteral("处方上边距"), Text5);
+    // Shows the sheet printed with the margins as typed, before they are saved.
+    previewButton = pushButton(QStringLiteral("预览"), QStringLiteral("previewButton"));
+    previewButton->setEnabled(services_.sheet != nullptr);
+    marginGrid->addWidget(previewButton, 1, 4);
     addRow(marginGrid, 2, 0, QStringLiteral("病历左边距"), Text11);
     addRow(marginGrid, 2, 2, QStringLiteral("病历上边距"), Text10);
     QLabel* ticketLeft = addRow(marginGrid, 3, 0, QStringLiteral("取药单左边距"), Text14);
@@ -167,7 +172,8 @@ void Form8::build() {
     setTabOrder(Combo1, Combo3);
     setTabOrder(Combo3, Text4);
     setTabOrder(Text4, Text5);
-    setTabOrder(Text5, Text11);
+    setTabOrder(Text5, previewButton);
+    setTabOrder(previewButton, Text11);
     setTabOrder(Text11, Text10);
     setTabOrder(Text10, Text8);
     setTabOrder(Text8, Text12);
@@ -253,7 +259,10 @@ void Form8::changePassword() {
         closeWindow(*this);
 }
 
-void Form8::previewPrescription() {}
+void Form8::previewPrescription() {
+    if (services_.sheet)
+        services_.sheet->previewPrescription(Text4->text(), Text5->text());
+}
 
 void Form8::closeEvent(QCloseEvent* event) {
     // Saved, cancelled or closed: the next reader fills the store from the row again.

@@ -2,12 +2,14 @@
 // save with the prescription and reload from the history, templates, citation, the "$" kept out.
 
 #include "data/prescriptions.h"
+#include "data/settingsrow.h"
 #include "data/textrules.h"
 #include "prescription/historypanel.h"
 #include "prescription/sheetactions.h"
 #include "prescription/sheetgeometry.h"
 #include "prescription/toolbar.h"
 #include "prescription/typing.h"
+#include "printing/printui.h"
 #include "recordfixture.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
@@ -45,6 +47,7 @@ private Q_SLOTS:
     void templateInsertedAtTheCaretOfTheLastField();
     void citePrescriptionInBothModes();
     void editTemplatesKeepsTheRecordAndOpensTheTemplates();
+    void printWithoutThePrinterNamesItAndShowsThePreview();
 };
 
 void TestForm14::newPatientShowsHeaderAndDiagnosis() {
@@ -245,6 +248,41 @@ void TestForm14::editTemplatesKeepsTheRecordAndOpensTheTemplates() {
     QVERIFY(!record.isVisible());
     QCOMPARE(f.navigator.opened, QStringList{QStringLiteral("recordTemplates")});
     QCOMPARE(readCaseRecordText(f.sheet.state.PendingCaseRecord)[3], QStringLiteral("吸烟"));
+}
+
+void TestForm14::printWithoutThePrinterNamesItAndShowsThePreview() {
+    test::RecordFixture f;
+    QVERIFY(writeSettingsRow(*f.sheet.state.mainDb,
+                             SettingsRow{{QStringLiteral("打印机2"), QStringLiteral("病历室")},
+                                         {QStringLiteral("左边距1"), QStringLiteral("15")}}));
+    f.sheet.settings->drop();
+    Form14& record = f.openRecord();
+    record.Text2[0]->setText(QStringLiteral("咳嗽"));
+    record.Text2[kTreatment]->setText(QStringList(12, QStringLiteral("继服")).join(kCrLf));
+
+    // What is printed: the header as shown, the fields, the doctor of the sheet, the record margins.
+    const printing::Document document = record.printedRecord();
+    QCOMPARE(document.pages.size(), size_t(2));
+    QStringList texts;
+    for (const printing::TextOp* text : document.texts())
+        texts << text->text;
+    QVERIFY(texts.contains(record.Label2[0]->text()));
+    QVERIFY(texts.contains(QStringLiteral("咳嗽")));
+    QVERIFY(texts.contains(QStringLiteral("医师：李明")));
+    QVERIFY(texts.contains(QStringLiteral("第 2 页")));
+    // The title 5 mm lower than on the window: the stored top margin is 10 mm, 5 mm gives no shift.
+    QCOMPARE(document.texts().front()->y, 150.0 + 5 * 56.7);
+
+    QTest::mouseClick(record.Command1, Qt::LeftButton);
+    QCOMPARE(f.sheet.messages.shown, QStringList{QStringLiteral("打印机“病历室”没有安装，不能打印。")});
+    printing::PreviewWindow* preview = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<printing::PreviewWindow*>(window))
+            preview = found;
+    }
+    QVERIFY(preview);
+    QCOMPARE(preview->document().pages.size(), size_t(2));
+    delete preview;
 }
 
 QTEST_MAIN(TestForm14)

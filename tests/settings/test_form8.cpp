@@ -6,6 +6,7 @@
 #include "prescription/sheetlink.h"
 #include "prescription/toolbar.h"
 #include "prescription/typing.h"
+#include "printing/printui.h"
 #include "settings/form8.h"
 #include "settings/settingsform.h"
 #include "ui/fieldedit.h"
@@ -77,6 +78,7 @@ private Q_SLOTS:
     void passwordChange();
     void pickupTicketFieldsAreGreyedAndKept();
     void refusedValuesAreNamedAndTheRestIsStored();
+    void previewUsesTheMarginsAsTyped();
 };
 
 void TestForm8::freshDatabaseShowsTheStartupPrinter() {
@@ -251,6 +253,36 @@ void TestForm8::refusedValuesAreNamedAndTheRestIsStored() {
 
     QCOMPARE(settingsSaveMessage(false, {}), QStringLiteral("设置无法写入数据库，没有保存！"));
     QCOMPARE(settingsSaveMessage(true, {}), QString());
+}
+
+void TestForm8::previewUsesTheMarginsAsTyped() {
+    SettingsFixture f;
+    f.sheet.form->sheet.Text5[kName]->setText(QStringLiteral("张三"));
+    Form8& w = f.open();
+    auto previewed = [&] {
+        QTest::mouseClick(w.previewButton, Qt::LeftButton);
+        printing::PreviewWindow* preview = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<printing::PreviewWindow*>(window))
+                preview = found;
+        }
+        if (!preview)
+            return printing::Document{};
+        printing::Document document = preview->document();
+        delete preview;
+        return document;
+    };
+    const printing::Document stored = previewed();
+    QVERIFY(!stored.isEmpty());
+    SettingsFixture::retype(w.Text4, QStringLiteral("25"));
+    SettingsFixture::retype(w.Text5, QStringLiteral("20"));
+    const printing::Document typed = previewed();
+    QCOMPARE(typed.texts().size(), stored.texts().size());
+    // 15 mm further right, the same height; nothing was saved.
+    QVERIFY(qAbs(typed.texts().front()->x - stored.texts().front()->x - 15 * 56.7) < 0.5);
+    QCOMPARE(typed.texts().front()->y, stored.texts().front()->y);
+    QCOMPARE(f.stored(QStringLiteral("左边距")), QStringLiteral("10"));
+    QVERIFY(f.sheet.messages.shown.isEmpty());
 }
 
 QTEST_MAIN(TestForm8)
