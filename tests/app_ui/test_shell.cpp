@@ -273,8 +273,8 @@ void TestShell::menuItemsAndCaptions() {
         }
     }
     // Items whose windows come later open nothing and disturb nothing.
-    for (const char* item : {"药物维护", "个人模板", "病历模板", "添加常用地址", "诊断名称", "业务统计", "日志报表",
-                             "用药统计"})
+    // (The template, word-list, settings and medical-record windows have tests of their own.)
+    for (const char* item : {"药物维护", "业务统计", "日志报表", "用药统计"})
         run.trigger(QString::fromUtf8(item));
     QCOMPARE(run.main().mdiArea()->subWindowList().size(), 1);
     QVERIFY(run.messages.shown.isEmpty());
