@@ -12,6 +12,9 @@
 #include "printing/output.h"
 #include "records/form14.h"
 #include "settings/form8.h"
+#include "reports/form12.h"
+#include "reports/form13.h"
+#include "reports/form7.h"
 #include "ui/placement.h"
 #include "ui/twips.h"
 
@@ -131,16 +134,19 @@ QWidget* Form1::createChild(ChildWindow which) {
         return new Form8(services_, [] { return printing::installedPrinters(); });
     case ChildWindow::CaseRecord:
         return new Form14(services_);
+    case ChildWindow::Log:
+        return new Form7(services_);
+    case ChildWindow::BusinessStatistics:
+        return new Form12(services_);
+    case ChildWindow::UsageStatistics:
+        return new Form13(services_);
     case ChildWindow::Templates:
         return new Form4(services_);
     case ChildWindow::Diagnoses:
         return WordListWindow::createForm5(services_);
     case ChildWindow::Addresses:
         return WordListWindow::createForm6(services_);
-    case ChildWindow::Catalog:            // Form3
-    case ChildWindow::Log:                // Form7
-    case ChildWindow::BusinessStatistics: // Form12
-    case ChildWindow::UsageStatistics:    // Form13
+    case ChildWindow::Catalog: // Form3
         return nullptr;
     }
     return nullptr;
