@@ -11,6 +11,9 @@
 #include "data/clock.h"
 #include "prescription/form2.h"
 #include "prescription/sheetlink.h"
+#include "printing/output.h"
+#include "records/form14.h"
+#include "settings/form8.h"
 #include "reports/form12.h"
 #include "reports/form13.h"
 #include "reports/form7.h"
@@ -127,10 +130,14 @@ void Form1::buildMenu() {
 }
 
 QWidget* Form1::createChild(ChildWindow which) {
-    // The one place where each child window is created; a window not built yet opens nothing.
+    // The one place where each child window is created.
     switch (which) {
     case ChildWindow::Catalog:
         return new Form3(services_);
+    case ChildWindow::Settings:
+        return new Form8(services_, [] { return printing::installedPrinters(); });
+    case ChildWindow::CaseRecord:
+        return new Form14(services_);
     case ChildWindow::Log:
         return new Form7(services_);
     case ChildWindow::BusinessStatistics:
@@ -143,9 +150,6 @@ QWidget* Form1::createChild(ChildWindow which) {
         return WordListWindow::createForm5(services_);
     case ChildWindow::Addresses:
         return WordListWindow::createForm6(services_);
-    case ChildWindow::Settings:   // Form8
-    case ChildWindow::CaseRecord: // Form14
-        return nullptr;
     }
     return nullptr;
 }
