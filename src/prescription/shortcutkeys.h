@@ -20,6 +20,8 @@ enum class SheetKey {
     Help,           // 操作帮助
     Copy,           // 复制处方
     About,          // 联系作者
+    PrintPreview,   // 打印预览 (the print button's right-click menu)
+    ExportPdf,      // 输出PDF (the print button's right-click menu)
     Settle,         // 划价结算
     UndoSettlement, // 撤消结算
     DrawerSort,     // 按斗位排序
@@ -45,7 +47,7 @@ struct SheetKeyInfo {
     const char16_t* caption; // what the key does, as the help page names it
 };
 
-inline constexpr std::array<SheetKeyInfo, 28> kSheetKeys{{
+inline constexpr std::array<SheetKeyInfo, 30> kSheetKeys{{
     {SheetKey::New, "Ctrl+N", u"新建"},
     {SheetKey::Renew, "Ctrl+R", u"续开"},
     {SheetKey::Save, "Ctrl+S", u"保存"},
@@ -57,6 +59,8 @@ inline constexpr std::array<SheetKeyInfo, 28> kSheetKeys{{
     {SheetKey::Help, "F1", u"操作帮助"},
     {SheetKey::Copy, "Ctrl+Shift+C", u"复制处方"},
     {SheetKey::About, "Shift+F1", u"联系作者"},
+    {SheetKey::PrintPreview, "Ctrl+Shift+P", u"打印预览"},
+    {SheetKey::ExportPdf, "Ctrl+E", u"输出PDF"},
     {SheetKey::Settle, "F9", u"划价结算"},
     {SheetKey::UndoSettlement, "Shift+F9", u"撤消结算"},
     {SheetKey::DrawerSort, "F8", u"按斗位排序"},

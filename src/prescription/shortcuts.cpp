@@ -8,12 +8,14 @@
 #include "ui/crlftextedit.h"
 #include "ui/listkeys.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextBlock>
@@ -75,6 +77,10 @@ void Shortcuts::trigger(SheetKey key) {
             h.List2->setCurrentRow(-1);
     };
     switch (key) {
+    case SheetKey::PrintPreview:
+    case SheetKey::ExportPdf:
+        triggerPrintMenu(QString::fromUtf16(sheetKeyInfo(key).caption));
+        break;
     case SheetKey::Settle:
         form_.pricing.Command4->click();
         break;
@@ -111,6 +117,16 @@ void Shortcuts::trigger(SheetKey key) {
         break;
     default:
         break;
+    }
+}
+
+void Shortcuts::triggerPrintMenu(const QString& entry) {
+    // The entry of the print button's right-click menu, so that the key goes the menu's way.
+    for (QAction* action : form_.toolbarActions().printMenu()->actions()) {
+        if (action->text() == entry) {
+            action->trigger();
+            return;
+        }
     }
 }
 
@@ -185,6 +201,10 @@ void Shortcuts::setToolTips() {
         form_.toolbar.Label18[k]->setToolTip(
             withKeyHint(form_.toolbar.Label15[k]->text(), static_cast<SheetKey>(i)));
     }
+    QLabel* print = form_.toolbar.Label18[static_cast<size_t>(Toolbar::Print)];
+    print->setToolTip(print->toolTip() + QStringLiteral("；右键：") +
+                      withKeyHint(QStringLiteral("打印预览"), SheetKey::PrintPreview) + QStringLiteral("、") +
+                      withKeyHint(QStringLiteral("输出PDF"), SheetKey::ExportPdf));
     for (const SheetKeyInfo& info : kSheetKeys) {
         if (const int category = categoryOfKey(info.key); category >= 0) {
             QPushButton* button = form_.search.Command1[static_cast<size_t>(category)];

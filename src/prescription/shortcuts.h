@@ -36,6 +36,7 @@ protected:
 
 private:
     void setToolTips();
+    void triggerPrintMenu(const QString& entry);
     void backToSearchBox();
 
     Form2& form_;

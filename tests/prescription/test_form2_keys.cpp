@@ -3,6 +3,7 @@
 // keyboard.
 
 #include "data/prescriptions.h"
+#include "data/settingsrow.h"
 #include "data/textrules.h"
 #include "form2fixture.h"
 #include "keyboard.h"
@@ -10,7 +11,9 @@
 #include "prescription/lookuprules.h"
 #include "prescription/sheetactions.h"
 #include "prescription/shortcuts.h"
+#include "prescription/toolbar.h"
 #include "pricingsupport.h"
+#include "printing/printui.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 
@@ -24,6 +27,29 @@ using namespace lichuan;
 using test::Keyboard;
 
 namespace {
+
+QList<printing::PreviewWindow*> openPreviews() {
+    QList<printing::PreviewWindow*> found;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* preview = qobject_cast<printing::PreviewWindow*>(w); preview && preview->isVisible())
+            found << preview;
+    }
+    return found;
+}
+
+void closePreviews() {
+    for (printing::PreviewWindow* preview : openPreviews())
+        preview->close();
+    QApplication::processEvents();
+}
+
+// The preview is a window of its own here (the sheet is not inside the main window): once it has closed, the
+// sheet is the active window again.
+void backToTheSheet(Form2& form) {
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.search.Text1->setFocus();
+}
 
 QWidget* focused() {
     return QApplication::focusWidget();
@@ -102,8 +128,28 @@ void TestForm2Keys::toolbarKeysRunTheToolbar() {
     QCOMPARE(form.sheet.Text5[kName]->text(), QString());
     QCOMPARE(form.sheet.R1->text(), QString());
     QCOMPARE(focused(), form.sheet.Text5[kName]);
-    // Ctrl+P goes the way of the toolbar's 打印: it must not save or change the sheet.
+    // The print keys go the ways of 打印 and its right-click menu; none of them stores anything.
+    QVERIFY(
+        writeSettingsRow(*f.state.mainDb, {{QStringLiteral("处方打印机"), QStringLiteral("诊室打印机")}}));
+    f.settings->drop();
+    test::typeField(form, kName, QStringLiteral("张三"));
     keys.press(SheetKey::Print);
+    QCOMPARE(f.messages.shown.size(), 2);
+    QVERIFY2(f.messages.shown.last().contains(QStringLiteral("诊室打印机")),
+             qPrintable(f.messages.shown.last()));
+    QCOMPARE(openPreviews().size(), 1);
+    closePreviews();
+    backToTheSheet(form);
+    keys.press(SheetKey::PrintPreview);
+    QCOMPARE(openPreviews().size(), 1);
+    QCOMPARE(openPreviews().first()->windowTitle(), QStringLiteral("打印预览"));
+    closePreviews();
+    backToTheSheet(form);
+    const QString pdf = f.dir.filePath(QStringLiteral("处方.pdf"));
+    form.toolbarActions().choosePdfPath = [&f] { return f.dir.filePath(QStringLiteral("处方")); };
+    keys.press(SheetKey::ExportPdf);
+    QVERIFY(QFileInfo(pdf).size() > 0);
+    QCOMPARE(f.messages.shown.size(), 2);
     QCOMPARE(test::rowCount(*f.state.mainDb, QStringLiteral("档案")), 1);
 }
 
@@ -195,7 +241,8 @@ void TestForm2Keys::tooltipsNameTheKeys() {
     test::Form2Fixture f;
     Form2& form = f.open();
     QCOMPARE(form.toolbar.Label18[2]->toolTip(), QStringLiteral("保存 (Ctrl+S)"));
-    QCOMPARE(form.toolbar.Label18[3]->toolTip(), QStringLiteral("打印 (Ctrl+P)"));
+    QCOMPARE(form.toolbar.Label18[3]->toolTip(),
+             QStringLiteral("打印 (Ctrl+P)；右键：打印预览 (Ctrl+Shift+P)、输出PDF (Ctrl+E)"));
     QCOMPARE(form.toolbar.Label18[9]->toolTip(), QStringLiteral("复制处方 (Ctrl+Shift+C)"));
     QCOMPARE(form.pricing.Command4->toolTip(), QStringLiteral("划价结算 (F9)"));
     QCOMPARE(form.pricing.Command9->toolTip(), QStringLiteral("撤消结算 (Shift+F9)"));

@@ -7,6 +7,7 @@
 #include "data/textrules.h"
 #include "form2fixture.h"
 #include "keyboard.h"
+#include "pdftext.h"
 #include "prescription/itemquantity.h"
 #include "prescription/lookuprules.h"
 #include "prescription/shortcuts.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -144,6 +146,15 @@ void checkStoredRow(test::Form2Fixture& f, const QString& key) {
     QCOMPARE(test::statisticsLines(*f.state.statsDb, key).size(), 6);
 }
 
+// The PDF of the printed sheet carries the patient and the changed herb.
+void checkPdf(const QString& pdf) {
+    QVERIFY2(QFileInfo(pdf).size() > 0, qPrintable(pdf));
+    const QString text = test::pdfLayoutText(pdf);
+    QVERIFY2(text.contains(QStringLiteral("赵六")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("当归")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("15")), qPrintable(text));
+}
+
 } // namespace
 
 class TestKeyboardPrescription : public QObject {
@@ -175,8 +186,12 @@ void TestKeyboardPrescription::wholeHerbalPrescriptionByKeyboard() {
     keys.press(SheetKey::Settle);
     QVERIFY2(f.messages.shown.isEmpty(), qPrintable(f.messages.shown.join(u'|')));
     const QString key = form.sheet.Label4;
-    keys.press(SheetKey::Print);
+    // The file chooser's answer (typing its name there is left out of the count on both roads).
+    const QString pdf = f.dir.filePath(QStringLiteral("赵六.pdf"));
+    form.toolbarActions().choosePdfPath = [&pdf] { return pdf; };
+    keys.press(SheetKey::ExportPdf);
     keys.press(SheetKey::New);
+    checkPdf(pdf);
 
     checkStoredRow(f, key);
     QCOMPARE(test::rowCount(*f.state.mainDb, QStringLiteral("档案")), 1);
@@ -226,8 +241,20 @@ void TestKeyboardPrescription::sameHerbalPrescriptionTheOldWay() {
     click(form.pricing.Command4);
     QVERIFY2(f.messages.shown.isEmpty(), qPrintable(f.messages.shown.join(u'|')));
     const QString key = form.sheet.Label4;
-    clickToolbar(Toolbar::Print);
+    const QString pdf = f.dir.filePath(QStringLiteral("赵六.pdf"));
+    form.toolbarActions().choosePdfPath = [&pdf] { return pdf; };
+    // 输出PDF from the right-click menu of 打印.
+    QTest::mouseClick(form.toolbar.Label18[Toolbar::Print], Qt::RightButton);
+    ++clicks;
+    QMenu* menu = form.toolbarActions().printMenu();
+    QVERIFY(menu->isVisible());
+    const QList<QAction*> entries = menu->actions();
+    const auto toPdf = std::find_if(entries.begin(), entries.end(),
+                                    [](const QAction* a) { return a->text() == QStringLiteral("输出PDF"); });
+    QVERIFY(toPdf != entries.end());
+    click(menu, menu->actionGeometry(*toPdf).center());
     clickToolbar(Toolbar::New);
+    checkPdf(pdf);
 
     checkStoredRow(f, key);
     qInfo("mouse road: %d keystrokes and %d clicks (%d keystrokes for the header and the six herbs, then %d "
