@@ -179,7 +179,7 @@ void Form4::loadList() {
     rows_.clear();
     QStringList names;
     if (const Database* db = services_.state.mainDb.get()) {
-        for (const TemplateRow& row : templatesOfKind(*db, Label4)) {
+        for (const TemplateRow& row : templateNamesOfKind(*db, Label4)) {
             rows_.push_back(row.rowid);
             names << row.name;
         }

@@ -55,6 +55,24 @@ std::vector<TemplateRow> templatesOfKind(const Database& main, const QString& ki
     return rows;
 }
 
+std::vector<TemplateRow> templateNamesOfKind(const Database& main, const QString& kind) {
+    std::vector<TemplateRow> rows;
+    try {
+        Statement select(main, QStringLiteral("select rowid,[名称] from [个人模板] where [分类] = ? "
+                                              "order by [排序], rowid"));
+        select.bind(1, kind);
+        while (select.next()) {
+            TemplateRow row;
+            row.rowid = select.integer(0);
+            row.name = select.text(1);
+            rows.push_back(std::move(row));
+        }
+    } catch (const DbError&) {
+        rows.clear();
+    }
+    return rows;
+}
+
 int countTemplatesOfKind(const Database& main, const QString& kind) {
     try {
         Statement count(main, QStringLiteral("select count(*) from [个人模板] where [分类] = ?"));

@@ -25,6 +25,8 @@ struct TemplateRow {
 
 // Every row of one kind, by 排序 (then in the order stored), as every template list shows them.
 std::vector<TemplateRow> templatesOfKind(const Database& main, const QString& kind);
+// The same rows with only their rowid and name filled in (what a list of names needs).
+std::vector<TemplateRow> templateNamesOfKind(const Database& main, const QString& kind);
 // The number of rows of one kind; -1 when it cannot be read.
 int countTemplatesOfKind(const Database& main, const QString& kind);
 // The row with this rowid, or nothing when it is gone.
