@@ -9,6 +9,9 @@
 #include "data/clock.h"
 #include "prescription/form2.h"
 #include "prescription/sheetlink.h"
+#include "reports/form12.h"
+#include "reports/form13.h"
+#include "reports/form7.h"
 #include "ui/placement.h"
 #include "ui/twips.h"
 
@@ -124,18 +127,21 @@ void Form1::buildMenu() {
 QWidget* Form1::createChild(ChildWindow which) {
     // The one place where each child window is created; a window not built yet opens nothing.
     switch (which) {
+    case ChildWindow::Log:
+        return new Form7(services_);
+    case ChildWindow::BusinessStatistics:
+        return new Form12(services_);
+    case ChildWindow::UsageStatistics:
+        return new Form13(services_);
     case ChildWindow::Templates:
         return new Form4(services_);
     case ChildWindow::Diagnoses:
         return WordListWindow::createForm5(services_);
     case ChildWindow::Addresses:
         return WordListWindow::createForm6(services_);
-    case ChildWindow::Settings:           // Form8
-    case ChildWindow::Catalog:            // Form3
-    case ChildWindow::Log:                // Form7
-    case ChildWindow::BusinessStatistics: // Form12
-    case ChildWindow::UsageStatistics:    // Form13
-    case ChildWindow::CaseRecord:         // Form14
+    case ChildWindow::Settings:   // Form8
+    case ChildWindow::Catalog:    // Form3
+    case ChildWindow::CaseRecord: // Form14
         return nullptr;
     }
     return nullptr;

@@ -13,6 +13,8 @@ public:
     virtual ~Messages() = default;
     // A message with one OK button ("确定").
     virtual void inform(const QString& text) = 0;
+    // A message with the warning icon and one OK button; where no icon can be shown, a plain message.
+    virtual void warn(const QString& text) { inform(text); }
     // A question with OK and Cancel ("确定", "取消"); true for OK.
     virtual bool confirm(const QString& text, Icon icon = Icon::None) = 0;
 };
@@ -21,11 +23,16 @@ public:
 class RecordingMessages final : public Messages {
 public:
     void inform(const QString& text) override { shown << text; }
+    void warn(const QString& text) override {
+        shown << text;
+        warnings << text;
+    }
     bool confirm(const QString& text, Icon) override {
         shown << text;
         return answer;
     }
     QStringList shown;
+    QStringList warnings; // the messages that were shown as warnings (they are in `shown` too)
     bool answer = true;
 };
 

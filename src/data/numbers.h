@@ -31,6 +31,12 @@ public:
     // The value of a decimal text such as "3.000", "-0.5" or "12"; its leading number, rounded half away
     // from zero to four places.
     static Decimal4 fromText(QStringView text);
+    // The value of a count of ten-thousandths.
+    static Decimal4 fromUnits(long long units) {
+        Decimal4 value;
+        value.units_ = units;
+        return value;
+    }
     Decimal4& operator+=(const Decimal4& other) {
         units_ += other.units_;
         return *this;

@@ -46,6 +46,12 @@ void QtMessages::inform(const QString& text) {
     delete box.data();
 }
 
+void QtMessages::warn(const QString& text) {
+    QPointer<QMessageBox> box = makeMessageBox(text, false, Icon::Warning, owner()).release();
+    box->exec();
+    delete box.data();
+}
+
 bool QtMessages::confirm(const QString& text, Icon icon) {
     QPointer<QMessageBox> box = makeMessageBox(text, true, icon, owner()).release();
     const bool ok = box->exec() == QMessageBox::Ok;

@@ -23,6 +23,7 @@ public:
     // Boxes are modal over `parent`, or over the active window when there is none.
     explicit QtMessages(QWidget* parent = nullptr) : parent_(parent) {}
     void inform(const QString& text) override;
+    void warn(const QString& text) override;
     bool confirm(const QString& text, Icon icon = Icon::None) override;
 
 private:

@@ -1,0 +1,48 @@
+#include "reports/reportwindow.h"
+
+#include "app/messages.h"
+#include "reports/reportrules.h"
+#include "spreadsheet/workbookwriter.h"
+#include "ui/twips.h"
+
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLineEdit>
+
+namespace lichuan::reports {
+
+BusyCursor::BusyCursor() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor() {
+    QGuiApplication::restoreOverrideCursor();
+}
+
+SavePathChooser workbookSaveDialog(const QString& folder) {
+    return [folder](QWidget* parent) {
+        // Qt's own dialog, the same on every desktop.
+        return QFileDialog::getSaveFileName(parent, kSaveTitle, folder, kSaveFilter, nullptr,
+                                            QFileDialog::DontUseNativeDialog);
+    };
+}
+
+bool exportWorkbook(const spreadsheet::Workbook& workbook, const QString& path, Messages& messages) {
+    const spreadsheet::WriteResult written =
+        spreadsheet::writeWorkbook(workbook, spreadsheet::withXlsxExtension(path));
+    if (!written.ok) {
+        messages.inform(written.error);
+        return false;
+    }
+    messages.inform(kExported);
+    return true;
+}
+
+QLineEdit* dateField(const QString& name, QWidget* parent) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(name);
+    field->setFixedWidth(twips::px(1500));
+    return field;
+}
+
+} // namespace lichuan::reports
