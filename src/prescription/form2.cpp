@@ -9,6 +9,7 @@
 #include "prescription/pricingpanel.h"
 #include "prescription/sheetactions.h"
 #include "prescription/sheetgeometry.h"
+#include "prescription/shortcuts.h"
 #include "prescription/toolbar.h"
 #include "prescription/totalspanel.h"
 #include "settings/settingsstore.h"
@@ -53,6 +54,7 @@ Form2::Form2(Services& services, QWidget* parent) : QWidget(parent), services_(s
     historyPanel_ = std::make_unique<HistoryPanel>(*this);
     toolbarActions_ = std::make_unique<Toolbar>(*this);
     pricingPanel_ = std::make_unique<PricingPanel>(*this);
+    shortcuts_ = std::make_unique<Shortcuts>(*this);
 
     // The focus order of the sheet: fields 0 … 6, then the search box.
     QWidget* previous = sheet.Text5[kName];

@@ -32,6 +32,7 @@ class TotalsPanel;
 class HistoryPanel;
 class Toolbar;
 class PricingPanel;
+class Shortcuts;
 
 // The sheet: a picture of the printed prescription paper.
 struct SheetControls {
@@ -142,6 +143,7 @@ public:
     HistoryPanel& historyPanel() const { return *historyPanel_; }
     Toolbar& toolbarActions() const { return *toolbarActions_; }
     PricingPanel& pricingPanel() const { return *pricingPanel_; }
+    Shortcuts& shortcuts() const { return *shortcuts_; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -157,6 +159,7 @@ private:
     std::unique_ptr<HistoryPanel> historyPanel_;
     std::unique_ptr<Toolbar> toolbarActions_;
     std::unique_ptr<PricingPanel> pricingPanel_;
+    std::unique_ptr<Shortcuts> shortcuts_;
 };
 
 } // namespace lichuan
