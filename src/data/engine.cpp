@@ -1,6 +1,7 @@
 #include "data/engine.h"
 
 #include "data/gbk.h"
+#include "data/tracking.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -89,6 +90,10 @@ std::unique_ptr<Database> Database::open(const QString& path, const QByteArray& 
         if (sqlite3_create_collation(db, "GBK", SQLITE_UTF8, nullptr, collateGbk) != SQLITE_OK)
             throw DbError(lastMessage(db));
         sqlite3_set_authorizer(db, authorize, nullptr);
+        // A row that an INSERT OR REPLACE removes is counted by the triggers as a delete.
+        result->exec(QStringLiteral("PRAGMA recursive_triggers = ON"));
+        if (mode == OpenMode::ExistingOnly)
+            tracking::upgrade(*result);
     } catch (const DbError& e) {
         result.reset();
         if (mode == OpenMode::CreateNew)
@@ -136,9 +141,38 @@ qint64 Database::dataVersion() const {
 }
 
 qint64 Database::tableStamp(const QString& table) const {
+    try {
+        Statement count(*this, QStringLiteral("select [计数] from [变更计数] where [表名] = ?"));
+        count.bind(1, table);
+        if (count.next())
+            return count.integer(0);
+    } catch (const DbError&) {
+        // A file without the counters (it could not be upgraded): see below.
+    }
     const auto found = writesByTable_.find(table.toStdString());
     const qint64 writes = found == writesByTable_.end() ? 0 : found->second;
     return (dataVersion() << 32) + writes;
+}
+
+std::optional<std::vector<qint64>> Database::rowsChangedSince(const QString& table, qint64 stamp,
+                                                              int limit) const {
+    try {
+        // The log must still hold every entry after `stamp`, and `stamp` must be one of its numbers.
+        Statement range(*this, QStringLiteral("select min([序号]), max([序号]) from [变更记录]"));
+        if (!range.next() || range.isNull(0) || stamp < range.integer(0) - 1 || stamp > range.integer(1))
+            return std::nullopt;
+        Statement changed(*this, QStringLiteral("select distinct [行号] from [变更记录] "
+                                                "where [序号] > ? and [表名] = ? limit ?"));
+        changed.bind(1, stamp).bind(2, table).bind(3, qint64(limit) + 1);
+        std::vector<qint64> rows;
+        while (changed.next())
+            rows.push_back(changed.integer(0));
+        if (rows.size() > std::size_t(limit))
+            return std::nullopt;
+        return rows;
+    } catch (const DbError&) {
+        return std::nullopt;
+    }
 }
 
 void Database::backupTo(const QString& target, const QByteArray& key) const {
