@@ -7,7 +7,7 @@ packages="
     qt6-base-dev qt6-translations-l10n
     libsqlcipher-dev
     libcups2-dev cups printer-driver-cups-pdf poppler-utils
-    libxlsxwriter-dev libfreexl-dev libquazip1-qt6-dev
+    libxlsxwriter-dev libfreexl-dev libminizip-dev
     dpkg-dev file desktop-file-utils
     libbenchmark-dev
     fonts-arphic-uming fonts-noto-cjk
