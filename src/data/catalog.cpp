@@ -3,6 +3,7 @@
 #include "data/engine.h"
 #include "data/gbk.h"
 #include "data/schema.h"
+#include "data/tracking.h"
 
 #include <algorithm>
 #include <map>
@@ -171,7 +172,7 @@ CategoryCopy& categoryCopy(const Database& main, CatalogCache& cache, const QStr
         return copy;
     std::optional<std::vector<qint64>> changed;
     if (copy.read)
-        changed = main.rowsChangedSince(schema::kCatalog, copy.stamp);
+        changed = tracking::rowsChangedSince(main, schema::kCatalog, copy.stamp);
     copy.read = false;
     if (changed)
         applyChanges(main, category, copy, *changed);

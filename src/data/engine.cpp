@@ -140,6 +140,9 @@ qint64 Database::dataVersion() const {
     return -1;
 }
 
+// The stamp of a table is its counter in [变更计数], which the file's triggers bump on every change of its
+// rows by any connection (tracking.h). A file without the counters (one that could not be upgraded) gives a
+// number that changes with every commit to the file and every write of the table by this connection.
 qint64 Database::tableStamp(const QString& table) const {
     try {
         Statement count(*this, QStringLiteral("select [计数] from [变更计数] where [表名] = ?"));
@@ -152,27 +155,6 @@ qint64 Database::tableStamp(const QString& table) const {
     const auto found = writesByTable_.find(table.toStdString());
     const qint64 writes = found == writesByTable_.end() ? 0 : found->second;
     return (dataVersion() << 32) + writes;
-}
-
-std::optional<std::vector<qint64>> Database::rowsChangedSince(const QString& table, qint64 stamp,
-                                                              int limit) const {
-    try {
-        // The log must still hold every entry after `stamp`, and `stamp` must be one of its numbers.
-        Statement range(*this, QStringLiteral("select min([序号]), max([序号]) from [变更记录]"));
-        if (!range.next() || range.isNull(0) || stamp < range.integer(0) - 1 || stamp > range.integer(1))
-            return std::nullopt;
-        Statement changed(*this, QStringLiteral("select distinct [行号] from [变更记录] "
-                                                "where [序号] > ? and [表名] = ? limit ?"));
-        changed.bind(1, stamp).bind(2, table).bind(3, qint64(limit) + 1);
-        std::vector<qint64> rows;
-        while (changed.next())
-            rows.push_back(changed.integer(0));
-        if (rows.size() > std::size_t(limit))
-            return std::nullopt;
-        return rows;
-    } catch (const DbError&) {
-        return std::nullopt;
-    }
 }
 
 void Database::backupTo(const QString& target, const QByteArray& key) const {

@@ -6,11 +6,9 @@
 #include <QStringList>
 #include <map>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <typeindex>
-#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -49,18 +47,9 @@ public:
     // Rows changed by the last insert, update or delete of this connection.
     int changes() const;
 
-    // The change stamp of `table`: a number that changes whenever any connection (another station, this one,
-    // another program) commits a change of its rows; a copy of the table kept in memory is current while
-    // the number stays the same. The file keeps it in its counter table, which triggers bump; a file
-    // without that table gives a number that changes with every commit to the file and every write of
-    // `table` by this connection.
+    // A number that changes whenever another connection commits to the file or this connection writes rows
+    // of `table`; a copy of the table kept in memory is current while the number stays the same.
     qint64 tableStamp(const QString& table) const;
-
-    // The rows (rowids) of `table` changed, inserted or deleted since its stamp was `stamp`, each once; or
-    // nothing when they are not known (the file keeps no row log for the table or no longer reaches back
-    // that far, or more than `limit` rows changed): a copy is then read again whole.
-    std::optional<std::vector<qint64>> rowsChangedSince(const QString& table, qint64 stamp,
-                                                        int limit = 1000) const;
 
     // An object of type T kept with this connection for the data functions (a cache, say): made on first
     // use, gone with the connection.

@@ -2,6 +2,7 @@
 
 #include "data/engine.h"
 #include "data/schema.h"
+#include "data/tracking.h"
 
 #include <algorithm>
 #include <array>
@@ -148,7 +149,7 @@ const PatientCopy& patientCopy(const Database& main, qint64 stamp) {
         return copy;
     std::optional<std::vector<qint64>> changed;
     if (copy.read)
-        changed = main.rowsChangedSince(schema::kPatient, copy.stamp);
+        changed = tracking::rowsChangedSince(main, schema::kPatient, copy.stamp);
     copy.read = false;
     if (changed)
         applyPatientChanges(main, copy, std::move(*changed));

@@ -94,6 +94,27 @@ void addTo(Database& db) {
         addArchiveNames(db);
 }
 
+std::optional<std::vector<qint64>> rowsChangedSince(const Database& db, const QString& table, qint64 stamp,
+                                                    int limit) {
+    try {
+        // The log must still hold every entry after `stamp`, and `stamp` must be one of its numbers.
+        Statement range(db, QStringLiteral("select min([序号]), max([序号]) from [变更记录]"));
+        if (!range.next() || range.isNull(0) || stamp < range.integer(0) - 1 || stamp > range.integer(1))
+            return std::nullopt;
+        Statement changed(db, QStringLiteral("select distinct [行号] from [变更记录] "
+                                             "where [序号] > ? and [表名] = ? limit ?"));
+        changed.bind(1, stamp).bind(2, table).bind(3, qint64(limit) + 1);
+        std::vector<qint64> rows;
+        while (changed.next())
+            rows.push_back(changed.integer(0));
+        if (rows.size() > std::size_t(limit))
+            return std::nullopt;
+        return rows;
+    } catch (const DbError&) {
+        return std::nullopt;
+    }
+}
+
 bool upgrade(Database& db) {
     try {
         {

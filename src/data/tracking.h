@@ -6,6 +6,8 @@
 // Only built-in SQL is used (no custom collation), so the sqlcipher command-line tool still opens the file.
 
 #include <QString>
+#include <optional>
+#include <vector>
 
 namespace lichuan {
 
@@ -28,6 +30,12 @@ void addTo(Database& db);
 // transaction; a file that cannot be written (read-only, locked for long) opens without it and is read as
 // before. Returns true when the file has the tracking now.
 bool upgrade(Database& db);
+
+// The rows (rowids) of `table` changed, inserted or deleted since its stamp (Database::tableStamp) was
+// `stamp`, each once; or nothing when they are not known (the file keeps no row log for the table or no
+// longer reaches back that far, or more than `limit` rows changed): a copy is then read again whole.
+std::optional<std::vector<qint64>> rowsChangedSince(const Database& db, const QString& table, qint64 stamp,
+                                                    int limit = 1000);
 
 } // namespace tracking
 } // namespace lichuan

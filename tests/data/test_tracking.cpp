@@ -118,18 +118,18 @@ void TestTracking::eachTableHasItsOwnStamp() {
     run(*other_, QStringLiteral("update [商品] set [单价] = '1.000' where [名称] = '白芍{炒}'"));
     const qint64 changed = here_->tableStamp(schema::kCatalog);
     QVERIFY(changed != catalog);
-    const auto rows = here_->rowsChangedSince(schema::kCatalog, catalog);
+    const auto rows = tracking::rowsChangedSince(*here_, schema::kCatalog, catalog);
     QVERIFY(rows);
     QCOMPARE(rows->size(), std::size_t(1));
     QCOMPARE(number(*here_, QStringLiteral("select rowid from [商品] where [名称] = '白芍{炒}'")),
              rows->front());
-    QCOMPARE(here_->rowsChangedSince(schema::kCatalog, changed)->size(), std::size_t(0));
+    QCOMPARE(tracking::rowsChangedSince(*here_, schema::kCatalog, changed)->size(), std::size_t(0));
 
     // An INSERT OR REPLACE removes the old row without a DELETE statement: still counted as changed.
     const qint64 before = here_->tableStamp(schema::kCatalog);
     run(*here_, QStringLiteral("insert or replace into [商品]([ID号],[名称],[查询],[分类]) "
                                "values('x1','白芍{炒}','白芍bs12','中药')"));
-    QCOMPARE(here_->rowsChangedSince(schema::kCatalog, before)->size(), std::size_t(2));
+    QCOMPARE(tracking::rowsChangedSince(*here_, schema::kCatalog, before)->size(), std::size_t(2));
 
     // Beyond the length of the log, the rows changed are no longer known.
     const qint64 old = here_->tableStamp(schema::kCatalog);
@@ -140,7 +140,7 @@ void TestTracking::eachTableHasItsOwnStamp() {
                 {QString::number(i)});
         transaction.commit();
     }
-    QVERIFY(!here_->rowsChangedSince(schema::kCatalog, old));
+    QVERIFY(!tracking::rowsChangedSince(*here_, schema::kCatalog, old));
     QVERIFY(here_->tableStamp(schema::kCatalog) != old);
 }
 
