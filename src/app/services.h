@@ -51,6 +51,9 @@ public:
     virtual bool savePrescription() = 0;
     // Puts the clinic name into the sheet's title (`Label2(0)`) and centres it.
     virtual void setClinicTitle(const QString& clinicName) = 0;
+    // Shows the print preview of the sheet with the margins given (millimetres, as 左边距 and 上边距 hold
+    // them) instead of the stored ones.
+    virtual void previewPrescription(const QString& leftMm, const QString& topMm) = 0;
 };
 
 struct Services {

@@ -4,6 +4,7 @@
 // with; the behaviour is split by concern into the panels below, which share the window's state.
 
 #include "data/record.h"
+#include "prescription/sheetgeometry.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -114,6 +115,7 @@ struct SheetState {
     bool TotalsSuspended = false;   // quantity and price edits do not recompute the totals
     int HistoryIndex = -1;          // position of the history entry last picked
     bool saved = false;             // the sheet's row has been written (or was reloaded)
+    sheetgeometry::Layout layout = sheetgeometry::Layout::WideHerbal; // where R1 stands
 };
 
 class Form2 : public QWidget {

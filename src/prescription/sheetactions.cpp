@@ -29,6 +29,7 @@ bool SheetActions::herbalMode() const {
 
 void SheetActions::applyLayout(geo::Layout layout) {
     const geo::Rect r = geo::itemsRect(layout);
+    form_.state.layout = layout;
     form_.sheet.R1->setGeometry(twips::rect(r.left, r.top, r.width, r.height));
     const bool herbal = layout != geo::Layout::Western;
     form_.sheet.Label2[1]->setVisible(herbal);

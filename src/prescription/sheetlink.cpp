@@ -2,6 +2,7 @@
 
 #include "prescription/form2.h"
 #include "prescription/historypanel.h"
+#include "prescription/printlayout.h"
 #include "prescription/sheetactions.h"
 #include "prescription/toolbar.h"
 #include "ui/crlftextedit.h"
@@ -34,7 +35,7 @@ QStringList SheetLink::itemLinesAsShown() const {
     Form2* form = window_();
     if (!form)
         return {};
-    return form->sheet.R1->text().split(QStringLiteral("\r\n"));
+    return itemBoxLines(form->sheet.R1->text(), form->state.layout);
 }
 
 bool SheetLink::herbalMode() const {
@@ -61,6 +62,11 @@ void SheetLink::setClinicTitle(const QString& clinicName) {
         form->sheet.Label2[0]->setText(clinicName);
         form->actions().centreTitles();
     }
+}
+
+void SheetLink::previewPrescription(const QString& leftMm, const QString& topMm) {
+    if (Form2* form = window_())
+        form->toolbarActions().printPreview(leftMm, topMm);
 }
 
 } // namespace lichuan

@@ -24,6 +24,7 @@ public:
     void layOutItems() override;
     bool savePrescription() override;
     void setClinicTitle(const QString& clinicName) override;
+    void previewPrescription(const QString& leftMm, const QString& topMm) override;
 
 private:
     std::function<Form2*()> window_;

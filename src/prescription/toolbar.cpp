@@ -10,17 +10,23 @@
 #include "prescription/historypanel.h"
 #include "prescription/savemessages.h"
 #include "prescription/sheetactions.h"
+#include "prescription/sheetprint.h"
 #include "prescription/toolbaricons.h"
 #include "prescription/totalspanel.h"
+#include "printing/printui.h"
+#include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
 
@@ -39,6 +45,17 @@ void pause(const QElapsedTimer& since, int milliseconds) {
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
+bool isRightButton(const QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseButtonRelease:
+        return static_cast<const QMouseEvent*>(event)->button() == Qt::RightButton;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 Toolbar::Toolbar(Form2& form) : form_(form) {
@@ -49,11 +66,24 @@ Toolbar::Toolbar(Form2& form) : form_(form) {
         form_.toolbar.Label18[k]->installEventFilter(this);
         showFlat(i);
     }
+    choosePdfPath = [this] {
+        return QFileDialog::getSaveFileName(
+            &form_, QStringLiteral("输出PDF"), form_.services().state.DataFolder,
+            QStringLiteral("PDF文件 (*.pdf)"), nullptr, QFileDialog::DontUseNativeDialog);
+    };
 }
 
 bool Toolbar::eventFilter(QObject* watched, QEvent* event) {
     const int button = buttonOf(watched);
     if (button >= 0) {
+        // A right click on "打印" offers the preview and the PDF file instead of printing.
+        if (button == Print && event->type() == QEvent::ContextMenu)
+            return true;
+        if (button == Print && isRightButton(event)) {
+            if (event->type() == QEvent::MouseButtonRelease)
+                printMenu()->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+            return true;
+        }
         if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
             showPressed(button);
             return true;
@@ -173,7 +203,52 @@ void Toolbar::save() {
 }
 
 void Toolbar::print() {
-    // The printed prescription is started from here once the print layout is part of the program.
+    const SettingsValues& settings = form_.services().settings.values();
+    printing::deliver(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
+                      settings.prescriptionPrinter, form_.services().messages, &form_);
+}
+
+void Toolbar::printPreview() {
+    const SettingsValues& settings = form_.services().settings.values();
+    printPreview(settings.leftMargin, settings.topMargin);
+}
+
+void Toolbar::printPreview(const QString& leftMargin, const QString& topMargin) {
+    const SettingsValues& settings = form_.services().settings.values();
+    PrescriptionPrintSettings print = prescriptionPrintSettings(settings);
+    print.leftMargin = leftMargin;
+    print.topMargin = topMargin;
+    printing::showPreview(prescriptionDocument(form_, print), form_.services().messages, &form_,
+                          settings.prescriptionPrinter);
+}
+
+bool Toolbar::exportPdf(const QString& path) {
+    const SettingsValues& settings = form_.services().settings.values();
+    printing::PageSetup paper = printing::pageSetupFor(settings.prescriptionPrinter);
+    paper.printableOffset = QPointF(); // a file is printed from the paper's corner
+    const printing::OutputResult result =
+        printing::writePdf(prescriptionDocument(form_, prescriptionPrintSettings(settings)), path, paper);
+    if (!result.ok)
+        form_.services().messages.inform(result.message);
+    return result.ok;
+}
+
+void Toolbar::exportPdfAsked() {
+    QString path = choosePdfPath ? choosePdfPath() : QString();
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        path += QStringLiteral(".pdf");
+    exportPdf(path);
+}
+
+QMenu* Toolbar::printMenu() {
+    if (!printMenu_) {
+        printMenu_ = new QMenu(&form_);
+        printMenu_->addAction(QStringLiteral("打印预览"), this, [this] { printPreview(); });
+        printMenu_->addAction(QStringLiteral("输出PDF"), this, [this] { exportPdfAsked(); });
+    }
+    return printMenu_;
 }
 
 void Toolbar::saveAsSet() {

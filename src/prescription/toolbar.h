@@ -3,6 +3,10 @@
 // and the medical record share.
 
 #include <QObject>
+#include <QPointer>
+#include <functional>
+
+class QMenu;
 
 namespace lichuan {
 
@@ -38,7 +42,18 @@ public:
     void newSheet();
     void renew();
     void save();
+    // Prints the sheet on the prescription printer (处方打印机; the system default when empty); when it
+    // cannot, says why and opens the preview.
     void print();
+    // The preview of the printed sheet, with the margins of the settings or the ones given (millimetres).
+    void printPreview();
+    void printPreview(const QString& leftMargin, const QString& topMargin);
+    // Writes the printed sheet as a PDF file; false (and a "提示" box) when it could not be written.
+    bool exportPdf(const QString& path);
+    // The right-click menu of "打印": 打印预览, 输出PDF.
+    QMenu* printMenu();
+    // Asks where "输出PDF" saves; tests replace it. An empty answer cancels.
+    std::function<QString()> choosePdfPath;
     void saveAsSet();
     void copySheet();
     void about();
@@ -55,6 +70,9 @@ protected:
 
 private:
     int buttonOf(QObject* watched) const;
+    void exportPdfAsked();
+
+    QPointer<QMenu> printMenu_;
 
     Form2& form_;
 };

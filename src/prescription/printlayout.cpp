@@ -1,0 +1,183 @@
+#include "prescription/printlayout.h"
+
+#include "data/numbers.h"
+#include "data/textrules.h"
+#include "printing/fonts.h"
+#include "printing/textboxlines.h"
+
+#include <QtMath>
+
+namespace lichuan {
+
+namespace geo = sheetgeometry;
+using namespace printlayout;
+
+namespace {
+
+const QString kSong = QStringLiteral("宋体");
+
+// Fonts of the sheet on the screen.
+constexpr double kTitlePoints = 15.75;
+constexpr double kRpPoints = 18;
+constexpr double kSheetPoints = 9.75;
+constexpr double kItemBoxPoints = 11.25;
+
+// The width a label takes on the screen, in whole pixels, as twips.
+double labelWidth(const QString& text, double points, bool bold) {
+    const double twips = printing::screenTextWidth(text, printing::printerFont(kSong, points, bold));
+    return std::ceil(twips / 15.0 - 1e-6) * 15.0;
+}
+
+// A label centred on the sheet as the window centres it (in whole pixels).
+double centredLeft(const QString& text) {
+    const int sheetPixels = (geo::kSheet.width + 7) / 15;
+    const int labelPixels = static_cast<int>(labelWidth(text, kTitlePoints, true) / 15.0);
+    return ((sheetPixels - labelPixels) / 2) * 15.0;
+}
+
+void printText(printing::Surface& surface, const SheetText& text) {
+    surface.setFont(text.font, text.points + kFontIncrease, text.bold);
+    surface.setPosition(text.left * kScale, text.top * kScale);
+    if (text.visible)
+        surface.print(text.text, true);
+}
+
+void drawLine(printing::Surface& surface, const SheetLine& line) {
+    surface.setPenWidth(line.width);
+    if (line.visible)
+        surface.line(line.x1 * kScale, line.y1 * kScale, line.x2 * kScale, line.y2 * kScale);
+}
+
+QString markUnits(QString line) {
+    for (const QString& unit :
+         {QStringLiteral("条"), QStringLiteral("g"), QStringLiteral("枚"), QStringLiteral("个")})
+        line.replace(unit, unit + QLatin1Char('$'));
+    return line;
+}
+
+} // namespace
+
+QStringList herbalLineItems(const QString& line) {
+    const QString marked = markUnits(line);
+    if (!marked.contains(QLatin1Char('$')))
+        return {};
+    QStringList pieces = marked.split(QLatin1Char('$'));
+    pieces.removeLast(); // the filler after the last unit character
+    QStringList items;
+    for (QString piece : pieces) {
+        piece.remove(QStringLiteral("\r\n"));
+        items << trimSpaces(piece);
+    }
+    return items;
+}
+
+QStringList itemBoxLines(const QString& itemText, geo::Layout layout) {
+    return printing::textBoxLines(itemText, printing::printerFont(kSong, kItemBoxPoints, false),
+                                  geo::itemsRect(layout).width);
+}
+
+PrintedSheet printedSheet(const SheetContent& content) {
+    PrintedSheet sheet;
+    const QString heading = QStringLiteral("处  方  笺");
+    sheet.labels = {
+        {content.clinicName, kSong, kTitlePoints, true, centredLeft(content.clinicName), geo::kTitleTop,
+         true},
+        {QStringLiteral("中药剂数："), kSong, kSheetPoints, false, double(geo::kDoseLabel.left),
+         double(geo::kDoseLabel.top), content.herbal},
+        {QStringLiteral("Rp"), kSong, kRpPoints, true, double(geo::kRp.left), double(geo::kRp.top), true},
+        {heading, kSong, kTitlePoints, true, centredLeft(heading), geo::kHeadingTop, true},
+    };
+    for (int i = 0; i < kHeaderFieldCount; ++i) {
+        const geo::HeaderField& field = geo::kHeaderFields[static_cast<size_t>(i)];
+        const QString caption = QString::fromUtf16(field.caption);
+        const double left = field.container.left;
+        const double top = field.container.top;
+        const double captionWidth = labelWidth(caption, kSheetPoints, false);
+        const double fieldLeft = captionWidth + 75;
+        const double fieldWidth = field.container.width - captionWidth - 135;
+        sheet.captions.push_back({caption, kSong, kSheetPoints, false, left + geo::kCaptionLeft,
+                                  top + geo::kCaptionTop, field.shown});
+        sheet.fields.push_back({content.fields[static_cast<size_t>(i)], kSong, kSheetPoints, false,
+                                left + fieldLeft, top + geo::kFieldTop, field.shown});
+        sheet.underlines.push_back({left + fieldLeft - 60, top + geo::kUnderlineY,
+                                    left + fieldLeft + fieldWidth + 60, top + geo::kUnderlineY, 1,
+                                    field.shown});
+    }
+    sheet.rules.push_back(
+        {double(geo::kRuleLeft), double(geo::kRuleY), double(geo::kRuleRight), double(geo::kRuleY), 1, true});
+    sheet.doses = {
+        content.doses, kSong, kSheetPoints, true, double(geo::kDoseCount.left), double(geo::kDoseCount.top),
+        content.herbal};
+    const geo::Rect items = geo::itemsRect(content.layout);
+    sheet.itemsLeft = items.left;
+    sheet.itemsTop = items.top;
+    sheet.itemLines = itemBoxLines(content.itemText, content.layout);
+    sheet.herbal = content.herbal;
+    return sheet;
+}
+
+void layOutPrescription(printing::Surface& surface, const PrintedSheet& sheet,
+                        const PrescriptionPrintSettings& settings) {
+    const double left = numbers::leadingNumber(settings.leftMargin) * kTwipsPerMm;
+    const double top = numbers::leadingNumber(settings.topMargin) * kTwipsPerMm;
+    surface.setOrigin(kMarginBase - left, kMarginBase - top);
+
+    for (const SheetText& label : sheet.labels)
+        printText(surface, label);
+    for (const SheetText& caption : sheet.captions)
+        printText(surface, caption);
+    for (const SheetText& field : sheet.fields)
+        printText(surface, field);
+    for (const SheetLine& rule : sheet.rules)
+        drawLine(surface, rule);
+    for (const SheetLine& underline : sheet.underlines)
+        drawLine(surface, underline);
+    printText(surface, sheet.doses);
+
+    const QString itemFont = settings.fontName.isEmpty() ? kSong : settings.fontName;
+    const long long size = numbers::roundHalfEven(numbers::leadingNumber(settings.fontSize));
+    const double itemPoints = size > 0 ? double(size) : double(kItemFontFallback);
+    surface.setFont(itemFont, itemPoints, false);
+    surface.setPosition(sheet.itemsLeft * kScale, sheet.itemsTop * kScale);
+
+    for (const QString& line : sheet.itemLines) {
+        surface.setX(sheet.itemsLeft);
+        if (trimSpaces(line).isEmpty()) {
+            surface.setY(surface.y() - kEmptyLineRise);
+            surface.print(line, true);
+            continue;
+        }
+        const QStringList items = sheet.herbal ? herbalLineItems(line) : QStringList();
+        if (items.isEmpty()) {
+            surface.setY(surface.y() + kTextLineGap);
+            surface.print(line, true);
+            continue;
+        }
+        for (int k = 0; k < items.size(); ++k) {
+            const QString& item = items.at(k);
+            const int open = item.indexOf(QLatin1Char('['));
+            if (open < 0) {
+                surface.setX(sheet.itemsLeft + k * kColumnWidth);
+                surface.print(item, false);
+                continue;
+            }
+            const int close = item.indexOf(QLatin1Char(']'), open);
+            const QString name = trimSpaces(item.left(open));
+            const QString note =
+                trimSpaces(close < 0 ? item.mid(open + 1) : item.mid(open + 1, close - open - 1));
+            const QString tail = close < 0 ? QString() : trimSpaces(item.mid(close + 1));
+            surface.setX(sheet.itemsLeft + k * kBracketedColumnWidth + k * kBracketedColumnExtra);
+            surface.print(name, false);
+            surface.setY(surface.y() - kNoteRaise);
+            surface.setX(surface.x() - kNoteShift);
+            surface.setFont(kSong, kNotePoints, false);
+            surface.print(QLatin1Char('[') + note + QLatin1Char(']'), false);
+            surface.setY(surface.y() + kNoteRaise);
+            surface.setFont(itemFont, itemPoints, false);
+            surface.print(tail, false);
+        }
+        surface.setY(surface.y() + kHerbRowHeight);
+    }
+}
+
+} // namespace lichuan

@@ -1,0 +1,171 @@
+#include "printing/printui.h"
+
+#include "app/messages.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace lichuan::printing {
+
+namespace {
+
+QPushButton* toolButton(QWidget* parent, QHBoxLayout* row, const QString& text) {
+    auto* button = new QPushButton(text, parent);
+    button->setAutoDefault(false);
+    row->addWidget(button);
+    return button;
+}
+
+QMdiArea* workAreaOf(QWidget* widget) {
+    for (QWidget* w = widget; w; w = w->parentWidget()) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(w))
+            return sub->mdiArea();
+        if (auto* area = qobject_cast<QMdiArea*>(w))
+            return area;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+PreviewWindow::PreviewWindow(Document document, const QString& printerName, Messages& messages,
+                             QWidget* parent)
+    : QWidget(parent), document_(std::move(document)), messages_(messages),
+      printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
+    setWindowTitle(QStringLiteral("打印预览"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    printer_->setOutputFormat(QPrinter::PdfFormat);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* row = new QHBoxLayout;
+    layout->addLayout(row);
+
+    auto* printerCaption = new QLabel(QStringLiteral("打印机："), this);
+    row->addWidget(printerCaption);
+    printers_ = new QComboBox(this);
+    printers_->setAccessibleName(QStringLiteral("打印机"));
+    printerCaption->setBuddy(printers_);
+    const QStringList names = installedPrinters();
+    printers_->addItems(names);
+    const QString wanted = names.contains(printerName) ? printerName : systemDefaultPrinter();
+    if (!wanted.isEmpty())
+        printers_->setCurrentText(wanted);
+    printers_->setEnabled(!names.isEmpty());
+    row->addWidget(printers_);
+
+    printButton_ = toolButton(this, row, QStringLiteral("打印"));
+    printButton_->setEnabled(!names.isEmpty());
+    auto* pdfButton = toolButton(this, row, QStringLiteral("输出PDF"));
+    auto* zoomIn = toolButton(this, row, QStringLiteral("放大"));
+    auto* zoomOut = toolButton(this, row, QStringLiteral("缩小"));
+    auto* fitPage = toolButton(this, row, QStringLiteral("整页"));
+    auto* fitWidth = toolButton(this, row, QStringLiteral("页宽"));
+    row->addStretch();
+    auto* closeButton = toolButton(this, row, QStringLiteral("关闭"));
+
+    preview_ = new QPrintPreviewWidget(printer_.get(), this);
+    preview_->setAccessibleName(QStringLiteral("预览"));
+    layout->addWidget(preview_, 1);
+    applyPaper();
+    connect(preview_, &QPrintPreviewWidget::paintRequested, this, &PreviewWindow::paint);
+
+    connect(printButton_, &QPushButton::clicked, this, &PreviewWindow::printOnChosenPrinter);
+    connect(pdfButton, &QPushButton::clicked, this, &PreviewWindow::askAndExport);
+    connect(zoomIn, &QPushButton::clicked, preview_, [this] { preview_->zoomIn(); });
+    connect(zoomOut, &QPushButton::clicked, preview_, [this] { preview_->zoomOut(); });
+    connect(fitPage, &QPushButton::clicked, preview_, &QPrintPreviewWidget::fitInView);
+    connect(fitWidth, &QPushButton::clicked, preview_, &QPrintPreviewWidget::fitToWidth);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(printers_, &QComboBox::currentTextChanged, this, [this] {
+        applyPaper();
+        preview_->updatePreview();
+    });
+
+    choosePdfPath = [this] {
+        return QFileDialog::getSaveFileName(this, QStringLiteral("输出PDF"), QDir::homePath(),
+                                            QStringLiteral("PDF文件 (*.pdf)"), nullptr,
+                                            QFileDialog::DontUseNativeDialog);
+    };
+    resize(720, 820);
+}
+
+PreviewWindow::~PreviewWindow() = default;
+
+QString PreviewWindow::chosenPrinter() const {
+    return printers_->currentText();
+}
+
+void PreviewWindow::applyPaper() {
+    // The preview shows the paper of the chosen printer, from its corner (no printable-area offset).
+    PageSetup setup = pageSetupFor(chosenPrinter());
+    setup.printableOffset = QPointF();
+    preparePrinter(*printer_, document_, setup);
+}
+
+void PreviewWindow::paint(QPrinter* printer) {
+    paintDocument(document_, *printer, QPointF());
+}
+
+bool PreviewWindow::printOnChosenPrinter() {
+    const OutputResult result = printDocument(document_, chosenPrinter());
+    if (!result.ok)
+        messages_.inform(result.message);
+    return result.ok;
+}
+
+bool PreviewWindow::exportPdf(const QString& path) {
+    PageSetup setup = pageSetupFor(chosenPrinter());
+    setup.printableOffset = QPointF();
+    const OutputResult result = writePdf(document_, path, setup);
+    if (!result.ok)
+        messages_.inform(result.message);
+    return result.ok;
+}
+
+void PreviewWindow::askAndExport() {
+    QString path = choosePdfPath ? choosePdfPath() : QString();
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        path += QStringLiteral(".pdf");
+    exportPdf(path);
+}
+
+PreviewWindow* showPreview(const Document& document, Messages& messages, QWidget* parent,
+                           const QString& printerName) {
+    auto* window = new PreviewWindow(document, printerName, messages);
+    if (QMdiArea* area = workAreaOf(parent)) {
+        QMdiSubWindow* sub = area->addSubWindow(window);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->resize(window->size());
+        sub->show();
+    } else {
+        window->setParent(parent, Qt::Window);
+        window->show();
+    }
+    window->previewWidget()->fitInView();
+    return window;
+}
+
+OutputResult deliver(const Document& document, const QString& printerName, Messages& messages,
+                     QWidget* parent) {
+    if (document.isEmpty())
+        return {true, {}};
+    const OutputResult result = printDocument(document, printerName);
+    if (!result.ok) {
+        messages.inform(result.message);
+        showPreview(document, messages, parent, printerName);
+    }
+    return result;
+}
+
+} // namespace lichuan::printing

@@ -1,0 +1,115 @@
+// The preview window and the print button's helper: a print that cannot be done is explained and the
+// preview opens instead, which shows the pages and saves them as a PDF file.
+
+#include "app/messages.h"
+#include "pdftext.h"
+#include "printing/printui.h"
+#include "printing/surface.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QtTest>
+
+using namespace lichuan;
+using namespace lichuan::printing;
+using namespace lichuan::test;
+
+namespace {
+
+Document twoPages(Orientation orientation) {
+    Surface surface;
+    surface.setOrientation(orientation);
+    surface.setFont(QStringLiteral("宋体"), 14, true);
+    surface.setPosition(1440, 1440);
+    surface.print(QStringLiteral("处  方  笺"), true);
+    surface.line(300, 2000, 6000, 2000);
+    surface.newPage();
+    surface.print(QStringLiteral("第二页"), true);
+    return surface.endDocument();
+}
+
+} // namespace
+
+class PrintUiTest : public QObject {
+    Q_OBJECT
+private slots:
+    void aMissingPrinterIsNamedAndThePreviewOpens();
+    void thePreviewShowsEveryPageInTheDocumentsOrientation();
+    void thePreviewSavesAPdf();
+    void anEmptyDocumentDoesNothing();
+};
+
+void PrintUiTest::aMissingPrinterIsNamedAndThePreviewOpens() {
+    QMainWindow main;
+    auto* area = new QMdiArea(&main);
+    main.setCentralWidget(area);
+    auto* sheet = new QWidget;
+    area->addSubWindow(sheet)->show();
+    main.show();
+
+    RecordingMessages messages;
+    const QString name = QStringLiteral("药房打印机");
+    const OutputResult result = deliver(twoPages(Orientation::Portrait), name, messages, sheet);
+    QVERIFY(!result.ok);
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY2(messages.shown.at(0).contains(name), qPrintable(messages.shown.at(0)));
+    // The preview is a child window of the same work area.
+    PreviewWindow* preview = nullptr;
+    for (QMdiSubWindow* sub : area->subWindowList()) {
+        if (auto* p = qobject_cast<PreviewWindow*>(sub->widget()))
+            preview = p;
+    }
+    QVERIFY(preview);
+    QCOMPARE(preview->windowTitle(), QStringLiteral("打印预览"));
+}
+
+void PrintUiTest::thePreviewShowsEveryPageInTheDocumentsOrientation() {
+    RecordingMessages messages;
+    PreviewWindow* preview = showPreview(twoPages(Orientation::Landscape), messages, nullptr);
+    preview->previewWidget()->updatePreview();
+    QCOMPARE(preview->previewWidget()->pageCount(), 2);
+    QCOMPARE(preview->previewWidget()->orientation(), QPageLayout::Landscape);
+    const QImage shown = preview->previewWidget()->grab().toImage();
+    QVERIFY(!shown.isNull());
+    preview->close();
+
+    PreviewWindow* upright = showPreview(twoPages(Orientation::Portrait), messages, nullptr);
+    upright->previewWidget()->updatePreview();
+    QCOMPARE(upright->previewWidget()->orientation(), QPageLayout::Portrait);
+    upright->close();
+}
+
+void PrintUiTest::thePreviewSavesAPdf() {
+    RecordingMessages messages;
+    QTemporaryDir dir;
+    PreviewWindow* preview = showPreview(twoPages(Orientation::Portrait), messages, nullptr);
+    const QString pdf = dir.filePath(QStringLiteral("预览.pdf"));
+    QVERIFY(preview->exportPdf(pdf));
+    QVERIFY(pdfLayoutText(pdf).contains(QStringLiteral("第二页")));
+    QVERIFY(messages.shown.isEmpty());
+
+    QVERIFY(!preview->exportPdf(dir.filePath(QStringLiteral("无/预览.pdf"))));
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY(messages.shown.at(0).contains(QStringLiteral("没有写成")));
+    preview->close();
+}
+
+void PrintUiTest::anEmptyDocumentDoesNothing() {
+    RecordingMessages messages;
+    QVERIFY(deliver(Document{}, QStringLiteral("药房打印机"), messages, nullptr).ok);
+    QVERIFY(messages.shown.isEmpty());
+    for (QWidget* w : QApplication::topLevelWidgets())
+        QVERIFY(!qobject_cast<PreviewWindow*>(w) || !w->isVisible());
+}
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    PrintUiTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_printui.moc"
