@@ -11,9 +11,7 @@ namespace lichuan::gbk {
 // The two-byte GBK code of a character (first byte 0x81–0xFE), or 0 when GBK encodes it in one byte or
 // not at all.
 int doubleByteCode(char32_t codePoint);
-inline bool isDoubleByte(char32_t codePoint) {
-    return doubleByteCode(codePoint) != 0;
-}
+inline bool isDoubleByte(char32_t codePoint) { return doubleByteCode(codePoint) != 0; }
 
 // Display columns of a text: 2 per double-byte character, 1 per other character.
 int displayColumns(QStringView text);

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+
 #include <array>
 
 namespace lichuan {
@@ -46,13 +47,13 @@ using PricedLines = std::array<PricedLine, kPricedLineCount>;
 
 // What a save writes and a reload reads: one row of 档案.
 struct SheetRecord {
-    QString key;                                   // Label4 → 序号
-    std::array<QString, kHeaderFieldCount> fields; // Text5(i) → column "i"
-    QString items;                                 // R1 → T1, line breaks as "\r\n"
-    bool herbal = true;                            // 类别 "中" (herbal) or "西"
-    QString settled;                               // Label5 → 发药: "" or "-已结算"
-    QString caseRecord;                            // PendingCaseRecord → 病历
-    PricedLines lines;                             // → 计价
+    QString key;                                      // Label4 → 序号
+    std::array<QString, kHeaderFieldCount> fields;    // Text5(i) → column "i"
+    QString items;                                    // R1 → T1, line breaks as "\r\n"
+    bool herbal = true;                               // 类别 "中" (herbal) or "西"
+    QString settled;                                  // Label5 → 发药: "" or "-已结算"
+    QString caseRecord;                               // PendingCaseRecord → 病历
+    PricedLines lines;                                // → 计价
 };
 
 inline const QString kSettledMarker = QStringLiteral("-已结算");

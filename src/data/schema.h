@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <vector>
 
 namespace lichuan {
@@ -21,9 +22,8 @@ inline const QString kSettings = QStringLiteral("设置");
 inline const QString kDiagnosis = QStringLiteral("诊断");
 inline const QString kStatistics = QStringLiteral("统计");
 
-// Version of the schema written into new files (PRAGMA user_version). Version 2 added the change tracking
-// (tracking.h), which opening a file of version 1 adds.
-constexpr int kVersion = 2;
+// Version of the schema written into new files (PRAGMA user_version).
+constexpr int kVersion = 1;
 
 struct Column {
     QString name;
@@ -35,8 +35,7 @@ struct Table {
     std::vector<Column> columns;
 };
 
-// The tables of the main database (数据库.dat) and of the statistics database (用药统计.dat), columns in
-// order.
+// The tables of the main database (数据库.dat) and of the statistics database (用药统计.dat), columns in order.
 const std::vector<Table>& mainTables();
 const std::vector<Table>& statisticsTables();
 const Table* findTable(const QString& name);

@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+
 #include <optional>
 
 namespace lichuan {

@@ -92,6 +92,7 @@ void addTo(Database& db) {
     }
     if (tableExists(db, schema::kArchive))
         addArchiveNames(db);
+    db.exec(QStringLiteral("PRAGMA user_version = %1").arg(kVersion));
 }
 
 std::optional<std::vector<qint64>> rowsChangedSince(const Database& db, const QString& table, qint64 stamp,
@@ -119,7 +120,7 @@ bool upgrade(Database& db) {
     try {
         {
             Statement version(db, QStringLiteral("PRAGMA user_version"));
-            if (version.next() && version.integer(0) >= schema::kVersion)
+            if (version.next() && version.integer(0) >= kVersion)
                 return true;
         }
         // A keyed file without the program's tables is left alone.
@@ -127,7 +128,6 @@ bool upgrade(Database& db) {
             return false;
         Transaction transaction(db);
         addTo(db);
-        db.exec(QStringLiteral("PRAGMA user_version = %1").arg(schema::kVersion));
         transaction.commit();
         return true;
     } catch (const DbError&) {
