@@ -23,7 +23,9 @@
 #include <QThread>
 #include <csignal>
 #include <cups/cups.h>
+#include <pwd.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lichuan::test {
@@ -55,6 +57,8 @@ public:
                                                   QFileDevice::ExeOther);
         for (const char* sub : {"spool", "tmp", "cache", "state", "log", "ppd"})
             QDir(folder_.path()).mkpath(QString::fromLatin1(sub));
+        // The filters write their temporary files here as user lp.
+        ::chmod(QFile::encodeName(folder_.filePath(QStringLiteral("tmp"))).constData(), 01777);
         socket_ = folder_.filePath(QStringLiteral("cups.sock"));
         const QString dir = folder_.path();
         if (!write(QStringLiteral("cupsd.conf"),
@@ -126,7 +130,10 @@ public:
     // Waits until the PDF of the job titled `title` is complete and returns its path (empty after
     // `timeoutMs`). The file is removed when the server stops.
     QString waitForPdf(const QString& title, int timeoutMs = 60000) {
-        const QDir out(QDir::home().filePath(QStringLiteral("PDF")));
+        // The PDF printer writes into the home folder of the user's account (not $HOME).
+        const passwd* account = ::getpwuid(::geteuid());
+        const QString home = account ? QFile::decodeName(account->pw_dir) : QDir::homePath();
+        const QDir out(QDir(home).filePath(QStringLiteral("PDF")));
         QElapsedTimer waited;
         waited.start();
         while (waited.elapsed() < timeoutMs) {

@@ -61,16 +61,17 @@ PageSetup pageSetupFor(const QString& printerName) {
     const QPrinterInfo info = QPrinterInfo::printerInfo(printerName);
     if (info.isNull())
         return setup;
+    // A printer object keeps its own paper when the printer supports it: take the printer's default.
     QPrinter printer(info, QPrinter::HighResolution);
-    const QPageLayout layout = printer.pageLayout();
-    if (layout.pageSize().isValid())
-        setup.pageSize = layout.pageSize();
-    const QMarginsF margins = layout.minimumMargins(); // in the layout's units
-    const QRectF full = layout.fullRect(QPageLayout::Point);
-    const QRectF fullInUnits = layout.fullRect();
-    const double pointsPerUnit = fullInUnits.width() > 0 ? full.width() / fullInUnits.width() : 1.0;
-    setup.printableOffset = QPointF(margins.left() * pointsPerUnit * kTwipsPerPoint,
-                                    margins.top() * pointsPerUnit * kTwipsPerPoint);
+    const QPageSize paper = info.defaultPageSize();
+    if (paper.isValid()) {
+        setup.pageSize = paper;
+        printer.setPageSize(paper);
+    }
+    QPageLayout layout = printer.pageLayout();
+    layout.setUnits(QPageLayout::Point);
+    const QMarginsF margins = layout.minimumMargins();
+    setup.printableOffset = QPointF(margins.left() * kTwipsPerPoint, margins.top() * kTwipsPerPoint);
     return setup;
 }
 
@@ -100,6 +101,12 @@ OutputResult writePdf(const Document& document, const QString& path, const PageS
     }
     if (!isCompletePdf(temporaryPath))
         return {false, failed + QStringLiteral("：磁盘已满或文件不完整。")};
+    // The file gets the permissions of the file it replaces, or those of an ordinary new file.
+    const QFileDevice::Permissions permissions = target.exists()
+                                                     ? QFile::permissions(path)
+                                                     : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                           QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QFile::setPermissions(temporaryPath, permissions);
     // rename() replaces the old file in one step; the temporary file is gone afterwards either way.
     if (std::rename(QFile::encodeName(temporaryPath).constData(), QFile::encodeName(path).constData()) != 0)
         return {false, failed + QStringLiteral("：不能替换原有文件。")};

@@ -146,8 +146,15 @@ PreviewWindow* showPreview(const Document& document, Messages& messages, QWidget
     if (QMdiArea* area = workAreaOf(parent)) {
         QMdiSubWindow* sub = area->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
-        sub->resize(window->size());
+        // As large as the work area allows, in its middle, in front of the window that asked for it.
+        const QSize room = area->viewport()->size();
+        sub->resize(
+            sub->sizeHint().boundedTo(room).expandedTo(QSize(qMin(640, room.width()), room.height())));
+        sub->move((room.width() - sub->width()) / 2, 0);
         sub->show();
+        area->setActiveSubWindow(sub);
+        // The focus too, so that a message box closing before gives it back here, not to the caller.
+        window->previewWidget()->setFocus();
     } else {
         window->setParent(parent, Qt::Window);
         window->show();

@@ -95,8 +95,18 @@ void OutputTest::aPdfReplacesTheOldFileAndLeavesNoTemporaryFile() {
     }
     Surface surface;
     surface.print(QStringLiteral("新内容"), true);
+    QVERIFY(QFile::setPermissions(pdf,
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup));
     QVERIFY(writePdf(surface.endDocument(), pdf).ok);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.pdf")});
+    // The new file keeps the old one's permissions; a new file is readable by others.
+    const QFileDevice::Permissions kept = QFile::permissions(pdf);
+    QVERIFY(kept.testFlag(QFileDevice::ReadGroup) && !kept.testFlag(QFileDevice::ReadOther));
+    const QString fresh = dir.filePath(QStringLiteral("new.pdf"));
+    surface.print(QStringLiteral("新文件"), true);
+    QVERIFY(writePdf(surface.endDocument(), fresh).ok);
+    QVERIFY(QFile::permissions(fresh) & QFileDevice::ReadOther);
+    QVERIFY(QFile::remove(fresh));
     QVERIFY(pdfLayoutText(pdf).contains(QStringLiteral("新内容")));
 
     // An empty document writes nothing: the file stays as it was.

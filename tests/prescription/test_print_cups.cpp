@@ -1,0 +1,108 @@
+// "打印" through a real print server: the test starts its own cupsd with a PDF printer, prints the sheet on
+// it as the doctor does, and finds the PDF the printer made. A queue that refuses jobs is reported.
+
+#include "cupsserver.h"
+#include "data/settingsrow.h"
+#include "form2fixture.h"
+#include "prescription/toolbar.h"
+#include "printing/output.h"
+#include "ui/crlftextedit.h"
+#include "ui/fieldedit.h"
+
+#include <QLabel>
+#include <QProcess>
+
+using namespace lichuan;
+
+namespace {
+
+// pdfinfo's "Pages" and "Page size" lines of a PDF.
+QString pdfInfo(const QString& pdf) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    info.waitForFinished(30000);
+    return QString::fromUtf8(info.readAllStandardOutput());
+}
+
+void clickPrint(Form2& form) {
+    QTest::mousePress(form.toolbar.Label18[Toolbar::Print], Qt::LeftButton);
+    QTest::mouseRelease(form.toolbar.Label18[Toolbar::Print], Qt::LeftButton);
+}
+
+} // namespace
+
+class TestPrintCups : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void thePrescriptionComesOutOfTheQueue();
+    void aQueueThatRefusesTheJobIsReported();
+
+private:
+    test::CupsServer cups_;
+    QString queue_;
+};
+
+void TestPrintCups::initTestCase() {
+    if (!cups_.start())
+        QSKIP(qPrintable(QStringLiteral("no print server can run here: ") + cups_.whyNot()));
+    queue_ = QStringLiteral("RxPDF%1").arg(QCoreApplication::applicationPid());
+    QVERIFY2(cups_.addPdfQueue(queue_, {QStringLiteral("PageSize=A5")}), qPrintable(cups_.whyNot()));
+    QVERIFY2(printing::installedPrinters().contains(queue_),
+             qPrintable(printing::installedPrinters().join(',')));
+    // The paper the queue is set up with is the paper the page is laid onto.
+    QCOMPARE(printing::pageSetupFor(queue_).pageSize.id(), QPageSize::A5);
+}
+
+void TestPrintCups::thePrescriptionComesOutOfTheQueue() {
+    test::Form2Fixture f;
+    const QString title = test::CupsServer::uniqueTitle(QStringLiteral("Clinic"));
+    QVERIFY(writeSettingsRow(*f.state.mainDb,
+                             {{QStringLiteral("处方打印机"), queue_}, {QStringLiteral("单位名称"), title}}));
+    f.settings->drop();
+    Form2& form = f.open();
+    form.sheet.Text5[kName]->setText(QStringLiteral("王五"));
+    form.sheet.R1->setText(QStringLiteral("黄芪10g       当归6g        石膏[先煎]30g "));
+    const QString systemDefault = printing::systemDefaultPrinter();
+
+    clickPrint(form);
+    QVERIFY2(f.messages.shown.isEmpty(), qPrintable(f.messages.shown.join('\n') + cups_.errorLog()));
+    // The job is titled with the sheet's first line, the clinic's name.
+    const QString pdf = cups_.waitForPdf(title);
+    QVERIFY2(!pdf.isEmpty(), qPrintable(cups_.errorLog()));
+    const QString info = pdfInfo(pdf);
+    QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
+    QVERIFY2(info.contains(QStringLiteral("(A5)")), qPrintable(info));
+    // A page with something on it (an empty page is about 1 KB).
+    QVERIFY2(QFileInfo(pdf).size() > 2000, qPrintable(QString::number(QFileInfo(pdf).size())));
+    // The system's default printer is left as it was.
+    QCOMPARE(printing::systemDefaultPrinter(), systemDefault);
+}
+
+void TestPrintCups::aQueueThatRefusesTheJobIsReported() {
+    QProcess reject;
+    reject.start(QStringLiteral("cupsreject"), {QStringLiteral("-h"), cups_.socket(), queue_});
+    QVERIFY(reject.waitForFinished(30000) && reject.exitCode() == 0);
+
+    test::Form2Fixture f;
+    QVERIFY(writeSettingsRow(*f.state.mainDb, {{QStringLiteral("处方打印机"), queue_}}));
+    f.settings->drop();
+    Form2& form = f.open();
+    clickPrint(form);
+    QCOMPARE(f.messages.shown.size(), 1);
+    QVERIFY2(f.messages.shown.at(0).contains(queue_) &&
+                 f.messages.shown.at(0).contains(QStringLiteral("没有接受打印任务")),
+             qPrintable(f.messages.shown.at(0)));
+    // The preview stands in, so that the sheet can still go elsewhere.
+    bool previewShown = false;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        previewShown = previewShown || (w->isVisible() && w->windowTitle() == QStringLiteral("打印预览"));
+    QVERIFY(previewShown);
+
+    QProcess accept;
+    accept.start(QStringLiteral("cupsaccept"), {QStringLiteral("-h"), cups_.socket(), queue_});
+    accept.waitForFinished(30000);
+}
+
+QTEST_MAIN(TestPrintCups)
+#include "test_print_cups.moc"
