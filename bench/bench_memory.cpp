@@ -134,7 +134,9 @@ void writeFiles(const QString& folder) {
                 break;
             }
         }
-        row.bind(c++, items).bind(c++, QStringLiteral("中")).bind(c++, QString(QLatin1String("")));
+        row.bind(c++, items);
+        row.bind(c++, QStringLiteral("中"));
+        row.bind(c++, QString(QLatin1String("")));
         row.bind(c++, pricing);
         row.run();
     }
