@@ -3,6 +3,9 @@
 #include "app/backup.h"
 #include "app/state.h"
 #include "app/weblinks.h"
+#include "catalog/form4.h"
+#include "catalog/templaterules.h"
+#include "catalog/wordlistwindow.h"
 #include "data/clock.h"
 #include "prescription/form2.h"
 #include "prescription/sheetlink.h"
@@ -121,11 +124,14 @@ void Form1::buildMenu() {
 QWidget* Form1::createChild(ChildWindow which) {
     // The one place where each child window is created; a window not built yet opens nothing.
     switch (which) {
+    case ChildWindow::Templates:
+        return new Form4(services_);
+    case ChildWindow::Diagnoses:
+        return WordListWindow::createForm5(services_);
+    case ChildWindow::Addresses:
+        return WordListWindow::createForm6(services_);
     case ChildWindow::Settings:           // Form8
     case ChildWindow::Catalog:            // Form3
-    case ChildWindow::Templates:          // Form4
-    case ChildWindow::Diagnoses:          // Form5
-    case ChildWindow::Addresses:          // Form6
     case ChildWindow::Log:                // Form7
     case ChildWindow::BusinessStatistics: // Form12
     case ChildWindow::UsageStatistics:    // Form13
@@ -161,7 +167,11 @@ void Form1::openChild(ChildWindow which, const std::function<void(QWidget&)>& pr
     if (prepare)
         prepare(*window);
     QMdiSubWindow* sub = addChild(window, [this, which] { children_[which] = nullptr; });
-    placeMdiChild(*mdi_, *sub);
+    // The two word-list windows stand exactly in the middle; the others a little left of and above it.
+    if (which == ChildWindow::Diagnoses || which == ChildWindow::Addresses)
+        placeMdiChild(*mdi_, *sub, 0, 0);
+    else
+        placeMdiChild(*mdi_, *sub);
     sub->show();
     mdi_->setActiveSubWindow(sub);
     slot = sub;
@@ -211,10 +221,12 @@ void Form1::openLog() {
 }
 
 void Form1::openTemplateWindow(bool herbal, const QString& content) {
-    // The template window is handed the kind and the item text here once it exists.
-    Q_UNUSED(herbal)
-    Q_UNUSED(content)
-    openChild(ChildWindow::Templates);
+    // "存为组套": a fresh template window on the sheet's kind, holding the item text to be named and saved.
+    openChild(ChildWindow::Templates, [herbal, content](QWidget& window) {
+        auto& templates = static_cast<Form4&>(window);
+        templates.selectKind(herbal ? kFormula : kWesternSet);
+        templates.setContent(content);
+    });
 }
 
 void Form1::openCaseRecord() {
@@ -222,9 +234,10 @@ void Form1::openCaseRecord() {
 }
 
 void Form1::openRecordTemplates() {
-    // The menu's "病历模板维护" and the medical record's "编辑病历模板": the template window on its record
-    // kind, switched there before it is shown once that window exists.
-    openChild(ChildWindow::Templates);
+    // The menu's "病历模板维护" and the medical record's "编辑病历模板": the template window switched to its
+    // record kind before it is shown.
+    openChild(ChildWindow::Templates,
+              [](QWidget& window) { static_cast<Form4&>(window).selectKind(kRecordPhrase); });
 }
 
 void Form1::openStatistics() {

@@ -49,6 +49,8 @@ QString systemDefaultPrinter() {
 }
 
 QString printerMissingMessage(const QString& printerName) {
+    if (printerName.isEmpty() && !installedPrinters().isEmpty())
+        return QStringLiteral("没有默认打印机，不能打印。请选定一台打印机。");
     if (printerName.isEmpty())
         return QStringLiteral("没有安装打印机，不能打印。");
     return QStringLiteral("打印机“%1”没有安装，不能打印。").arg(printerName);

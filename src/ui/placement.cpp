@@ -17,10 +17,10 @@ QPoint centredPosition(const QSize& area, const QSize& child, int leftTwips, int
     return {std::max(0, x), std::max(0, y)};
 }
 
-void placeMdiChild(const QMdiArea& area, QMdiSubWindow& child) {
+void placeMdiChild(const QMdiArea& area, QMdiSubWindow& child, int leftTwips, int upTwips) {
     if (child.isMaximized() || child.isMinimized())
         return;
-    child.move(centredPosition(area.viewport()->size(), child.frameGeometry().size()));
+    child.move(centredPosition(area.viewport()->size(), child.frameGeometry().size(), leftTwips, upTwips));
 }
 
 void centreOnScreen(QWidget& window, int leftTwips, int upTwips) {

@@ -20,8 +20,9 @@ inline constexpr int kChildShiftUpTwips = 450;
 QPoint centredPosition(const QSize& area, const QSize& child, int leftTwips = kChildShiftLeftTwips,
                        int upTwips = kChildShiftUpTwips);
 
-// Moves `child` to its centred position in the visible part of `area`.
-void placeMdiChild(const QMdiArea& area, QMdiSubWindow& child);
+// Moves `child` to its centred position in the visible part of `area`, shifted by the given twips.
+void placeMdiChild(const QMdiArea& area, QMdiSubWindow& child, int leftTwips = kChildShiftLeftTwips,
+                   int upTwips = kChildShiftUpTwips);
 
 // Moves the top-level `window` to the centre of the screen it is on (or the primary screen), shifted by the
 // given twips. Best effort where the window system places windows itself.

@@ -6,6 +6,7 @@
 #include "form2fixture.h"
 #include "prescription/toolbar.h"
 #include "printing/output.h"
+#include "printing/surface.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 
@@ -37,6 +38,7 @@ private slots:
     void initTestCase();
     void thePrescriptionComesOutOfTheQueue();
     void aQueueThatRefusesTheJobIsReported();
+    void noDefaultPrinterIsSaid();
 
 private:
     test::CupsServer cups_;
@@ -102,6 +104,16 @@ void TestPrintCups::aQueueThatRefusesTheJobIsReported() {
     QProcess accept;
     accept.start(QStringLiteral("cupsaccept"), {QStringLiteral("-h"), cups_.socket(), queue_});
     accept.waitForFinished(30000);
+}
+
+void TestPrintCups::noDefaultPrinterIsSaid() {
+    if (!printing::systemDefaultPrinter().isEmpty())
+        QSKIP("the server has a default printer");
+    printing::Surface surface;
+    surface.print(QStringLiteral("处方"), true);
+    const printing::OutputResult result = printing::printDocument(surface.endDocument(), QString());
+    QVERIFY(!result.ok);
+    QVERIFY2(result.message.contains(QStringLiteral("没有默认打印机")), qPrintable(result.message));
 }
 
 QTEST_MAIN(TestPrintCups)
