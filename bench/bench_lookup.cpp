@@ -129,6 +129,77 @@ void BM_PickListAfterCatalogChange(benchmark::State& state) {
     state.counters["items"] = double(found);
 }
 
+// The first keystroke after another station saved a prescription (档案 and 患者信息 changed): the
+// catalog copy stays as it is.
+void BM_PickListAfterOtherStationsSave(benchmark::State& state) {
+    Database& db = *fixture().db;
+    auto other = Database::open(db.path(), databaseKey(), Database::OpenMode::ExistingOnly);
+    std::size_t found = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        other->exec(QStringLiteral("update [患者信息] set [备用1] = '' where rowid = 1"));
+        state.ResumeTiming();
+        found = searchCatalog(db, QStringLiteral("中药"), QStringLiteral("g")).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["items"] = double(found);
+}
+
+// The first keystroke after another station changed one catalog item: that row is read again.
+void BM_PickListAfterOtherStationsCatalogChange(benchmark::State& state) {
+    Database& db = *fixture().db;
+    auto other = Database::open(db.path(), databaseKey(), Database::OpenMode::ExistingOnly);
+    std::size_t found = 0;
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        other->exec(QStringLiteral("update [商品] set [单价] = '0.0%1' where rowid = 7").arg(++n % 10));
+        state.ResumeTiming();
+        found = searchCatalog(db, QStringLiteral("中药"), QStringLiteral("g")).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["items"] = double(found);
+}
+
+// The same pick list by one query per keystroke, as before the copy.
+void BM_PickListOneQuery(benchmark::State& state, const char* text) {
+    Database& db = *fixture().db;
+    const QString typed = QString::fromUtf8(text);
+    std::size_t found = 0;
+    for (auto _ : state) {
+        found = searchCatalogByQuery(db, QStringLiteral("中药"), typed).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["items"] = double(found);
+}
+
+// The first name keystroke after another station saved a prescription: the patient row read again.
+void BM_PatientSuggestionsAfterOtherStationsSave(benchmark::State& state) {
+    Database& db = *fixture().db;
+    auto other = Database::open(db.path(), databaseKey(), Database::OpenMode::ExistingOnly);
+    std::size_t found = 0;
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        other->exec(QStringLiteral("update [患者信息] set [电话] = '139%1' where rowid = 9").arg(++n));
+        state.ResumeTiming();
+        found = suggestPatients(db, QStringLiteral("当归")).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["patients"] = double(found);
+}
+
+void BM_PatientSuggestionsOneQuery(benchmark::State& state, const char* key) {
+    Database& db = *fixture().db;
+    const QString typed = QString::fromUtf8(key);
+    std::size_t found = 0;
+    for (auto _ : state) {
+        found = suggestPatientsByQuery(db, typed).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["patients"] = double(found);
+}
+
 void BM_PatientSuggestions(benchmark::State& state, const char* key) {
     Database& db = *fixture().db;
     const QString typed = QString::fromUtf8(key);
@@ -151,5 +222,13 @@ BENCHMARK(BM_PickListAfterOwnSave)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PickListAfterCatalogChange)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PatientSuggestions, two_characters, "当归")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PatientSuggestions, initials_and_year, "dg19")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PatientSuggestions, birth_year, "1975")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PatientSuggestionsOneQuery, two_characters, "当归")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PatientSuggestionsOneQuery, initials_and_year, "dg19")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PatientSuggestionsOneQuery, birth_year, "1975")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PatientSuggestionsAfterOtherStationsSave)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PickListOneQuery, one_letter_g, "g")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PickListAfterOtherStationsSave)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PickListAfterOtherStationsCatalogChange)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

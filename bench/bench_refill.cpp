@@ -194,6 +194,8 @@ BENCHMARK_CAPTURE(BM_PatientSuggestions, two_chinese, QStringLiteral("张"), QSt
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PatientSuggestions, two_initials, QStringLiteral("z"), QStringLiteral("zw"))
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PatientSuggestions, birth_year, QStringLiteral("197"), QStringLiteral("1975"))
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PatientQueryOnly, two_chinese, QStringLiteral("张伟"))->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

@@ -3,7 +3,7 @@
 
 #include <QString>
 #include <QStringList>
-
+#include <memory>
 #include <vector>
 
 namespace lichuan {
@@ -23,6 +23,19 @@ struct CatalogItem {
 // Rows of one category whose search code (查询) contains `text` literally (ASCII letters without regard to
 // case), ordered by name in GBK order. A failing query gives an empty list.
 std::vector<CatalogItem> searchCatalog(const Database& main, const QString& category, const QString& text);
+
+// The rows that searchCatalog gives, as positions in the category's list as this connection holds it. The
+// list stays the same object while the category does not change, so a caller may keep what it derives from
+// its items (the pick list keeps its entry texts) for as long as it keeps `list`.
+struct CatalogMatches {
+    std::shared_ptr<const std::vector<CatalogItem>> list;
+    std::vector<int> rows;
+};
+CatalogMatches matchCatalog(const Database& main, const QString& category, const QString& text);
+
+// The rows of searchCatalog read by one query each time, as the program did before it kept copies.
+std::vector<CatalogItem> searchCatalogByQuery(const Database& main, const QString& category,
+                                              const QString& text);
 
 // Every row of the given categories (for pricing, which matches names itself).
 std::vector<CatalogItem> catalogOfCategories(const Database& main, const QStringList& categories);

@@ -1,6 +1,7 @@
 #include "data/engine.h"
 
 #include "data/gbk.h"
+#include "data/tracking.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -89,6 +90,10 @@ std::unique_ptr<Database> Database::open(const QString& path, const QByteArray& 
         if (sqlite3_create_collation(db, "GBK", SQLITE_UTF8, nullptr, collateGbk) != SQLITE_OK)
             throw DbError(lastMessage(db));
         sqlite3_set_authorizer(db, authorize, nullptr);
+        // A row that an INSERT OR REPLACE removes is counted by the triggers as a delete.
+        result->exec(QStringLiteral("PRAGMA recursive_triggers = ON"));
+        if (mode == OpenMode::ExistingOnly)
+            tracking::upgrade(*result);
     } catch (const DbError& e) {
         result.reset();
         if (mode == OpenMode::CreateNew)
@@ -135,7 +140,18 @@ qint64 Database::dataVersion() const {
     return -1;
 }
 
+// The stamp of a table is its counter in [变更计数], which the file's triggers bump on every change of its
+// rows by any connection (tracking.h). A file without the counters (one that could not be upgraded) gives a
+// number that changes with every commit to the file and every write of the table by this connection.
 qint64 Database::tableStamp(const QString& table) const {
+    try {
+        Statement count(*this, QStringLiteral("select [计数] from [变更计数] where [表名] = ?"));
+        count.bind(1, table);
+        if (count.next())
+            return count.integer(0);
+    } catch (const DbError&) {
+        // A file without the counters (it could not be upgraded): see below.
+    }
     const auto found = writesByTable_.find(table.toStdString());
     const qint64 writes = found == writesByTable_.end() ? 0 : found->second;
     return (dataVersion() << 32) + writes;

@@ -1,6 +1,12 @@
 #include "data/lookups.h"
 
 #include "data/engine.h"
+#include "data/schema.h"
+#include "data/tracking.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
 
 namespace lichuan {
 
@@ -22,21 +28,185 @@ QStringList namesByKey(const Database& main, const QString& table, const QString
     return names;
 }
 
+const QString kPatientColumns =
+    QStringLiteral("[序号],[姓名],[性别],[年龄],[医疗证号],[电话],[住址],[费别],[诊断]");
+
+PatientRow patientFrom(const Statement& row) {
+    return PatientRow{row.text(0), row.text(1), row.text(2), row.text(3), row.text(4),
+                      row.text(5), row.text(6), row.text(7), row.text(8)};
+}
+
+// ASCII letters to lower case and nothing else, as the engine's LIKE compares.
+QString foldAscii(const QString& text) {
+    QString folded = text;
+    for (QChar& c : folded) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return folded;
+}
+
+// The name field asks on every keystroke, so each connection keeps a copy of 患者信息 in rowid order (rows
+// without a key never match and are left out), each row packed into one text, and the folded keys joined
+// into one text that a single scan searches. When the table's change stamp moved, the rows changed since are
+// read again, or the whole table when they are not known.
+struct PackedPatient {
+    qint64 rowid = 0;
+    QString text;                  // the nine columns one after the other
+    std::array<quint32, 9> ends{}; // where column k ends in `text`
+};
+
+PackedPatient pack(const Statement& row) {
+    PackedPatient packed;
+    packed.rowid = row.integer(9);
+    for (int k = 0; k < 9; ++k) {
+        packed.text += row.text(k);
+        packed.ends[std::size_t(k)] = quint32(packed.text.size());
+    }
+    packed.text.squeeze();
+    return packed;
+}
+
+PatientRow unpack(const PackedPatient& packed) {
+    std::array<QString, 9> columns;
+    quint32 from = 0;
+    for (std::size_t k = 0; k < 9; ++k) {
+        columns[k] = packed.text.mid(from, packed.ends[k] - from);
+        from = packed.ends[k];
+    }
+    return PatientRow{columns[0], columns[1], columns[2], columns[3], columns[4],
+                      columns[5], columns[6], columns[7], columns[8]};
+}
+
+struct PatientCopy {
+    qint64 stamp = -1;
+    bool read = false;
+    std::vector<PackedPatient> rows; // ascending rowid
+    QString keys;                    // the folded key of every row, each followed by a NUL
+    std::vector<qsizetype> starts;   // where the key of row k starts in `keys`; one more entry at the end
+
+    void joinKeys() {
+        keys.clear();
+        starts.clear();
+        starts.reserve(rows.size() + 1);
+        qsizetype length = 0;
+        for (const PackedPatient& row : rows)
+            length += row.ends[0] + 1;
+        keys.reserve(length);
+        for (const PackedPatient& row : rows) {
+            starts.push_back(keys.size());
+            keys += foldAscii(QStringView(row.text).left(row.ends[0]).toString());
+            keys += QChar(0);
+        }
+        starts.push_back(keys.size());
+    }
+};
+
+const QString kPatientCopyColumns = kPatientColumns + QStringLiteral(",rowid");
+
+void readAllPatients(const Database& main, PatientCopy& copy) {
+    copy.rows.clear();
+    Statement select(main, QStringLiteral("select %1 from [患者信息] where [序号] is not null order by rowid")
+                               .arg(kPatientCopyColumns));
+    while (select.next())
+        copy.rows.push_back(pack(select));
+    copy.rows.shrink_to_fit();
+}
+
+// Merges the current state of the changed rows into the copy, keeping the rowid order.
+void applyPatientChanges(const Database& main, PatientCopy& copy, std::vector<qint64> rowids) {
+    std::sort(rowids.begin(), rowids.end());
+    std::vector<std::optional<PackedPatient>> current;
+    current.reserve(rowids.size());
+    Statement select(main, QStringLiteral("select %1 from [患者信息] where rowid = ? and [序号] is not null")
+                               .arg(kPatientCopyColumns));
+    for (const qint64 rowid : rowids) {
+        select.reset();
+        select.bind(1, rowid);
+        current.push_back(select.next() ? std::optional<PackedPatient>(pack(select)) : std::nullopt);
+    }
+    std::vector<PackedPatient> merged;
+    merged.reserve(copy.rows.size() + rowids.size());
+    std::size_t c = 0;
+    for (PackedPatient& row : copy.rows) {
+        for (; c < rowids.size() && rowids[c] <= row.rowid; ++c) {
+            if (current[c])
+                merged.push_back(std::move(*current[c]));
+        }
+        if (!std::binary_search(rowids.begin(), rowids.end(), row.rowid))
+            merged.push_back(std::move(row));
+    }
+    for (; c < rowids.size(); ++c) {
+        if (current[c])
+            merged.push_back(std::move(*current[c]));
+    }
+    copy.rows = std::move(merged);
+}
+
+const PatientCopy& patientCopy(const Database& main, qint64 stamp) {
+    PatientCopy& copy = main.attachment<PatientCopy>();
+    if (copy.read && copy.stamp == stamp)
+        return copy;
+    std::optional<std::vector<qint64>> changed;
+    if (copy.read)
+        changed = tracking::rowsChangedSince(main, schema::kPatient, copy.stamp);
+    copy.read = false;
+    if (changed)
+        applyPatientChanges(main, copy, std::move(*changed));
+    else
+        readAllPatients(main, copy);
+    copy.joinKeys();
+    copy.stamp = stamp;
+    copy.read = true;
+    return copy;
+}
+
 } // namespace
+
+std::vector<PatientRow> suggestPatientsByQuery(const Database& main, const QString& key) {
+    std::vector<PatientRow> patients;
+    try {
+        Statement select(main, QStringLiteral("select %1 from [患者信息] where [序号] like ? escape '\\' "
+                                              "order by rowid")
+                                   .arg(kPatientColumns));
+        select.bind(1, containsPattern(key));
+        while (select.next())
+            patients.push_back(patientFrom(select));
+    } catch (const DbError&) {
+        patients.clear();
+    }
+    return patients;
+}
 
 std::vector<PatientRow> suggestPatients(const Database& main, const QString& key) {
     std::vector<PatientRow> patients;
     try {
-        Statement select(
-            main, QStringLiteral("select [序号],[姓名],[性别],[年龄],[医疗证号],[电话],[住址],[费别],[诊断] "
-                                 "from [患者信息] where [序号] like ? escape '\\' order by rowid"));
-        select.bind(1, containsPattern(key));
-        while (select.next()) {
-            patients.push_back(PatientRow{select.text(0), select.text(1), select.text(2), select.text(3),
-                                          select.text(4), select.text(5), select.text(6), select.text(7),
-                                          select.text(8)});
+        const qint64 stamp = main.tableStamp(schema::kPatient);
+        if (stamp < 0)
+            return suggestPatientsByQuery(main, key);
+        const PatientCopy& copy = patientCopy(main, stamp);
+        const QString needle = foldAscii(key);
+        if (needle.isEmpty()) {
+            for (const PackedPatient& row : copy.rows)
+                patients.push_back(unpack(row));
+            return patients;
+        }
+        std::size_t k = 0;
+        qsizetype from = 0;
+        for (qsizetype at = copy.keys.indexOf(needle, from); at >= 0; at = copy.keys.indexOf(needle, from)) {
+            while (copy.starts[k + 1] <= at)
+                ++k;
+            if (at + needle.size() < copy.starts[k + 1]) { // inside the key of row k (before its NUL)
+                patients.push_back(unpack(copy.rows[k]));
+                from = copy.starts[k + 1];
+            } else {
+                from = at + 1;
+            }
+            if (from >= copy.keys.size())
+                break;
         }
     } catch (const DbError&) {
+        main.attachment<PatientCopy>() = PatientCopy();
         patients.clear();
     }
     return patients;

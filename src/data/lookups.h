@@ -3,7 +3,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 namespace lichuan {
@@ -22,8 +21,11 @@ struct PatientRow {
     QString diagnosis; // 诊断
 };
 
-// Patients whose key (序号) contains `key` literally, in the order the rows were stored.
+// Patients whose key (序号) contains `key` literally (ASCII letters without regard to case), in the order
+// the rows were stored. Answered from a copy this connection keeps current by the table's change stamp.
 std::vector<PatientRow> suggestPatients(const Database& main, const QString& key);
+// The same rows read by one query each time, as the program did before it kept a copy.
+std::vector<PatientRow> suggestPatientsByQuery(const Database& main, const QString& key);
 // Names of addresses / diagnoses whose key (序号) contains `key` literally.
 QStringList suggestAddresses(const Database& main, const QString& key);
 QStringList suggestDiagnoses(const Database& main, const QString& key);

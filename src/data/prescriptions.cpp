@@ -210,45 +210,78 @@ bool prescriptionExists(const Database& main, const QString& key) {
     }
 }
 
+namespace {
+
+// The history query over the rows whose name is one of the names of [档案姓名] that contain the name part:
+// a scan of the short name list, then a seek per name in [档案_姓名] (name, date). It gives the rows of the
+// query over the whole table below, as that list holds every name of 档案.
+const QString kHistoryByNames =
+    QStringLiteral("select [序号],[0],[1],[2],[5],[发药] from [档案] indexed by [档案_姓名] "
+                   "where [0] in (select [姓名] from [档案姓名] where %1) and [5] between ? and ? "
+                   "order by [序号] desc");
+const QString kHistoryByDate = QStringLiteral("select [序号],[0],[1],[2],[5],[发药] from [档案] "
+                                              "where %1 and [5] between ? and ? order by [序号] desc");
+
+std::vector<HistoryRow> runHistory(const Database& main, const QString& sql, const QString& column,
+                                   const QString& nameFilter, const QDate& first, const QDate& last) {
+    // A name part without ASCII letters is found with instr(), which gives what LIKE gives (LIKE folds
+    // only ASCII letters) at a fraction of the cost.
+    const bool hasAsciiLetter = std::any_of(nameFilter.begin(), nameFilter.end(), [](QChar c) {
+        return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+               (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+    });
+    const QString nameCondition = hasAsciiLetter ? column + QStringLiteral(" like ? escape '\\'")
+                                                 : QStringLiteral("instr(%1, ?) > 0").arg(column);
+    Statement select(main, sql.arg(nameCondition));
+    select
+        .bind(1, hasAsciiLetter ? containsPattern(nameFilter)
+                                : (nameFilter.isNull() ? QStringLiteral("") : nameFilter))
+        .bind(2, dates::format(first))
+        .bind(3, dates::format(last));
+    std::vector<HistoryRow> rows;
+    while (select.next()) {
+        HistoryRow row;
+        row.key = select.text(0);
+        row.name = select.text(1);
+        row.sex = select.text(2);
+        row.age = select.text(3);
+        row.date = select.text(4);
+        row.settled = select.text(5);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+} // namespace
+
 std::vector<HistoryRow> queryHistory(const Database& main, const QString& nameFilter, const QString& from,
                                      const QString& to) {
-    std::vector<HistoryRow> rows;
     const QDate first = dates::parse(from);
     const QDate last = dates::parse(to);
     if (!first.isValid() || !last.isValid())
-        return rows;
-    try {
-        // Only the columns of the entry: the date index [档案_日期] covers them. A name part without ASCII
-        // letters is found with instr(), which gives what LIKE gives (LIKE folds only ASCII letters) at a
-        // fraction of the cost over ten years of prescriptions.
-        const bool hasAsciiLetter = std::any_of(nameFilter.begin(), nameFilter.end(), [](QChar c) {
-            return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-                   (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
-        });
-        const QString nameCondition =
-            hasAsciiLetter ? QStringLiteral("[0] like ? escape '\\'") : QStringLiteral("instr([0], ?) > 0");
-        Statement select(main, QStringLiteral("select [序号],[0],[1],[2],[5],[发药] from [档案] "
-                                              "where %1 and [5] between ? and ? order by [序号] desc")
-                                   .arg(nameCondition));
-        select
-            .bind(1, hasAsciiLetter ? containsPattern(nameFilter)
-                                    : (nameFilter.isNull() ? QStringLiteral("") : nameFilter))
-            .bind(2, dates::format(first))
-            .bind(3, dates::format(last));
-        while (select.next()) {
-            HistoryRow row;
-            row.key = select.text(0);
-            row.name = select.text(1);
-            row.sex = select.text(2);
-            row.age = select.text(3);
-            row.date = select.text(4);
-            row.settled = select.text(5);
-            rows.push_back(std::move(row));
+        return {};
+    if (!nameFilter.isEmpty()) {
+        try {
+            return runHistory(main, kHistoryByNames, QStringLiteral("[姓名]"), nameFilter, first, last);
+        } catch (const DbError&) {
+            // A file without the name list (it could not be upgraded): the query over the whole table.
         }
-    } catch (const DbError&) {
-        rows.clear();
     }
-    return rows;
+    return queryHistoryByDate(main, nameFilter, from, to);
+}
+
+std::vector<HistoryRow> queryHistoryByDate(const Database& main, const QString& nameFilter,
+                                           const QString& from, const QString& to) {
+    const QDate first = dates::parse(from);
+    const QDate last = dates::parse(to);
+    if (!first.isValid() || !last.isValid())
+        return {};
+    try {
+        // Only the columns of the entry: the date index [档案_日期] covers them.
+        return runHistory(main, kHistoryByDate, QStringLiteral("[0]"), nameFilter, first, last);
+    } catch (const DbError&) {
+        return {};
+    }
 }
 
 bool deletePrescription(Database& main, Database* statistics, const QString& key) {

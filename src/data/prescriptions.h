@@ -6,7 +6,6 @@
 #include "data/record.h"
 
 #include <QStringList>
-
 #include <optional>
 #include <vector>
 
@@ -37,6 +36,10 @@ bool prescriptionExists(const Database& main, const QString& key);
 // [from, to] (dates as the user typed them), newest key first. Unreadable dates give an empty list.
 std::vector<HistoryRow> queryHistory(const Database& main, const QString& nameFilter, const QString& from,
                                      const QString& to);
+// The same rows by the one query over the date range that the program ran before the name list existed
+// (it serves the empty name filter, and files without the list).
+std::vector<HistoryRow> queryHistoryByDate(const Database& main, const QString& nameFilter,
+                                           const QString& from, const QString& to);
 
 // Deletes the 档案 row with this key and its statistics lines; true when nothing failed.
 bool deletePrescription(Database& main, Database* statistics, const QString& key);

@@ -2,6 +2,7 @@
 
 #include "data/engine.h"
 #include "data/gbk.h"
+#include "data/tracking.h"
 
 namespace lichuan::schema {
 
@@ -47,6 +48,7 @@ void create(Database& db, const std::vector<Table>& tables, const QStringList& i
     for (const QString& index : indexes)
         db.exec(index);
     db.exec(QStringLiteral("PRAGMA user_version = %1").arg(kVersion));
+    tracking::addTo(db);
     transaction.commit();
 }
 

@@ -71,13 +71,25 @@ void LookupPanel::fill() {
             for (const TemplateItem& row : templates)
                 entries << row.name;
         } else {
-            const std::vector<CatalogItem> items = searchCatalog(*db, categoryCaption(category), text);
-            entries.reserve(static_cast<qsizetype>(items.size()));
-            twins.reserve(static_cast<qsizetype>(items.size()));
-            for (const CatalogItem& item : items) {
-                const QString entry = catalogEntryText(item);
-                entries << entry;
-                twins << twinEntryText(item, entry);
+            const QString caption = categoryCaption(category);
+            const CatalogMatches matches = matchCatalog(*db, caption, text);
+            EntryTexts& made = entryTexts_[caption];
+            if (made.list != matches.list) {
+                made.list = matches.list;
+                made.entries.assign(matches.list ? matches.list->size() : 0, QString());
+                made.twins.assign(made.entries.size(), QString());
+            }
+            entries.reserve(static_cast<qsizetype>(matches.rows.size()));
+            twins.reserve(static_cast<qsizetype>(matches.rows.size()));
+            for (const int row : matches.rows) {
+                const auto k = static_cast<std::size_t>(row);
+                if (made.entries[k].isNull()) {
+                    const CatalogItem& item = (*matches.list)[k];
+                    made.entries[k] = catalogEntryText(item);
+                    made.twins[k] = twinEntryText(item, made.entries[k]);
+                }
+                entries << made.entries[k];
+                twins << made.twins[k];
             }
         }
     }

@@ -4,8 +4,9 @@
 #include "data/catalog.h"
 
 #include <QObject>
+#include <map>
+#include <memory>
 #include <vector>
-
 
 namespace lichuan {
 
@@ -42,6 +43,14 @@ private:
     // The template rows the pick list shows (categories 4 and 5), entry k from row k, so a pick takes the
     // content of the very row its entry was made from.
     std::vector<TemplateItem> templates_;
+    // The entry and twin texts of the items of each category's list, made when an item is first listed and
+    // kept while the list stays the same (the catalog has not changed).
+    struct EntryTexts {
+        std::shared_ptr<const std::vector<CatalogItem>> list;
+        std::vector<QString> entries;
+        std::vector<QString> twins;
+    };
+    std::map<QString, EntryTexts> entryTexts_;
 };
 
 // Makes every row of the pick list 16 pixels high.

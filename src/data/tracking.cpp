@@ -1,0 +1,138 @@
+#include "data/tracking.h"
+
+#include "data/engine.h"
+#include "data/schema.h"
+
+namespace lichuan::tracking {
+
+namespace {
+
+// Tables whose changed rows are noted, for the copies kept of them (patient suggestions, pick list).
+bool logsRows(const QString& table) {
+    return table == schema::kPatient || table == schema::kCatalog;
+}
+
+// A table name as an SQL text literal; the names are the program's own and hold no quote.
+QString literal(const QString& name) {
+    return QLatin1Char('\'') + name + QLatin1Char('\'');
+}
+
+bool tableExists(const Database& db, const QString& table) {
+    Statement find(db, QStringLiteral("select 1 from sqlite_master where type = 'table' and name = ?"));
+    find.bind(1, table);
+    return find.next();
+}
+
+// The statements of a trigger body that record one change of `table`; `row` is NEW.rowid or OLD.rowid.
+QString recordChange(const QString& table, const QString& row) {
+    const QString name = literal(table);
+    if (!logsRows(table)) {
+        return QStringLiteral("UPDATE [变更计数] SET [计数] = [计数] + 1 WHERE [表名] = %1;").arg(name);
+    }
+    // The counter of a table with a row log is the number of its latest log entry.
+    return QStringLiteral("INSERT INTO [变更记录]([表名],[行号]) VALUES(%1, %2);"
+                          "DELETE FROM [变更记录] WHERE [序号] <= (SELECT max([序号]) FROM [变更记录]) - %3;"
+                          "UPDATE [变更计数] SET [计数] = (SELECT max([序号]) FROM [变更记录]) "
+                          "WHERE [表名] = %1;")
+        .arg(name, row)
+        .arg(kLogLength);
+}
+
+void addTriggers(Database& db, const QString& table) {
+    const QString target = quoted(table);
+    db.exec(QStringLiteral("INSERT INTO [变更计数]([表名],[计数]) SELECT %1, 0 "
+                           "WHERE NOT EXISTS (SELECT 1 FROM [变更计数] WHERE [表名] = %1)")
+                .arg(literal(table)));
+    db.exec(QStringLiteral("CREATE TRIGGER IF NOT EXISTS [%1_变更_增] AFTER INSERT ON %2 BEGIN %3 END")
+                .arg(table, target, recordChange(table, QStringLiteral("NEW.rowid"))));
+    // A change of the rowid itself leaves the old row gone and the new one there.
+    QString update = recordChange(table, QStringLiteral("NEW.rowid"));
+    if (logsRows(table)) {
+        update += QStringLiteral("INSERT INTO [变更记录]([表名],[行号]) SELECT %1, OLD.rowid "
+                                 "WHERE OLD.rowid <> NEW.rowid;")
+                      .arg(literal(table));
+    }
+    db.exec(QStringLiteral("CREATE TRIGGER IF NOT EXISTS [%1_变更_改] AFTER UPDATE ON %2 BEGIN %3 END")
+                .arg(table, target, update));
+    db.exec(QStringLiteral("CREATE TRIGGER IF NOT EXISTS [%1_变更_删] AFTER DELETE ON %2 BEGIN %3 END")
+                .arg(table, target, recordChange(table, QStringLiteral("OLD.rowid"))));
+}
+
+// The names of 档案 (column 0), each once: the history search matches a name part against this short list
+// and then seeks the rows of the matching names. Names of rows deleted since stay; they find no row.
+void addArchiveNames(Database& db) {
+    db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS [档案姓名] ([姓名] TEXT PRIMARY KEY)"));
+    db.exec(QStringLiteral("INSERT INTO [档案姓名]([姓名]) SELECT DISTINCT [0] FROM [档案] "
+                           "WHERE [0] IS NOT NULL AND [0] NOT IN (SELECT [姓名] FROM [档案姓名])"));
+    const QString noteName = QStringLiteral("INSERT INTO [档案姓名]([姓名]) SELECT NEW.[0] WHERE NOT EXISTS "
+                                            "(SELECT 1 FROM [档案姓名] WHERE [姓名] = NEW.[0]);");
+    db.exec(QStringLiteral("CREATE TRIGGER IF NOT EXISTS [档案_姓名_增] AFTER INSERT ON [档案] "
+                           "WHEN NEW.[0] IS NOT NULL BEGIN %1 END")
+                .arg(noteName));
+    db.exec(QStringLiteral("CREATE TRIGGER IF NOT EXISTS [档案_姓名_改] AFTER UPDATE OF [0] ON [档案] "
+                           "WHEN NEW.[0] IS NOT NULL BEGIN %1 END")
+                .arg(noteName));
+    // The rows of one name in date order, with the columns of a history entry.
+    db.exec(QStringLiteral(
+        "CREATE INDEX IF NOT EXISTS [档案_姓名] ON [档案]([0], [5], [序号], [1], [2], [发药])"));
+}
+
+} // namespace
+
+void addTo(Database& db) {
+    db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS [变更计数] "
+                           "([表名] TEXT PRIMARY KEY, [计数] INTEGER NOT NULL DEFAULT 0)"));
+    db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS [变更记录] "
+                           "([序号] INTEGER PRIMARY KEY AUTOINCREMENT, [表名] TEXT, [行号] INTEGER)"));
+    for (const auto* tables : {&schema::mainTables(), &schema::statisticsTables()}) {
+        for (const schema::Table& table : *tables) {
+            if (tableExists(db, table.name))
+                addTriggers(db, table.name);
+        }
+    }
+    if (tableExists(db, schema::kArchive))
+        addArchiveNames(db);
+    db.exec(QStringLiteral("PRAGMA user_version = %1").arg(kVersion));
+}
+
+std::optional<std::vector<qint64>> rowsChangedSince(const Database& db, const QString& table, qint64 stamp,
+                                                    int limit) {
+    try {
+        // The log must still hold every entry after `stamp`, and `stamp` must be one of its numbers.
+        Statement range(db, QStringLiteral("select min([序号]), max([序号]) from [变更记录]"));
+        if (!range.next() || range.isNull(0) || stamp < range.integer(0) - 1 || stamp > range.integer(1))
+            return std::nullopt;
+        Statement changed(db, QStringLiteral("select distinct [行号] from [变更记录] "
+                                             "where [序号] > ? and [表名] = ? limit ?"));
+        changed.bind(1, stamp).bind(2, table).bind(3, qint64(limit) + 1);
+        std::vector<qint64> rows;
+        while (changed.next())
+            rows.push_back(changed.integer(0));
+        if (rows.size() > std::size_t(limit))
+            return std::nullopt;
+        return rows;
+    } catch (const DbError&) {
+        return std::nullopt;
+    }
+}
+
+bool upgrade(Database& db) {
+    try {
+        {
+            Statement version(db, QStringLiteral("PRAGMA user_version"));
+            if (version.next() && version.integer(0) >= kVersion)
+                return true;
+        }
+        // A keyed file without the program's tables is left alone.
+        if (!tableExists(db, schema::kArchive) && !tableExists(db, schema::kStatistics))
+            return false;
+        Transaction transaction(db);
+        addTo(db);
+        transaction.commit();
+        return true;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
+} // namespace lichuan::tracking

@@ -1,0 +1,370 @@
+// Change stamps per table, the copies kept current by them, and the history's name list: every answer
+// from a copy or the list is compared with the plain query over the table, after changes made by this
+// station and by another one.
+#include "data/catalog.h"
+#include "data/defaults.h"
+#include "data/engine.h"
+#include "data/lookups.h"
+#include "data/prescriptions.h"
+#include "data/schema.h"
+#include "data/tracking.h"
+#include "testsupport.h"
+
+#include <QtTest>
+#define SQLITE_HAS_CODEC 1
+#include <random>
+#include <sqlite3.h>
+
+using namespace lichuan;
+
+namespace {
+
+const QString kHerbs = QStringLiteral("中药");
+const QString kWestern = QStringLiteral("西成药");
+
+QString patientsText(const std::vector<PatientRow>& rows) {
+    QStringList lines;
+    for (const PatientRow& p : rows)
+        lines << QStringList{p.key,   p.name,    p.sex, p.birthYear, p.insurance,
+                             p.phone, p.address, p.fee, p.diagnosis}
+                     .join(QLatin1Char('|'));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString itemsText(const std::vector<CatalogItem>& items) {
+    QStringList lines;
+    for (const CatalogItem& i : items)
+        lines << QStringList{i.name, i.usualQty, i.unit, i.usage, i.price, i.drawer, i.category}.join(
+            QLatin1Char('|'));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString historyText(const std::vector<HistoryRow>& rows) {
+    QStringList lines;
+    for (const HistoryRow& r : rows)
+        lines << QStringList{r.key, r.name, r.sex, r.age, r.date, r.settled}.join(QLatin1Char('|'));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void run(Database& db, const QString& sql, const QStringList& values = {}) {
+    Statement statement(db, sql);
+    for (int i = 0; i < values.size(); ++i) {
+        if (values.at(i).isNull())
+            statement.bindNull(i + 1);
+        else
+            statement.bind(i + 1, values.at(i));
+    }
+    statement.run();
+}
+
+qint64 number(const Database& db, const QString& sql) {
+    Statement select(db, sql);
+    return select.next() ? select.integer(0) : -1;
+}
+
+} // namespace
+
+class TestTracking : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void eachTableHasItsOwnStamp();
+    void patientCopyAnswersAsTheQuery();
+    void pickListCopyAnswersAsTheQuery();
+    void historyByNameListAnswersAsTheQuery();
+    void anEarlierFileIsUpgradedOnceAndStaysPlainSql();
+    void aFileWithoutTrackingIsReadAsBefore();
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<Database> here_;  // this station
+    std::unique_ptr<Database> other_; // another station on the same file
+};
+
+void TestTracking::init() {
+    const QString path = dir_.filePath(QStringLiteral("shared.dat"));
+    QFile::remove(path);
+    here_ = test::createDatabase(path);
+    QVERIFY(here_);
+    schema::createMain(*here_);
+    defaults::fillMain(*here_, QDateTime(QDate(2024, 3, 1), QTime(9, 0)));
+    other_ = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
+    QVERIFY(other_);
+}
+
+void TestTracking::cleanup() {
+    other_.reset();
+    here_.reset();
+}
+
+void TestTracking::eachTableHasItsOwnStamp() {
+    const qint64 catalog = here_->tableStamp(schema::kCatalog);
+    const qint64 patients = here_->tableStamp(schema::kPatient);
+    const qint64 archive = here_->tableStamp(schema::kArchive);
+
+    // A prescription saved by another station changes 档案 and 患者信息, never the catalog.
+    SheetRecord sheet;
+    sheet.key = QStringLiteral("20240301100000b2");
+    sheet.fields[kName] = QStringLiteral("张三");
+    sheet.fields[kAge] = QStringLiteral("35岁");
+    sheet.fields[kDate] = QStringLiteral("2024-03-01");
+    QVERIFY(savePrescription(*other_, sheet, true, QDate(2024, 3, 1)).saved);
+    QCOMPARE(here_->tableStamp(schema::kCatalog), catalog);
+    QVERIFY(here_->tableStamp(schema::kArchive) != archive);
+    QVERIFY(here_->tableStamp(schema::kPatient) != patients);
+
+    // A catalog change elsewhere moves the catalog's stamp, and names the changed row.
+    run(*other_, QStringLiteral("update [商品] set [单价] = '1.000' where [名称] = '白芍{炒}'"));
+    const qint64 changed = here_->tableStamp(schema::kCatalog);
+    QVERIFY(changed != catalog);
+    const auto rows = tracking::rowsChangedSince(*here_, schema::kCatalog, catalog);
+    QVERIFY(rows);
+    QCOMPARE(rows->size(), std::size_t(1));
+    QCOMPARE(number(*here_, QStringLiteral("select rowid from [商品] where [名称] = '白芍{炒}'")),
+             rows->front());
+    QCOMPARE(tracking::rowsChangedSince(*here_, schema::kCatalog, changed)->size(), std::size_t(0));
+
+    // An INSERT OR REPLACE removes the old row without a DELETE statement: still counted as changed.
+    const qint64 before = here_->tableStamp(schema::kCatalog);
+    run(*here_, QStringLiteral("insert or replace into [商品]([ID号],[名称],[查询],[分类]) "
+                               "values('x1','白芍{炒}','白芍bs12','中药')"));
+    QCOMPARE(tracking::rowsChangedSince(*here_, schema::kCatalog, before)->size(), std::size_t(2));
+
+    // Beyond the length of the log, the rows changed are no longer known.
+    const qint64 old = here_->tableStamp(schema::kCatalog);
+    {
+        Transaction transaction(*other_);
+        for (int i = 0; i <= tracking::kLogLength; ++i)
+            run(*other_, QStringLiteral("update [商品] set [备用1] = ? where rowid = 1"),
+                {QString::number(i)});
+        transaction.commit();
+    }
+    QVERIFY(!tracking::rowsChangedSince(*here_, schema::kCatalog, old));
+    QVERIFY(here_->tableStamp(schema::kCatalog) != old);
+}
+
+void TestTracking::patientCopyAnswersAsTheQuery() {
+    std::mt19937 random(3);
+    const QString characters = QStringLiteral("张王李赵伟芳娜敏静丽");
+    auto name = [&] {
+        QString text;
+        for (int i = 0, n = 2 + int(random() % 2); i < n; ++i)
+            text += characters.at(int(random() % characters.size()));
+        return text;
+    };
+    auto addPatients = [&](Database& db, int count) {
+        Transaction transaction(db);
+        for (int i = 0; i < count; ++i) {
+            const QString n = name();
+            const QString year = QString::number(1940 + int(random() % 80));
+            run(db,
+                QStringLiteral(
+                    "insert into [患者信息]([序号],[姓名],[性别],[年龄],[电话]) values(?,?,'男',?,?)"),
+                {n + (i % 3 ? QStringLiteral("zw") : QStringLiteral("ZW%_\\")) + year, n, year,
+                 QString::number(i)});
+        }
+        transaction.commit();
+    };
+    const QStringList keys{QStringLiteral("张伟"), QStringLiteral("zw"),  QStringLiteral("Zw19"),
+                           QStringLiteral("%"),    QStringLiteral("_\\"), QStringLiteral(""),
+                           QStringLiteral("19"),   QStringLiteral("不在")};
+    auto compareAll = [&](const char* when) {
+        for (const QString& key : keys) {
+            QCOMPARE(patientsText(suggestPatients(*here_, key)),
+                     patientsText(suggestPatientsByQuery(*here_, key)));
+        }
+        Q_UNUSED(when);
+    };
+
+    addPatients(*here_, 300);
+    run(*here_, QStringLiteral("insert into [患者信息]([姓名]) values('无键')")); // no key: never offered
+    compareAll("first read");
+    // Another station adds, changes and deletes rows (the copy takes in only those rows).
+    addPatients(*other_, 20);
+    run(*other_,
+        QStringLiteral("update [患者信息] set [序号] = '李四ls1980', [电话] = '139' where rowid = 5"));
+    run(*other_, QStringLiteral("update [患者信息] set [序号] = null where rowid = 7"));
+    run(*other_, QStringLiteral("delete from [患者信息] where rowid in (2, 40, 41)"));
+    run(*other_, QStringLiteral("update [患者信息] set [姓名] = '王五' where rowid = 9"));
+    compareAll("after another station's changes");
+    // This station's own save, then a change too big for the log: read again whole.
+    SheetRecord sheet;
+    sheet.key = QStringLiteral("20240301100000b1");
+    sheet.fields[kName] = QStringLiteral("张伟");
+    sheet.fields[kAge] = QStringLiteral("40岁");
+    sheet.fields[kDate] = QStringLiteral("2024-03-01");
+    QVERIFY(savePrescription(*here_, sheet, true, QDate(2024, 3, 1)).saved);
+    compareAll("after a save");
+    run(*other_, QStringLiteral("delete from [患者信息] where rowid > 250"));
+    addPatients(*other_, tracking::kLogLength + 10);
+    compareAll("after a large change");
+    QVERIFY(!suggestPatients(*here_, QStringLiteral("张伟")).empty());
+}
+
+void TestTracking::pickListCopyAnswersAsTheQuery() {
+    const QStringList texts{QStringLiteral(""),  QStringLiteral("b"),  QStringLiteral("BS"),
+                            QStringLiteral("1"), QStringLiteral("白"), QStringLiteral("%"),
+                            QStringLiteral("{"), QStringLiteral("zz9")};
+    auto compareAll = [&] {
+        for (const QString& category : {kHerbs, kWestern}) {
+            for (const QString& text : texts) {
+                QCOMPARE(itemsText(searchCatalog(*here_, category, text)),
+                         itemsText(searchCatalogByQuery(*here_, category, text)));
+            }
+        }
+    };
+    compareAll();
+    const CatalogMatches western = matchCatalog(*here_, kWestern, QString());
+
+    // Changes elsewhere: a new herb, a renamed one (its place in the order moves), one moved to another
+    // category, one without a search code, one deleted, names differing in case and NULL names.
+    run(*other_, QStringLiteral("insert into [商品]([ID号],[名称],[查询],[分类],[常用量]) "
+                                "values('n1','阿aa','阿aaa1','中药','9')"));
+    run(*other_,
+        QStringLiteral("insert into [商品]([ID号],[名称],[查询],[分类]) values('n2',null,'bb2','中药')"));
+    run(*other_,
+        QStringLiteral("insert into [商品]([ID号],[名称],[查询],[分类]) values('n3','Ab%','AB%1','中药')"));
+    run(*other_, QStringLiteral("update [商品] set [名称] = '紫白芍' where [名称] = '白芍{炒}'"));
+    run(*other_, QStringLiteral("update [商品] set [分类] = '西成药' where [名称] = '白术{炒}'"));
+    run(*other_, QStringLiteral("update [商品] set [查询] = null where [名称] = '白前'"));
+    run(*other_, QStringLiteral("delete from [商品] where [名称] = '百合'"));
+    compareAll();
+    // The Western list took in the moved herb; a list nobody changed stays the very same object.
+    QVERIFY(matchCatalog(*here_, kWestern, QString()).list != western.list);
+    const CatalogMatches herbs = matchCatalog(*here_, kHerbs, QString());
+    run(*other_, QStringLiteral("update [商品] set [单价] = '9.000' where [分类] = '西成药' and rowid = "
+                                "(select min(rowid) from [商品] where [分类] = '西成药')"));
+    QVERIFY(matchCatalog(*here_, kHerbs, QString()).list == herbs.list);
+    compareAll();
+    // A whole category replaced at once (an import): read again whole.
+    {
+        Transaction transaction(*other_);
+        run(*other_, QStringLiteral("delete from [商品] where [分类] = '中药'"));
+        for (int i = 0; i < 1200; ++i)
+            run(*other_,
+                QStringLiteral("insert into [商品]([ID号],[名称],[查询],[分类]) values(?,?,?,'中药')"),
+                {QStringLiteral("i%1").arg(i), QStringLiteral("药%1").arg(i, 4, 10, QLatin1Char('0')),
+                 QStringLiteral("药y%1").arg(i)});
+        transaction.commit();
+    }
+    compareAll();
+}
+
+void TestTracking::historyByNameListAnswersAsTheQuery() {
+    auto add = [&](Database& db, const QString& key, const QString& name, const QString& date) {
+        run(db,
+            QStringLiteral("insert into [档案]([序号],[0],[1],[2],[5],[发药]) values(?,?,'男','35岁',?,'')"),
+            {key, name, date});
+    };
+    {
+        Transaction transaction(*here_);
+        const QStringList names{
+            QStringLiteral("张三"), QStringLiteral("张三丰"), QStringLiteral("李四"), QStringLiteral("Tom"),
+            QStringLiteral("tom%"), QStringLiteral("王_五"),  QStringLiteral(""),     QString()};
+        for (int i = 0; i < 400; ++i) {
+            add(*here_,
+                QStringLiteral("2024%1%2100000a")
+                        .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+                        .arg(1 + i % 28, 2, 10, QLatin1Char('0')) +
+                    QString::number(i),
+                names.at(i % names.size()),
+                QStringLiteral("2024-%1-%2")
+                    .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+                    .arg(1 + i % 28, 2, 10, QLatin1Char('0')));
+        }
+        transaction.commit();
+    }
+    // Another station renames and deletes rows; the list keeps old names, which find nothing.
+    run(*other_, QStringLiteral("update [档案] set [0] = '赵六' where [0] = '李四' and rowid % 2 = 0"));
+    run(*other_, QStringLiteral("delete from [档案] where [0] = '张三丰' and rowid < 100"));
+    const QStringList filters{QStringLiteral("张"), QStringLiteral("张三"), QStringLiteral("TOM"),
+                              QStringLiteral("%"),  QStringLiteral("_"),    QStringLiteral("赵六"),
+                              QStringLiteral(" "),  QStringLiteral("李四"), QStringLiteral("无此人")};
+    for (const QString& filter : filters) {
+        for (const auto& [from, to] :
+             {std::pair{QStringLiteral("2024-1-1"), QStringLiteral("2024-12-31")},
+              std::pair{QStringLiteral("2024-03-05"), QStringLiteral("2024-05-01")}}) {
+            QCOMPARE(historyText(queryHistory(*here_, filter, from, to)),
+                     historyText(queryHistoryByDate(*here_, filter, from, to)));
+        }
+    }
+    QCOMPARE(
+        queryHistory(*here_, QStringLiteral("TOM"), QStringLiteral("2024-1-1"), QStringLiteral("2024-12-31"))
+            .size(),
+        std::size_t(100)); // Tom and tom% (ASCII letters without regard to case)
+    QVERIFY(
+        queryHistory(*here_, QStringLiteral("张"), QStringLiteral("2024-13-1"), QStringLiteral("2024-12-31"))
+            .empty());
+}
+
+void TestTracking::anEarlierFileIsUpgradedOnceAndStaysPlainSql() {
+    const QString path = dir_.filePath(QStringLiteral("earlier.dat"));
+    QFile::remove(path);
+    QVERIFY(QFile::copy(QStringLiteral(LICHUAN_TEST_DATA "/old-main.dat"), path));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    {
+        auto db = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
+        QVERIFY(db);
+        QCOMPARE(number(*db, QStringLiteral("PRAGMA user_version")), qint64(tracking::kVersion));
+        QCOMPARE(number(*db, QStringLiteral("select count(*) from [档案姓名] where [姓名] = '张三'")), 1);
+        QCOMPARE(
+            queryHistory(*db, QStringLiteral("张"), QStringLiteral("2024-3-1"), QStringLiteral("2024-3-1"))
+                .size(),
+            std::size_t(1));
+        // Nothing of it needs the program's own collation: the command-line tool reads the file as well.
+        QCOMPARE(number(*db, QStringLiteral("select count(*) from sqlite_master where sql like '%GBK%'")), 0);
+        QVERIFY(number(*db, QStringLiteral("select count(*) from sqlite_master where type = 'trigger'")) >=
+                21);
+    }
+    // Opening it again changes nothing.
+    const QByteArray once = [&] {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }();
+    Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), once);
+}
+
+void TestTracking::aFileWithoutTrackingIsReadAsBefore() {
+    // A file that could not be upgraded (read-only, locked by another station for long) has no counters,
+    // log or name list; every search still answers, by the plain queries and the per-file stamp.
+    const QString path = dir_.filePath(QStringLiteral("untracked.dat"));
+    QFile::remove(path);
+    QVERIFY(QFile::copy(QStringLiteral(LICHUAN_TEST_DATA "/old-main.dat"), path));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    {
+        auto db = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
+        QVERIFY(db);
+        sqlite3_set_authorizer(db->handle(), nullptr, nullptr); // the program itself never drops a table
+        QStringList drops;
+        Statement triggers(*db, QStringLiteral("select name from sqlite_master where type = 'trigger'"));
+        while (triggers.next())
+            drops << QStringLiteral("drop trigger %1;").arg(quoted(triggers.text(0)));
+        db->exec(drops.join(QString()) +
+                 QStringLiteral("drop table [变更计数]; drop table [变更记录]; drop table [档案姓名];"));
+    }
+    auto db = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
+    auto other = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
+    QVERIFY(db && other);
+    QCOMPARE(queryHistory(*db, QStringLiteral("张"), QStringLiteral("2024-3-1"), QStringLiteral("2024-3-1"))
+                 .size(),
+             std::size_t(1));
+    QCOMPARE(itemsText(searchCatalog(*db, kHerbs, QStringLiteral("hq"))),
+             itemsText(searchCatalogByQuery(*db, kHerbs, QStringLiteral("hq"))));
+    run(*other, QStringLiteral(
+                    "insert into [商品]([ID号],[名称],[查询],[分类]) values('n1','黄芩hq','黄芩hq','中药')"));
+    QCOMPARE(itemsText(searchCatalog(*db, kHerbs, QStringLiteral("hq"))),
+             itemsText(searchCatalogByQuery(*db, kHerbs, QStringLiteral("hq"))));
+    QCOMPARE(patientsText(suggestPatients(*db, QStringLiteral("张"))),
+             patientsText(suggestPatientsByQuery(*db, QStringLiteral("张"))));
+    run(*other, QStringLiteral("insert into [患者信息]([序号],[姓名]) values('张五zw1990','张五')"));
+    QCOMPARE(patientsText(suggestPatients(*db, QStringLiteral("张"))),
+             patientsText(suggestPatientsByQuery(*db, QStringLiteral("张"))));
+}
+
+QTEST_GUILESS_MAIN(TestTracking)
+#include "test_tracking.moc"
