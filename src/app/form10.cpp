@@ -1,6 +1,7 @@
 #include "app/form10.h"
 
 #include "app/state.h"
+#include "app/version.h"
 #include "app/weblinks.h"
 #include "ui/buttons.h"
 #include "ui/placement.h"
@@ -50,12 +51,20 @@ Form10::Form10(ProcessState& state, ShellHooks hooks, QWidget* parent)
     title.setPointSize(26);
     title.setBold(true);
     Label2->setFont(title);
-    Label4 = makeLabel(QStringLiteral("版本：V8.0"), "Label4", twips::rect(4560, 570, 2160, 330), this);
+    Label4 = makeLabel(QStringLiteral("版本：V") + programVersionShort(), "Label4",
+                       twips::rect(4560, 570, 2160, 330), this);
     Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QFont version = font();
     version.setPointSize(11);
     Label4->setFont(version);
-    for (QLabel* onBand : {Label2, Label4})
+    // The full version, the package's, and the day of the build.
+    lblBuild = makeLabel(QStringLiteral("%1（%2 构建）").arg(programVersion(), programBuildDate()),
+                         "lblBuild", twips::rect(3840, 870, 2880, 240), this);
+    lblBuild->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont stamp = font();
+    stamp.setPointSize(8);
+    lblBuild->setFont(stamp);
+    for (QLabel* onBand : {Label2, Label4, lblBuild})
         onBand->setStyleSheet(QStringLiteral("color: white;"));
 
     Label9 = makeLabel(

@@ -39,6 +39,7 @@ private:
     QLabel* Label8;
     QLabel* Label2;
     QLabel* Label4;
+    QLabel* lblBuild; // the full version and the day of the build
     QLabel* Label9;
     QLabel* lblDescription;
     QLabel* Label1;
