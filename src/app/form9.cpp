@@ -40,6 +40,7 @@ Form9::Form9(const ProcessState& state, Messages& messages, QWidget* parent)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(twips::rect(480, 1410, 2880, 345));
     showAsPassword(*Text1);
+    lblVersion->setBuddy(Text1);
     Text1->installEventFilter(this);
 
     Label1 = new QLabel(factoryPasswordHint(), this);

@@ -119,6 +119,7 @@ void buildSheet(Form2& form) {
     s.Text6->setGeometry(toPixels(geo::kDoseCount));
     s.Text6->setFont(songFont(9.75, true));
     s.Text6->setAlignment(Qt::AlignCenter);
+    s.Label2[1]->setBuddy(s.Text6);
 
     s.Line2 = horizontalLine(s.Picture2, geo::kRuleLeft, geo::kRuleRight, geo::kRuleY, Qt::black);
     s.Label3 = label(s.Picture2, QString(), songFont(9));
@@ -153,6 +154,7 @@ void buildSheet(Form2& form) {
         const int left = captionWidth + 75;
         const int width = field.container.width - captionWidth - 135;
         edit->setGeometry(twips::rect(left, geo::kFieldTop, width, geo::kFieldTextHeight));
+        caption->setBuddy(edit);
         s.Text5[static_cast<size_t>(i)] = edit;
 
         s.Line6[static_cast<size_t>(i)] =

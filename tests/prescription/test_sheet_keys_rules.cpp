@@ -91,7 +91,7 @@ void TestSheetKeysRules::lastWesternQuantity_data() {
         << amoxicillin + QStringLiteral("\r\n    用法：2粒 每日3次 口服\r\n\r\n") +
                QStringLiteral("藿香正气水[10ml*10瓶] 12盒\r\n")
         << QStringLiteral("12") << 58;
-    QTest::newRow("a space inside the specification")
+    QTest::newRow("a space inside the package size")
         << QStringLiteral("柏子养心丸[9g *10] 2盒") << QStringLiteral("2") << 14;
     QTest::newRow("a charge item without a bracket")
         << QStringLiteral("挂号费 1\r\n") << QStringLiteral("1") << 4;
