@@ -19,6 +19,9 @@ struct Options {
     QString error;                                         // why the line is no usable address
 };
 
+// The address as shown to the user: without a password, should the line hold one.
+QString displayAddress(const QString& address);
+
 // The connection parameters of `address` for the station `station`: the line's host, port, database and
 // TLS settings, with connect_timeout, keepalives, UTF-8 and application_name set by the program. A password
 // written in the line is dropped (it would sit readable in the data folder).
