@@ -4,6 +4,8 @@
 #include "app/state.h"
 #include "data/dbcheck.h"
 #include "data/engine.h"
+#include "data/schema.h"
+#include "data/transfer.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,12 +16,15 @@ namespace lichuan {
 
 namespace {
 
-// The rows of every table of the source, counted in the same read transaction as the copy is taken in,
-// so that a station writing the shared file meanwhile cannot make the two disagree.
+// The rows of the program's tables of the source, counted in the same read transaction as the copy is taken
+// in, so that a station writing the shared file or the server meanwhile cannot make the two disagree. A
+// server's tables are written into a new keyed file from one snapshot.
 std::map<QString, qint64> copyInOneSnapshot(Database& source, const QString& target) {
+    if (source.engine() == Database::Engine::Server)
+        return transfer::copyServerToFile(source, target, databaseKey());
     source.exec(QStringLiteral("BEGIN"));
     try {
-        const std::map<QString, qint64> counts = rowCounts(source);
+        const std::map<QString, qint64> counts = rowCounts(source, schema::mainTables());
         source.backupTo(target, databaseKey());
         source.exec(QStringLiteral("COMMIT"));
         return counts;
@@ -41,9 +46,17 @@ QString backupCopyProblem(const QString& path, const std::map<QString, qint64>& 
         return error;
     if (!integrityOk(*copy, &error))
         return error;
+    if (rows.empty())
+        return QStringLiteral("没有可比较的行数");
     try {
-        if (rowCounts(*copy) != rows)
-            return QStringLiteral("备份中的行数与数据库不同");
+        // Every table the source was counted by holds as many rows in the copy.
+        for (const auto& [table, count] : rows) {
+            if (!copy->hasTable(table))
+                return QStringLiteral("备份中缺少表“%1”").arg(table);
+            Statement select(*copy, QStringLiteral("select count(*) from ") + quoted(table));
+            if (!select.next() || select.integer(0) != count)
+                return QStringLiteral("备份中的行数与数据库不同");
+        }
     } catch (const DbError& e) {
         return e.message();
     }

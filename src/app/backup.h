@@ -17,13 +17,14 @@ QString dailyBackupFolder(const QString& backupRoot, const QDate& today);
 // Copies a consistent, keyed snapshot of the main database in use into today's folder, replacing the copy
 // of the same day number. Only the connection start-up accepted is copied, and only while it still has its
 // tables and settings row; the new copy replaces the old one only after it opened with the key, passed the
-// integrity check and held as many rows in every table as the source. Returns false (and sets `error`) when
-// no copy was made; the old copy is then as it was.
+// integrity check and held as many rows in every table of the program as the source. Returns false (and sets
+// `error`) when no copy was made; the old copy is then as it was.
 bool writeDailyBackup(const ProcessState& state, const QString& backupRoot, const QDate& today,
                       QString* error = nullptr);
 
 // Why the copy at `path` is not a good copy of a source that held `rows` (rows by table), or "" when it is:
-// it opens with the key, passes the engine's integrity check, holds the same rows and a settings row.
+// it opens with the key, passes the engine's integrity check, holds as many rows in each table named in
+// `rows` and a settings row.
 QString backupCopyProblem(const QString& path, const std::map<QString, qint64>& rows);
 
 } // namespace lichuan

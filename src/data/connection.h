@@ -21,6 +21,7 @@ public:
     virtual int columnCount() const = 0;
     virtual QString columnName(int column) const = 0;
     virtual QString text(int column) const = 0;
+    virtual QByteArray bytes(int column) const = 0;
     virtual bool isNull(int column) const = 0;
     virtual qint64 integer(int column) const = 0;
 };

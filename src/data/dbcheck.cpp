@@ -77,4 +77,15 @@ std::map<QString, qint64> rowCounts(const Database& db) {
     return counts;
 }
 
+std::map<QString, qint64> rowCounts(const Database& db, const std::vector<schema::Table>& tables) {
+    std::map<QString, qint64> counts;
+    for (const schema::Table& table : tables) {
+        if (!db.hasTable(table.name))
+            throw DbError(QStringLiteral("缺少表“%1”").arg(table.name));
+        Statement count(db, QStringLiteral("select count(*) from ") + quoted(table.name));
+        counts[table.name] = count.next() ? count.integer(0) : 0;
+    }
+    return counts;
+}
+
 } // namespace lichuan

@@ -3,10 +3,14 @@
 
 #include <QString>
 #include <map>
+#include <vector>
 
 namespace lichuan {
 
 class Database;
+namespace schema {
+struct Table;
+}
 
 // Why a main database cannot be used, or "" when it has every table of the main database and its settings
 // row can be read.
@@ -21,5 +25,10 @@ bool integrityOk(const Database& db, QString* detail = nullptr);
 
 // The number of rows of every table of the file, by table name. Throws DbError.
 std::map<QString, qint64> rowCounts(const Database& db);
+
+// The number of rows of each of the program's `tables` (schema.h), by table name: what a copy must hold
+// whatever engine it was written by, without the bookkeeping tables that only the files keep. A table
+// that is missing makes it throw DbError.
+std::map<QString, qint64> rowCounts(const Database& db, const std::vector<schema::Table>& tables);
 
 } // namespace lichuan

@@ -154,6 +154,10 @@ QString Statement::text(int column) const {
     return cursor_->text(column);
 }
 
+QByteArray Statement::bytes(int column) const {
+    return cursor_->bytes(column);
+}
+
 bool Statement::isNull(int column) const {
     return cursor_->isNull(column);
 }

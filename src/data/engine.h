@@ -120,6 +120,8 @@ public:
     QString columnName(int column) const;
     // The value of a column of the current row as text; null reads as empty text.
     QString text(int column) const;
+    // The value as the engine stores it, undecoded: for checking text before it is trusted.
+    QByteArray bytes(int column) const;
     bool isNull(int column) const;
     qint64 integer(int column) const;
 

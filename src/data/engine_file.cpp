@@ -101,6 +101,10 @@ public:
             return QString(QLatin1String(""));
         return QString::fromUtf8(data, sqlite3_column_bytes(stmt_, column));
     }
+    QByteArray bytes(int column) const override {
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+        return data ? QByteArray(data, sqlite3_column_bytes(stmt_, column)) : QByteArray();
+    }
     bool isNull(int column) const override { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
     qint64 integer(int column) const override { return sqlite3_column_int64(stmt_, column); }
 

@@ -67,6 +67,11 @@ public:
             return QString(QLatin1String(""));
         return QString::fromUtf8(PQgetvalue(result_, row_, column), PQgetlength(result_, row_, column));
     }
+    QByteArray bytes(int column) const override {
+        if (!valid(column))
+            return {};
+        return QByteArray(PQgetvalue(result_, row_, column), PQgetlength(result_, row_, column));
+    }
     bool isNull(int column) const override { return !valid(column) || PQgetisnull(result_, row_, column); }
     qint64 integer(int column) const override {
         if (!valid(column))
