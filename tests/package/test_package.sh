@@ -24,7 +24,7 @@ deb="$work/out/lichuan_${version}_${arch}.deb"
 
 # The files of the package.
 dpkg-deb -c "$deb" | awk '{print $6}' >"$work/contents"
-for path in ./usr/bin/lichuan ./usr/share/lichuan/help/index.html ./usr/share/applications/lichuan.desktop \
+for path in ./usr/bin/lichuan ./usr/bin/lichuan-migrate ./usr/share/lichuan/help/index.html ./usr/share/applications/lichuan.desktop \
     ./usr/share/icons/hicolor/scalable/apps/lichuan.svg ./usr/share/icons/hicolor/48x48/apps/lichuan.png \
     ./usr/share/icons/hicolor/256x256/apps/lichuan.png; do
     grep -qx "$path" "$work/contents" || fail "$path is not in the package"
@@ -48,6 +48,10 @@ bin="$work/root/usr/bin/lichuan"
 [ "$("$bin" --version)" = "lichuan $version" ] || fail "version: $("$bin" --version)"
 page=$("$bin" --help-page) || fail "no help page"
 [ "$page" = "$work/root/usr/share/lichuan/help/index.html" ] || fail "help page found at $page"
+# The tool that moves a clinic onto its server starts and explains itself.
+status=0
+"$work/root/usr/bin/lichuan-migrate" >/dev/null 2>"$work/migrate.log" || status=$?
+[ $status -eq 2 ] && grep -q "postgresql://" "$work/migrate.log" || fail "lichuan-migrate: status $status"
 
 mkdir "$work/home"
 HOME="$work/home" QT_QPA_PLATFORM=offscreen "$bin" >"$work/run.log" 2>&1 &
