@@ -302,8 +302,11 @@ pg_result* ServerConnection::check(pg_result* result, const QString& what) {
     QString message =
         QString::fromUtf8(result ? PQresultErrorMessage(result) : PQerrorMessage(conn_)).trimmed();
     PQclear(result);
-    if (!connected())
+    if (!connected()) {
         markBroken();
+        message = message.isEmpty() ? serverAway()
+                                    : serverAway() + QStringLiteral("（") + message + QStringLiteral("）");
+    }
     if (message.isEmpty())
         message = serverAway();
     throw DbError(what.isEmpty() ? message : message + QStringLiteral(" (") + what + QLatin1Char(')'));

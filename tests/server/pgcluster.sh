@@ -23,7 +23,7 @@ start)
     as_server "$bindir/initdb" -D "$dir/data" -U postgres -A trust --encoding=UTF8 --lc-collate=C \
         --lc-ctype=C.UTF-8 >"$dir/initdb.log"
     as_server "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w \
-        -o "-c listen_addresses='' -k $dir -c fsync=off -c synchronous_commit=off -c max_connections=200" \
+        -o "-c listen_addresses='' -k $dir -c fsync=off -c max_connections=200" \
         start >/dev/null
     as_server "$bindir/createdb" -h "$dir" -U postgres -E UTF8 --lc-collate=C --lc-ctype=C.UTF-8 \
         -T template0 lichuan_test
