@@ -1,6 +1,7 @@
-// Moving a clinic onto its server: 200,000 prescriptions, 20,000 catalog items, 20,000 patients and (second
-// case) 15 statistics lines per prescription copied from the two files into an empty server database, as
-// lichuan-migrate does it.
+// Moving a clinic onto its server: 200,000 prescriptions, 20,000 catalog items and 20,000 patients copied
+// from the two files into an empty server database, as lichuan-migrate does it. The argument is the number
+// of statistics lines per prescription (0 here: 15 would make 3,000,000 of them, and writing those files
+// first takes many minutes).
 //
 // The server: the address in LICHUAN_BENCH_SERVER (postgresql://…, a database the benchmark may create
 // schemas in) when set; otherwise the benchmark starts a throwaway cluster of its own with
@@ -181,7 +182,7 @@ void BM_MigrateClinicToServer(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_MigrateClinicToServer)->Arg(0)->Arg(15)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_MigrateClinicToServer)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 

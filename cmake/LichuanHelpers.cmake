@@ -53,5 +53,6 @@ function(lichuan_add_server_run name)
     set_tests_properties(${name}_server PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;LC_ALL=C.UTF-8;LICHUAN_TEST_SERVER=${LICHUAN_TEST_SERVER}"
         FIXTURES_REQUIRED server_cluster
+        RESOURCE_LOCK server_cluster
         TIMEOUT 300)
 endfunction()
