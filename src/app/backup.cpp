@@ -5,6 +5,7 @@
 #include "data/dbcheck.h"
 #include "data/engine.h"
 #include "data/schema.h"
+#include "data/serveraddress.h"
 #include "data/transfer.h"
 
 #include <QDir>
@@ -83,8 +84,8 @@ bool writeDailyBackup(const ProcessState& state, const QString& backupRoot, cons
         return fail(QStringLiteral("没有可用的数据库，未备份。"));
     const QString problem = mainDatabaseProblem(*state.mainDb);
     if (!problem.isEmpty())
-        return fail(
-            QStringLiteral("数据库文件 %1 不完整（%2），未备份。").arg(state.mainDb->path(), problem));
+        return fail(QStringLiteral("数据库文件 %1 不完整（%2），未备份。")
+                        .arg(server::displayAddress(state.mainDb->path()), problem));
 
     const QString folder = dailyBackupFolder(backupRoot, today);
     MakePath(folder);
