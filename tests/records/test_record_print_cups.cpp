@@ -109,10 +109,6 @@ private Q_SLOTS:
         QVERIFY2(!pdf.isEmpty(), qPrintable(cups.errorLog()));
         const QString info = pdfInfo(pdf);
         const std::vector<test::PdfWord> words = test::pdfWords(pdf);
-        QFile::remove(QStringLiteral("/tmp/recordcups.pdf"));
-        QFile::copy(pdf, QStringLiteral("/tmp/recordcups.pdf"));
-        QFile::remove(QStringLiteral("/tmp/recordown.pdf"));
-        QFile::copy(ownPdf, QStringLiteral("/tmp/recordown.pdf"));
         QFile::remove(pdf);
 
         // Eight treatment lines on the first page, the other four on the second: two upright A5 pages.
