@@ -171,12 +171,15 @@ UsageResult usageTotalsByName(const Database& statistics, const QString& categor
     const QString lines = QStringLiteral(
         "from [统计] where [分类] = ? and coalesce([名称], '') = ? and [日期] between ? and ?");
     try {
-        Statement names(statistics,
-                        QStringLiteral("select distinct coalesce([名称], '') as [名称] from [统计] "
-                                       "where [分类] = ? and [日期] between ? and ? "
-                                       "order by [名称] collate GBK, [名称]"));
+        Statement names(
+            statistics,
+            QStringLiteral("select [名称] from [统计] where [分类] = ? and [日期] between ? and ? "
+                           "group by [名称] order by [名称] collate GBK, [名称]"));
         names.bind(1, bound).bind(2, first).bind(3, last);
         while (names.next()) {
+            // The null name comes first, next to the empty one; both are counted under the empty one.
+            if (names.text(0).isEmpty() && !result.totals.empty() && result.totals.back().name.isEmpty())
+                continue;
             UsageTotal total;
             total.name = names.text(0);
             const QString boundName = total.name.isNull() ? QStringLiteral("") : total.name;

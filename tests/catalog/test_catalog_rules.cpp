@@ -348,8 +348,8 @@ void TestCatalogRules::importIsOneTransactionAndNamesRefusedRows() {
              qPrintable(message));
 
     // A database that refuses the whole transaction adds nothing and says so.
-    data.db->exec("create trigger refuse before insert on [商品] when new.[名称] = '坏' "
-                  "begin select raise(rollback, 'disk I/O error'); end");
+    test::refuseWrites(*data.db, QStringLiteral("INSERT"), QStringLiteral("商品"),
+                       QStringLiteral("NEW.[名称] = '坏'"), QStringLiteral("disk I/O error"), true);
     std::vector<ImportedCatalogRow> failing = {rows[0], rows[1]};
     failing[0].row.name = "内服";
     failing[1].row.name = "坏";
