@@ -29,9 +29,13 @@ inline bool onServer() {
     return !testServer().isEmpty();
 }
 
-// The server schema that stands for the folder of `path`: both databases of a folder share it.
+// The server schema that stands for the database at `path`: the two databases of a data folder (数据库.dat
+// and 用药统计.dat) share one, as they share one server database; any other file has its own.
 inline QString schemaFor(const QString& path) {
-    const QByteArray folder = QFileInfo(path).absolutePath().toUtf8();
+    const QFileInfo info(path);
+    QByteArray folder = info.absolutePath().toUtf8();
+    if (info.fileName() != QStringLiteral("数据库.dat") && info.fileName() != QStringLiteral("用药统计.dat"))
+        folder += '/' + info.fileName().toUtf8();
     return QStringLiteral("t_") +
            QString::fromLatin1(QCryptographicHash::hash(folder, QCryptographicHash::Md5).toHex().left(20));
 }

@@ -3,6 +3,7 @@
 #include "data/connection.h"
 #include "data/engine_file.h"
 #include "data/engine_server.h"
+#include "data/serveraddress.h"
 #include "data/tracking.h"
 
 #include <QFile>
@@ -51,7 +52,8 @@ std::unique_ptr<Database> Database::open(const QString& path, const QByteArray& 
 std::unique_ptr<Database> Database::connect(const QString& address, const QString& schema, QString* error) {
     try {
         return std::unique_ptr<Database>(
-            new Database(detail::ServerConnection::connect(address, schema), Engine::Server, address));
+            new Database(detail::ServerConnection::connect(address, schema), Engine::Server,
+                         server::displayAddress(address)));
     } catch (const DbError& e) {
         if (error)
             *error = e.message();

@@ -50,7 +50,7 @@ public:
     Database& operator=(const Database&) = delete;
 
     Engine engine() const { return engine_; }
-    // The file's path, or the server address.
+    // The file's path, or the server address (without a password written in it).
     const QString& path() const { return path_; }
 
     // The names of the program's tables in this database.

@@ -187,7 +187,8 @@ void ServerConnection::startSession() {
         name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
         execNative(QStringLiteral("SET search_path TO \"%1\"").arg(name));
     }
-    execNative(QStringLiteral("LISTEN lichuan_change"));
+    // Each statement is planned with its values: a name part or a date range changes the best plan.
+    execNative(QStringLiteral("SET plan_cache_mode = force_custom_plan; LISTEN lichuan_change"));
 }
 
 QString ServerConnection::errorText() const {
@@ -328,6 +329,7 @@ const ServerConnection::Prepared& ServerConnection::prepared(const QString& sql)
         return *found;
     const sql::ServerText text = sql::serverSql(sql);
     Prepared statement{QByteArray("s") + QByteArray::number(++nextStatement_), text.parameters};
+    ++roundTrips_;
     PQclear(check(PQprepare(conn_, statement.name.constData(), text.text.toUtf8().constData(),
                             text.parameters, nullptr),
                   text.text));
@@ -342,6 +344,7 @@ pg_result* ServerConnection::run(const QString& sql, const std::vector<std::opti
             std::vector<const char*> pointers(std::size_t(statement.parameters), nullptr);
             for (std::size_t i = 0; i < pointers.size() && i < values.size(); ++i)
                 pointers[i] = values[i] ? values[i]->constData() : nullptr;
+            ++roundTrips_;
             PGresult* result = PQexecPrepared(conn_, statement.name.constData(), statement.parameters,
                                               pointers.data(), nullptr, nullptr, 0);
             result = check(result, QString());
@@ -366,6 +369,7 @@ void ServerConnection::exec(const QString& sql) {
 void ServerConnection::execNative(const QString& sql) {
     if (conn_ == nullptr || !connected())
         ensureConnected();
+    ++roundTrips_;
     PQclear(check(PQexec(conn_, sql.toUtf8().constData()), QString()));
     readNotifications();
 }
@@ -407,6 +411,7 @@ void ServerConnection::commit(bool nested) {
         throw DbError(serverAway());
     // The transaction's id is asked first: should the answer to COMMIT be lost, the server can still say
     // whether it committed.
+    roundTrips_ += 2;
     PGresult* id = check(PQexec(conn_, "select txid_current_if_assigned()"), QString());
     std::optional<qint64> xid;
     if (PQntuples(id) == 1 && !PQgetisnull(id, 0, 0))

@@ -51,6 +51,8 @@ public:
     void loseNextCommitAnswer() { loseCommitAnswer_ = true; }
     // Whether a connection to the server is up now.
     bool connected() const;
+    // Requests sent to the server so far (a benchmark counts those of a keystroke).
+    qint64 roundTrips() const { return roundTrips_; }
 
 private:
     ServerConnection(std::vector<std::pair<QByteArray, QByteArray>> options, QString schema);
@@ -87,6 +89,7 @@ private:
     std::optional<qint64> lostCommit_; // the transaction whose COMMIT answer never came
     bool lastCommitSettled_ = false;   // what the server said of it
     bool loseCommitAnswer_ = false;
+    qint64 roundTrips_ = 0;
 };
 
 } // namespace lichuan::detail

@@ -275,6 +275,50 @@ void insertOrIgnore(Rewriter& r) {
     t.insert(t.begin() + end, Token{Kind::Raw, QStringLiteral(" on conflict do nothing")});
 }
 
+// `instr(X, Y) > 0` → `(X like '%' || Y with its wildcards escaped || '%')`: the same test, and one whose
+// pattern the server's planner can weigh against its statistics (it takes any call for a third of the rows,
+// and then reads a whole table where an index finds the handful of rows).
+void instrAsLike(Rewriter& r) {
+    auto& t = r.tokens();
+    for (int i = 0; i < int(t.size()); ++i) {
+        if (!isWord(t[std::size_t(i)], "instr"))
+            continue;
+        const int open = r.after(i);
+        if (open >= int(t.size()) || !isPunct(t[std::size_t(open)], "("))
+            continue;
+        int comma = -1;
+        int close = -1;
+        int depth = 0;
+        for (int j = open; j < int(t.size()) && close < 0; ++j) {
+            if (isPunct(t[std::size_t(j)], "("))
+                ++depth;
+            else if (isPunct(t[std::size_t(j)], ")") && --depth == 0)
+                close = j;
+            else if (depth == 1 && isPunct(t[std::size_t(j)], ",") && comma < 0)
+                comma = j;
+        }
+        const int greater = r.after(close);
+        const int zero = r.after(greater);
+        if (comma < 0 || close < 0 || zero >= int(t.size()) || !isPunct(t[std::size_t(greater)], ">") ||
+            t[std::size_t(zero)].text != QLatin1String("0"))
+            continue;
+        std::vector<Token> haystack(t.begin() + r.after(open), t.begin() + r.before(comma) + 1);
+        std::vector<Token> needle(t.begin() + r.after(comma), t.begin() + r.before(close) + 1);
+        const bool parameter =
+            r.after(comma) == r.before(close) && t[std::size_t(r.after(comma))].kind == Kind::Param;
+        std::vector<Token> replacement{{Kind::Raw, QStringLiteral("(")}};
+        replacement.insert(replacement.end(), haystack.begin(), haystack.end());
+        replacement.push_back({Kind::Raw, QStringLiteral(" like '%' || replace(replace(replace(")});
+        replacement.insert(replacement.end(), needle.begin(), needle.end());
+        replacement.push_back(
+            {Kind::Raw, QStringLiteral("%1, '\\', '\\\\'), '%', '\\%'), '_', '\\_') || '%')")
+                            .arg(parameter ? QStringLiteral("::text") : QString())});
+        r.erase(i, zero);
+        t.insert(t.begin() + i, replacement.begin(), replacement.end());
+        i += int(replacement.size()) - 1;
+    }
+}
+
 void renameFunctions(Rewriter& r) {
     auto& t = r.tokens();
     for (int i = 0; i < int(t.size()); ++i) {
@@ -364,6 +408,7 @@ ServerText serverSql(const QString& fileSql) {
     rewriteCollations(r);
     rewriteLike(r);
     insertOrIgnore(r);
+    instrAsLike(r);
     renameFunctions(r);
     orderNulls(r);
     ServerText result;

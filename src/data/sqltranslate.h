@@ -20,7 +20,8 @@ struct ServerText {
 // - `X collate GBK` → lichuan_gbk(X), the server's GBK sort key;
 // - every `order by` term gets `nulls first` (ascending) or `nulls last` (descending);
 // - `insert or ignore …` → insert … on conflict do nothing;
-// - `instr(` → strpos(; `last_insert_rowid()` → lastval(); `indexed by [x]` and a unary `+` before a
+// - `instr(X, Y) > 0` → X like '%'‖Y‖'%' with Y's wildcards escaped (a pattern the server can weigh);
+//   another `instr(` → strpos(; `last_insert_rowid()` → lastval(); `indexed by [x]` and a unary `+` before a
 //   column are dropped.
 ServerText serverSql(const QString& fileSql);
 

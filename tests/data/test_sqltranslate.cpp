@@ -54,8 +54,12 @@ void TestSqlTranslate::translates_data() {
     QTest::newRow("rows that break a unique key are skipped")
         << "insert or ignore into [商品]([名称]) values(?)"
         << "insert into \"商品\"(\"名称\") values($1) on conflict do nothing";
-    QTest::newRow("functions of the other engine") << "select last_insert_rowid(), instr([0], ?) > 0"
-                                                   << "select lastval(), strpos(\"0\", $1) > 0";
+    QTest::newRow("functions of the other engine") << "select last_insert_rowid(), instr([0], ?) + 1"
+                                                   << "select lastval(), strpos(\"0\", $1) + 1";
+    QTest::newRow("a substring test is a pattern with its wildcards escaped")
+        << "select 1 from [档案姓名] where instr([姓名], ?) > 0 and [a] = ?"
+        << "select 1 from \"档案姓名\" where (\"姓名\" like '%' || replace(replace(replace($1::text, '\\', "
+           "'\\\\'), '%', '\\%'), '_', '\\_') || '%') and \"a\" = $2";
 }
 
 void TestSqlTranslate::translates() {
