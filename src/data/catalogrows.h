@@ -26,9 +26,13 @@ struct CatalogRow {
 };
 
 // Rows of `category` whose search code (查询) contains `text` literally (ASCII letters without regard to
-// case; %, _ and an apostrophe are plain characters), ordered by name in GBK order. A failing query gives an
-// empty list.
+// case; %, _ and an apostrophe are plain characters), ordered by name in GBK order, then as stored. Answered
+// from the copy of the category that this connection keeps current (the pick list's). A failing query gives
+// an empty list.
 std::vector<CatalogRow> searchCatalogRows(const Database& main, const QString& category, const QString& text);
+// The same rows by one query each time, ordered by the engine.
+std::vector<CatalogRow> searchCatalogRowsByQuery(const Database& main, const QString& category,
+                                                 const QString& text);
 
 // Every row of `category` ordered by name (rows without a search code too), for the export.
 std::vector<CatalogRow> catalogRowsOfCategory(const Database& main, const QString& category);

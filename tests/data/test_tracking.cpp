@@ -2,6 +2,7 @@
 // from a copy or the list is compared with the plain query over the table, after changes made by this
 // station and by another one.
 #include "data/catalog.h"
+#include "data/catalogrows.h"
 #include "data/defaults.h"
 #include "data/engine.h"
 #include "data/lookups.h"
@@ -37,6 +38,33 @@ QString itemsText(const std::vector<CatalogItem>& items) {
         lines << QStringList{i.name, i.usualQty, i.unit, i.usage, i.price, i.drawer, i.category}.join(
             QLatin1Char('|'));
     return lines.join(QLatin1Char('\n'));
+}
+
+QString rowsText(const std::vector<CatalogRow>& rows) {
+    QStringList lines;
+    for (const CatalogRow& r : rows)
+        lines << QStringList{r.key,    r.name,   r.usualQty, r.unit,     r.price, r.usage,
+                             r.drawer, r.pinyin, r.remark,   r.category, r.search}
+                     .join(QLatin1Char('|'));
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Every row of a category in the engine's order, as the export read them before it sorted them itself.
+std::vector<CatalogRow> categoryByQuery(const Database& db, const QString& category) {
+    Statement select(db, QStringLiteral("select [ID号],[名称],[常用量],[单位],[单价],[用法],[斗位],[拼音],"
+                                        "[备用1],[分类],[查询] from [商品] where [分类] = ? "
+                                        "order by [名称] collate GBK, rowid"));
+    select.bind(1, category);
+    std::vector<CatalogRow> rows;
+    while (select.next()) {
+        CatalogRow row;
+        int column = 0;
+        for (QString* cell : {&row.key, &row.name, &row.usualQty, &row.unit, &row.price, &row.usage,
+                              &row.drawer, &row.pinyin, &row.remark, &row.category, &row.search})
+            *cell = select.text(column++);
+        rows.push_back(row);
+    }
+    return rows;
 }
 
 QString historyText(const std::vector<HistoryRow>& rows) {
@@ -211,7 +239,12 @@ void TestTracking::pickListCopyAnswersAsTheQuery() {
             for (const QString& text : texts) {
                 QCOMPARE(itemsText(searchCatalog(*here_, category, text)),
                          itemsText(searchCatalogByQuery(*here_, category, text)));
+                // The catalog window's grid answers from the same copy.
+                QCOMPARE(rowsText(searchCatalogRows(*here_, category, text)),
+                         rowsText(searchCatalogRowsByQuery(*here_, category, text)));
             }
+            QCOMPARE(rowsText(catalogRowsOfCategory(*here_, category)),
+                     rowsText(categoryByQuery(*here_, category)));
         }
     };
     compareAll();
@@ -275,20 +308,39 @@ void TestTracking::historyByNameListAnswersAsTheQuery() {
         }
         transaction.commit();
     }
+    add(*here_, QString(), QStringLiteral("李四"), QStringLiteral("2024-03-05")); // a row without a key
+    add(*here_, QStringLiteral("20240305100000\U0001F600"), QStringLiteral("李四"),
+        QStringLiteral("2024-03-05"));
+    add(*here_, QStringLiteral("20240305100000\uFF21"), QStringLiteral("李四"), QStringLiteral("2024-03-05"));
     // Another station renames and deletes rows; the list keeps old names, which find nothing.
     run(*other_, QStringLiteral("update [档案] set [0] = '赵六' where [0] = '李四' and rowid % 2 = 0"));
     run(*other_, QStringLiteral("delete from [档案] where [0] = '张三丰' and rowid < 100"));
-    const QStringList filters{QStringLiteral("张"), QStringLiteral("张三"), QStringLiteral("TOM"),
-                              QStringLiteral("%"),  QStringLiteral("_"),    QStringLiteral("赵六"),
-                              QStringLiteral(" "),  QStringLiteral("李四"), QStringLiteral("无此人")};
-    for (const QString& filter : filters) {
-        for (const auto& [from, to] :
-             {std::pair{QStringLiteral("2024-1-1"), QStringLiteral("2024-12-31")},
-              std::pair{QStringLiteral("2024-03-05"), QStringLiteral("2024-05-01")}}) {
-            QCOMPARE(historyText(queryHistory(*here_, filter, from, to)),
-                     historyText(queryHistoryByDate(*here_, filter, from, to)));
+    const QStringList filters{QStringLiteral("张"),     QStringLiteral("张三"),
+                              QStringLiteral("TOM"),    QStringLiteral("%"),
+                              QStringLiteral("_"),      QStringLiteral("赵六"),
+                              QStringLiteral(" "),      QStringLiteral("李四"),
+                              QStringLiteral("无此人"), QString()};
+    auto compareAll = [&](const char* when) {
+        for (const QString& filter : filters) {
+            for (const auto& [from, to] :
+                 {std::pair{QStringLiteral("2024-1-1"), QStringLiteral("2024-12-31")},
+                  std::pair{QStringLiteral("2024-03-05"), QStringLiteral("2024-05-01")}}) {
+                QVERIFY2(historyText(queryHistory(*here_, filter, from, to)) ==
+                             historyText(queryHistoryByDate(*here_, filter, from, to)),
+                         qPrintable(QStringLiteral("%1, filter “%2”").arg(QLatin1String(when), filter)));
+            }
         }
-    }
+    };
+    compareAll("first");
+    // Names new to the list, written by this station and by another one after the list was read.
+    add(*other_, QStringLiteral("20240401000000b"), QStringLiteral("张新"), QStringLiteral("2024-04-01"));
+    compareAll("after another station's save");
+    add(*here_, QStringLiteral("20240402000000b"), QStringLiteral("赵张"), QStringLiteral("2024-04-02"));
+    compareAll("after this station's save");
+    QCOMPARE(
+        queryHistory(*here_, QStringLiteral("张新"), QStringLiteral("2024-1-1"), QStringLiteral("2024-12-31"))
+            .size(),
+        std::size_t(1));
     QCOMPARE(
         queryHistory(*here_, QStringLiteral("TOM"), QStringLiteral("2024-1-1"), QStringLiteral("2024-12-31"))
             .size(),
