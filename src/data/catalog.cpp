@@ -2,6 +2,7 @@
 
 #include "data/catalogcopy.h"
 #include "data/engine.h"
+#include "data/smallcopies.h"
 
 namespace lichuan {
 
@@ -109,6 +110,13 @@ bool findCatalogItem(const Database& main, const QString& category, const QStrin
 std::vector<TemplateItem> searchTemplates(const Database& main, const QString& kind, const QString& text) {
     std::vector<TemplateItem> templates;
     try {
+        if (const smallcopies::TemplateKind* copy = smallcopies::templatesOfKind(main, kind)) {
+            for (const int k : copy->codes.find(copies::foldAscii(text))) {
+                const smallcopies::Template& t = copy->rows[std::size_t(k)];
+                templates.push_back(TemplateItem{t.key, t.name, t.content});
+            }
+            return templates;
+        }
         Statement select(
             main, QStringLiteral("select [序号],[名称],[内容] from [个人模板] "
                                  "where [查询] like ? escape '\\' and [分类] = ? order by [排序], rowid"));

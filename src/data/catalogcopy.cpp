@@ -28,7 +28,7 @@ bool placedBefore(const Placed& a, const Placed& b) {
 }
 
 Placed placeOf(const CatalogRow& row, bool nullName, qint64 rowid) {
-    return Placed{gbk::sortKey(row.name), nullName, rowid};
+    return Placed{copies::foldAscii(row.search), gbk::sortKey(row.name), nullName, rowid};
 }
 
 namespace {
@@ -68,10 +68,10 @@ void assign(Category& copy, std::vector<Row>& ordered) {
     copy.codes.clear();
     qsizetype characters = 0;
     for (const Row& row : ordered)
-        characters += row.row.search.size();
+        characters += row.placed.code.size();
     copy.codes.reserve(ordered.size(), characters);
     for (Row& row : ordered) {
-        copy.codes.append(copies::foldAscii(row.row.search));
+        copy.codes.append(row.placed.code);
         items->push_back(itemOf(row.row));
         rows->push_back(std::move(row.row));
         copy.placed.push_back(std::move(row.placed));

@@ -21,6 +21,7 @@ namespace lichuan::catalogcopy {
 
 // Where a row stands in the list order.
 struct Placed {
+    QString code;       // folded 查询
     QByteArray sortKey; // GBK sort key of 名称
     bool nullName = false;
     qint64 rowid = 0;

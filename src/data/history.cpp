@@ -31,7 +31,8 @@ struct ArchiveNames {
 
 void readNames(const Database& main, ArchiveNames& list) {
     {
-        Statement count(main, QStringLiteral("select count(*) from %1").arg(quoted(tracking::kArchiveNames)));
+        Statement count(main,
+                        QStringLiteral("select count([姓名]) from %1").arg(quoted(tracking::kArchiveNames)));
         if (count.next() && list.at.read && count.integer(0) == qint64(list.names.size()))
             return;
     }

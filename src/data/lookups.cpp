@@ -2,6 +2,7 @@
 
 #include "data/engine.h"
 #include "data/schema.h"
+#include "data/smallcopies.h"
 #include "data/tablecopy.h"
 
 #include <algorithm>
@@ -16,6 +17,14 @@ namespace {
 QStringList namesByKey(const Database& main, const QString& table, const QString& key) {
     QStringList names;
     try {
+        if (const smallcopies::WordList* list = smallcopies::wordList(main, table)) {
+            for (const int k : list->keys.find(copies::foldAscii(key))) {
+                const smallcopies::Word& word = list->rows[std::size_t(k)];
+                if (!word.keyNull) // a missing key never matches, not even an empty part
+                    names << word.name;
+            }
+            return names;
+        }
         Statement select(
             main, QStringLiteral("select [名称] from %1 where [序号] like ? escape '\\' order by rowid")
                       .arg(quoted(table)));

@@ -8,6 +8,7 @@
 #include "data/lookups.h"
 #include "data/prescriptions.h"
 #include "data/schema.h"
+#include "data/templates.h"
 #include "data/tracking.h"
 #include "testsupport.h"
 
@@ -101,6 +102,7 @@ private Q_SLOTS:
     void patientCopyAnswersAsTheQuery();
     void pickListCopyAnswersAsTheQuery();
     void historyByNameListAnswersAsTheQuery();
+    void wordListAndTemplateCopiesAnswerAsTheQuery();
     void anEarlierFileIsUpgradedOnceAndStaysPlainSql();
     void aFileWithoutTrackingIsReadAsBefore();
 
@@ -348,6 +350,79 @@ void TestTracking::historyByNameListAnswersAsTheQuery() {
     QVERIFY(
         queryHistory(*here_, QStringLiteral("张"), QStringLiteral("2024-13-1"), QStringLiteral("2024-12-31"))
             .empty());
+}
+
+// The word lists and the templates are small and read whole again when their table changed.
+void TestTracking::wordListAndTemplateCopiesAnswerAsTheQuery() {
+    auto names = [&](const QString& sql, const QStringList& values) {
+        Statement select(*here_, sql);
+        for (int i = 0; i < values.size(); ++i)
+            select.bind(i + 1, values.at(i));
+        QStringList found;
+        while (select.next())
+            found << QStringList{select.text(0), select.text(1), select.text(2)}.join(QLatin1Char('|'));
+        return found;
+    };
+    const QStringList texts{
+        QString(),           QStringLiteral("g"), QStringLiteral("GM"), QStringLiteral("感"),
+        QStringLiteral("%"), QStringLiteral("_"), QStringLiteral("1")};
+    auto compareAll = [&](const char* when) {
+        for (const QString& text : texts) {
+            const QString why = QStringLiteral("%1, “%2”").arg(QLatin1String(when), text);
+            for (const QString& table : {schema::kDiagnosis, schema::kAddress}) {
+                const QStringList expected =
+                    names(QStringLiteral("select [名称],'','' from %1 where [序号] like ? escape '\\' "
+                                         "order by rowid")
+                              .arg(quoted(table)),
+                          {containsPattern(text)});
+                QStringList got;
+                for (const QString& name : table == schema::kDiagnosis ? suggestDiagnoses(*here_, text)
+                                                                       : suggestAddresses(*here_, text))
+                    got << name + QStringLiteral("||");
+                QVERIFY2(got == expected, qPrintable(why));
+                // The word-list window lists every row for an empty text, rows without a key too.
+                const QStringList all =
+                    names(QStringLiteral("select rowid,[名称],'' from %1 %2 order by rowid")
+                              .arg(quoted(table), text.isEmpty() ? QString()
+                                                                 : QStringLiteral("where [序号] like ? "
+                                                                                  "escape '\\'")),
+                          text.isEmpty() ? QStringList() : QStringList{containsPattern(text)});
+                QStringList listed;
+                for (const WordRow& row : searchWordList(*here_, table, text))
+                    listed << QStringList{QString::number(row.rowid), row.name, QString()}.join(
+                        QLatin1Char('|'));
+                QVERIFY2(listed == all, qPrintable(why));
+            }
+            for (const QString& kind : {QStringLiteral("中药方剂"), QStringLiteral("病历")}) {
+                QStringList got;
+                for (const TemplateItem& t : searchTemplates(*here_, kind, text))
+                    got << QStringList{t.key, t.name, t.content}.join(QLatin1Char('|'));
+                QVERIFY2(got ==
+                             names(QStringLiteral("select [序号],[名称],[内容] from [个人模板] where [查询] "
+                                                  "like ? escape '\\' and [分类] = ? order by [排序], rowid"),
+                                   {containsPattern(text), kind}),
+                         qPrintable(why));
+            }
+        }
+    };
+    compareAll("default rows");
+    // Another station adds, changes and deletes rows; rows without a key or search code, odd orders.
+    run(*other_, QStringLiteral("insert into [诊断]([名称],[序号]) values('感冒1','gm1')"));
+    run(*other_, QStringLiteral("insert into [诊断]([名称],[序号]) values('无键',null)"));
+    run(*other_, QStringLiteral("insert into [地址]([名称],[序号]) values('Gm%街','GM%街')"));
+    run(*other_, QStringLiteral("delete from [地址] where rowid = (select min(rowid) from [地址])"));
+    run(*other_, QStringLiteral("insert into [个人模板]([序号],[名称],[内容],[查询],[分类],[排序]) "
+                                "values('t1','感冒方','内容','gmf1','中药方剂',null)"));
+    run(*other_, QStringLiteral("insert into [个人模板]([序号],[名称],[内容],[查询],[分类],[排序]) "
+                                "values('t2','甘麦方','内容2','GMF_','中药方剂','000')"));
+    run(*other_, QStringLiteral("insert into [个人模板]([序号],[名称],[内容],[查询],[分类],[排序]) "
+                                "values('t3','无码',null,null,'中药方剂','001')"));
+    run(*other_, QStringLiteral("update [个人模板] set [排序] = 'Z9' where rowid = (select min(rowid) from "
+                                "[个人模板] where [分类] = '中药方剂')"));
+    compareAll("after another station's changes");
+    run(*here_, QStringLiteral("delete from [个人模板] where [序号] = 't2'"));
+    run(*here_, QStringLiteral("update [诊断] set [序号] = 'xx' where [名称] = '感冒1'"));
+    compareAll("after this station's changes");
 }
 
 void TestTracking::anEarlierFileIsUpgradedOnceAndStaysPlainSql() {
