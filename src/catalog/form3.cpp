@@ -61,6 +61,8 @@ Form3::Form3(Services& services, std::unique_ptr<FileChooser> files, QWidget* pa
     c_.Option1[catalog::kHerbsIndex]->setChecked(true);
     busy_ = false;
     chooseCategory(catalog::kHerbsIndex);
+    // The manager opens the window to look something up: the search box has the keyboard.
+    c_.Text2->setFocus();
 }
 
 Form3::~Form3() = default;

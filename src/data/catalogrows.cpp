@@ -14,6 +14,9 @@ namespace {
 using catalogcopy::kRowColumns;
 using catalogcopy::rowFrom;
 const QString kKeyFormat = QStringLiteral("yyyyMMddHHmmss");
+// Imported keys are the stamp and a four-digit counter: 18 characters.
+constexpr int kFirstImportCounter = 1001;
+constexpr int kLastImportCounter = 9999;
 
 // The columns a save writes, with their values (备用2 and 备用3 are never written).
 std::vector<std::pair<QString, QString>> writtenColumns(const CatalogRow& row) {
@@ -234,20 +237,27 @@ CatalogImport importCatalogRows(Database& main, const std::vector<ImportedCatalo
         Transaction transaction(main);
         // A stamp no earlier import has used: keys of the form stamp + digits lie in [stamp0, stamp:).
         QDateTime time = start;
-        QString stamp = catalogKeyAt(time);
-        for (;;) {
-            Statement used(main,
-                           QStringLiteral("select 1 from [商品] where [ID号] >= ? and [ID号] < ? limit 1"));
-            used.bind(1, stamp + QLatin1Char('0')).bind(2, stamp + QLatin1Char(':'));
-            if (!used.next())
-                break;
-            time = time.addSecs(1);
-            stamp = catalogKeyAt(time);
-        }
+        QString stamp;
+        auto takeFreeStamp = [&] {
+            for (stamp = catalogKeyAt(time);; stamp = catalogKeyAt(time)) {
+                Statement used(
+                    main, QStringLiteral("select 1 from [商品] where [ID号] >= ? and [ID号] < ? limit 1"));
+                used.bind(1, stamp + QLatin1Char('0')).bind(2, stamp + QLatin1Char(':'));
+                if (!used.next())
+                    return;
+                time = time.addSecs(1);
+            }
+        };
+        takeFreeStamp();
         QSet<QString> namesOfSheet;
         int counter = 1000;
         for (const ImportedCatalogRow& imported : rows) {
-            ++counter;
+            // The counter keeps four digits: after 9999 the keys go on under the next free second.
+            if (++counter > kLastImportCounter) {
+                time = time.addSecs(1);
+                takeFreeStamp();
+                counter = kFirstImportCounter;
+            }
             CatalogRow row = imported.row;
             row.key = stamp + QString::number(counter);
             const QString folded = row.name.toLower();

@@ -82,7 +82,8 @@ struct ImportedCatalogRow {
 
 // Appends the rows in one transaction. Keys are the start time "yyyymmddhhmmss" followed by a counter
 // from 1001; when another import already used keys of that second, the stamp moves on by seconds until the
-// keys are free. A row with an empty name, with a name that the table or an earlier row of the sheet has,
+// keys are free. After 9999 the rows go on under the next free second from 1001, so that every key keeps its
+// 18 characters. A row with an empty name, with a name that the table or an earlier row of the sheet has,
 // or with a value longer than its column is refused and named; the others are added.
 CatalogImport importCatalogRows(Database& main, const std::vector<ImportedCatalogRow>& rows,
                                 const QDateTime& start);
