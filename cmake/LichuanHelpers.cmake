@@ -30,3 +30,28 @@ function(lichuan_add_benchmark name)
     target_link_libraries(${name} PRIVATE benchmark::benchmark)
     lichuan_target_defaults(${name})
 endfunction()
+
+# The throwaway PostgreSQL cluster of the server runs: started once before the first of them, stopped after
+# the last (a CTest fixture).
+# One cluster per build folder, so that two builds on one machine can test at once.
+string(MD5 LICHUAN_BUILD_TAG "${CMAKE_BINARY_DIR}")
+string(SUBSTRING "${LICHUAN_BUILD_TAG}" 0 10 LICHUAN_BUILD_TAG)
+set(LICHUAN_TEST_CLUSTER "/tmp/lichuan-pg-${LICHUAN_BUILD_TAG}")
+set(LICHUAN_TEST_SERVER "postgresql:///lichuan_test?host=${LICHUAN_TEST_CLUSTER}&user=postgres")
+function(lichuan_add_server_cluster)
+    add_test(NAME server_cluster_start
+             COMMAND sh ${PROJECT_SOURCE_DIR}/tests/server/pgcluster.sh start ${LICHUAN_TEST_CLUSTER})
+    add_test(NAME server_cluster_stop
+             COMMAND sh ${PROJECT_SOURCE_DIR}/tests/server/pgcluster.sh stop ${LICHUAN_TEST_CLUSTER})
+    set_tests_properties(server_cluster_start PROPERTIES FIXTURES_SETUP server_cluster)
+    set_tests_properties(server_cluster_stop PROPERTIES FIXTURES_CLEANUP server_cluster)
+endfunction()
+
+# The second run of a data test program, on the test cluster instead of files.
+function(lichuan_add_server_run name)
+    add_test(NAME ${name}_server COMMAND ${name})
+    set_tests_properties(${name}_server PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8;LC_ALL=C.UTF-8;LICHUAN_TEST_SERVER=${LICHUAN_TEST_SERVER}"
+        FIXTURES_REQUIRED server_cluster
+        TIMEOUT 300)
+endfunction()

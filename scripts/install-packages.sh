@@ -6,6 +6,7 @@ packages="
     build-essential cmake pkg-config
     qt6-base-dev qt6-translations-l10n
     libsqlcipher-dev
+    libpq-dev postgresql
     libcups2-dev cups printer-driver-cups-pdf poppler-utils
     libxlsxwriter-dev libfreexl-dev libminizip-dev
     dpkg-dev file desktop-file-utils

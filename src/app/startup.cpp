@@ -4,6 +4,8 @@
 #include "data/dbcheck.h"
 #include "data/defaults.h"
 #include "data/schema.h"
+#include "data/serveraddress.h"
+#include "data/serverdatabase.h"
 #include "data/settingsrow.h"
 
 #include <QDir>
@@ -283,6 +285,31 @@ std::unique_ptr<Database> connectStatistics(const QString& path, Messages& messa
     return db;
 }
 
+// The server road: both connections to the clinic's database server, whose tables the first station to
+// find it empty writes. False (and the user told) when it cannot be used; the station then works on its
+// local files.
+bool connectServer(ProcessState& state, const QString& address, const QDateTime& now, Messages& messages) {
+    QString error;
+    auto main = Database::connect(address, QString(), &error);
+    if (!main) {
+        messages.inform(kRemoteUnreachable);
+        return false;
+    }
+    const QString problem = prepareServerDatabase(*main, now);
+    auto statistics = problem.isEmpty() ? Database::connect(address, QString(), &error) : nullptr;
+    if (!problem.isEmpty() || !statistics) {
+        messages.inform(QStringLiteral("无法打开远程数据库：%1（%2），患者数据将保存在本地数据库！")
+                            .arg(server::displayAddress(address), problem.isEmpty() ? error : problem));
+        return false;
+    }
+    state.mainDb = std::move(main);
+    state.statsDb = std::move(statistics);
+    state.MainConnStr = address;
+    state.StatsConnStr = address;
+    state.BackupSourcePath = address;
+    return true;
+}
+
 } // namespace
 
 void MakePath(const QString& path) {
@@ -319,9 +346,12 @@ void runStartup(ProcessState& state, const Platform& platform, Messages& message
     const QString nameFile = findFile(state.DataFolder, kComputerNameFile);
     if (!nameFile.isEmpty()) {
         const QString computerName = readComputerName(nameFile);
-        const QString sharedMain =
-            computerName.isEmpty() ? QString() : findSharedMainFile(platform, computerName);
-        if (sharedMain.isEmpty()) {
+        const QString sharedMain = computerName.isEmpty() || server::isServerAddress(computerName)
+                                       ? QString()
+                                       : findSharedMainFile(platform, computerName);
+        if (server::isServerAddress(computerName)) {
+            shared = connectServer(state, computerName, now, messages);
+        } else if (sharedMain.isEmpty()) {
             messages.inform(kRemoteUnreachable);
         } else {
             // Prescriptions must never be written nowhere: a shared file that cannot be opened sends the

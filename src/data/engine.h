@@ -1,6 +1,8 @@
 #pragma once
-// A thin RAII layer over the SQLCipher C API: one Database per file, kept open for the run,
-// Statements with bound parameters only, and a Transaction that rolls back unless committed.
+// A thin RAII layer over the storage engines: one Database per file (SQLCipher) or per server connection
+// (PostgreSQL through libpq), kept open for the run, Statements with bound parameters only, and a
+// Transaction that rolls back unless committed. The data functions write their SQL once, for the file
+// engine; the server connection translates each text once (sqltranslate.h).
 
 #include <QString>
 #include <QStringList>
@@ -10,10 +12,12 @@
 #include <string>
 #include <typeindex>
 
-struct sqlite3;
-struct sqlite3_stmt;
-
 namespace lichuan {
+
+namespace detail {
+class Connection;
+class Cursor;
+} // namespace detail
 
 // Raised by the engine layer; the data functions that windows call catch it and report a failure instead.
 class DbError : public std::runtime_error {
@@ -28,21 +32,39 @@ QByteArray databaseKey();
 class Database {
 public:
     enum class OpenMode { ExistingOnly, CreateNew };
+    enum class Engine { File, Server };
 
     // Opens the file at `path` with `key` and checks the key at once. With CreateNew the file must not
     // exist yet; with ExistingOnly it must. Returns nullptr and sets `error` when the file cannot be
     // opened, is not a database or the key is wrong; the file is never written in that case.
     static std::unique_ptr<Database> open(const QString& path, const QByteArray& key, OpenMode mode,
                                           QString* error = nullptr);
+    // Connects to a PostgreSQL server. `address` is a connection URI (postgresql://host:port/database?…,
+    // see serveraddress.h); `schema`, when given, is the schema the tables are in (tests give each case
+    // its own). Returns nullptr and sets `error` when the server cannot be reached or refuses the login.
+    static std::unique_ptr<Database> connect(const QString& address, const QString& schema = QString(),
+                                             QString* error = nullptr);
+
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
 
-    sqlite3* handle() const { return db_; }
+    Engine engine() const { return engine_; }
+    // The file's path, or the server address.
     const QString& path() const { return path_; }
+
+    // The names of the program's tables in this database.
+    QStringList tableNames() const;
+    bool hasTable(const QString& table) const;
+    // The schema version written by the program (0 for a database it never wrote).
+    int userVersion() const;
+    void setUserVersion(int version);
+    bool inTransaction() const;
 
     // Runs one or more statements without parameters (schema, pragmas). Throws DbError.
     void exec(const QString& sql);
+    // Runs SQL written for this database's own engine, untranslated (server functions, triggers).
+    void execNative(const QString& sql);
 
     // Rows changed by the last insert, update or delete of this connection.
     int changes() const;
@@ -60,19 +82,18 @@ public:
         return *static_cast<T*>(slot.get());
     }
 
-    // Copies a consistent snapshot of this database into a new keyed file at `target` (an existing file
-    // there is replaced only when the copy succeeded). Throws DbError.
+    // Copies a consistent snapshot of this database file into a new keyed file at `target` (an existing
+    // file there is replaced only when the copy succeeded). Files only; throws DbError.
     void backupTo(const QString& target, const QByteArray& key) const;
 
-private:
-    Database(sqlite3* db, QString path);
-    static void countWrite(void* self, int operation, const char* database, const char* table,
-                           long long rowid);
-    qint64 dataVersion() const;
+    detail::Connection& connection() const { return *connection_; }
 
-    sqlite3* db_;
+private:
+    Database(std::unique_ptr<detail::Connection> connection, Engine engine, QString path);
+
+    std::unique_ptr<detail::Connection> connection_;
+    Engine engine_;
     QString path_;
-    std::map<std::string, qint64> writesByTable_; // rows this connection wrote, by table name (UTF-8)
     mutable std::map<std::type_index, std::shared_ptr<void>> attachments_;
 };
 
@@ -103,8 +124,7 @@ public:
     qint64 integer(int column) const;
 
 private:
-    const Database& db_;
-    sqlite3_stmt* stmt_ = nullptr;
+    std::unique_ptr<detail::Cursor> cursor_;
 };
 
 // Begins a transaction; one begun while another is open is a savepoint within it.

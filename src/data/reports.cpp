@@ -170,8 +170,8 @@ UsageResult usageTotalsByName(const Database& statistics, const QString& categor
         QStringLiteral("from [统计] where [分类] = ? and [名称] = ? and [日期] between ? and ?");
     try {
         Statement names(statistics,
-                        QStringLiteral("select distinct [名称] from [统计] where [分类] = ? and "
-                                       "[日期] between ? and ? order by [名称] collate GBK, [名称]"));
+                        QStringLiteral("select [名称] from [统计] where [分类] = ? and [日期] between ? and ? "
+                                       "group by [名称] order by [名称] collate GBK, [名称]"));
         names.bind(1, bound).bind(2, first).bind(3, last);
         while (names.next()) {
             UsageTotal total;

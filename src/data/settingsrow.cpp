@@ -19,6 +19,9 @@ std::optional<SettingsRow> readSettingsRow(const Database& main) {
             return std::nullopt;
         SettingsRow row;
         for (int column = 0; column < select.columnCount(); ++column) {
+            // The server's tables show their row number as a column; it is no setting.
+            if (select.columnName(column) == QLatin1String("rowid"))
+                continue;
             // A null column reads as empty text, never as a null QString that callers would have to test.
             QString value = select.text(column);
             if (value.isNull())

@@ -18,9 +18,98 @@ QString literal(const QString& name) {
 }
 
 bool tableExists(const Database& db, const QString& table) {
-    Statement find(db, QStringLiteral("select 1 from sqlite_master where type = 'table' and name = ?"));
-    find.bind(1, table);
-    return find.next();
+    return db.hasTable(table);
+}
+
+// A server announces every change of a table to all stations (LISTEN/NOTIFY): a statement trigger per table
+// sends its name, and each connection counts what it hears into the table's stamp. The list of names of
+// 档案 is kept as on the files, and GBK order is a server function that falls back character by character
+// for what GBK cannot encode (as gbk::sortKey does).
+const char* const kServerFunctions = R"SQL(
+CREATE OR REPLACE FUNCTION lichuan_note_change() RETURNS trigger LANGUAGE plpgsql AS $f$
+BEGIN
+    PERFORM pg_notify('lichuan_change', TG_TABLE_NAME);
+    RETURN NULL;
+END
+$f$;
+CREATE OR REPLACE FUNCTION lichuan_note_name() RETURNS trigger LANGUAGE plpgsql AS $f$
+BEGIN
+    INSERT INTO "档案姓名"("姓名") VALUES (NEW."0") ON CONFLICT DO NOTHING;
+    RETURN NULL;
+END
+$f$;
+CREATE OR REPLACE FUNCTION lichuan_gbk_weight(w integer) RETURNS bytea LANGUAGE sql IMMUTABLE AS $f$
+    SELECT decode(lpad(to_hex(w), 6, '0'), 'hex')
+$f$;
+CREATE OR REPLACE FUNCTION lichuan_gbk(t text) RETURNS bytea LANGUAGE plpgsql IMMUTABLE STRICT AS $f$
+DECLARE
+    g bytea;
+    k bytea := ''::bytea;
+    i integer := 0;
+    b integer;
+    w integer;
+    c text;
+BEGIN
+    BEGIN
+        g := convert_to(t, 'GBK');
+    EXCEPTION WHEN others THEN
+        g := NULL;
+    END;
+    IF g IS NOT NULL THEN
+        WHILE i < length(g) LOOP
+            b := get_byte(g, i);
+            IF b < 128 OR b = 128 THEN
+                w := CASE WHEN b BETWEEN 65 AND 90 THEN b + 32 ELSE b END;
+                i := i + 1;
+            ELSE
+                w := b * 256 + get_byte(g, i + 1);
+                i := i + 2;
+            END IF;
+            k := k || lichuan_gbk_weight(w);
+        END LOOP;
+        RETURN k;
+    END IF;
+    FOREACH c IN ARRAY regexp_split_to_array(t, '') LOOP
+        BEGIN
+            g := convert_to(c, 'GBK');
+            IF length(g) = 1 THEN
+                b := get_byte(g, 0);
+                w := CASE WHEN b BETWEEN 65 AND 90 THEN b + 32 ELSE b END;
+            ELSE
+                w := get_byte(g, 0) * 256 + get_byte(g, 1);
+            END IF;
+        EXCEPTION WHEN others THEN
+            w := 65536 + ascii(c);
+        END;
+        k := k || lichuan_gbk_weight(w);
+    END LOOP;
+    RETURN k;
+END
+$f$;
+)SQL";
+
+void addServerTracking(Database& db) {
+    db.execNative(QString::fromUtf8(kServerFunctions));
+    for (const auto* tables : {&schema::mainTables(), &schema::statisticsTables()}) {
+        for (const schema::Table& table : *tables) {
+            if (!tableExists(db, table.name))
+                continue;
+            db.execNative(
+                QStringLiteral("CREATE OR REPLACE TRIGGER \"%1_变更\" AFTER INSERT OR UPDATE OR DELETE "
+                               "ON \"%1\" FOR EACH STATEMENT EXECUTE FUNCTION lichuan_note_change()")
+                    .arg(table.name));
+        }
+    }
+    if (!tableExists(db, schema::kArchive))
+        return;
+    db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS [档案姓名] ([姓名] TEXT PRIMARY KEY)"));
+    db.exec(QStringLiteral("INSERT INTO [档案姓名]([姓名]) SELECT DISTINCT [0] FROM [档案] "
+                           "WHERE [0] IS NOT NULL AND [0] NOT IN (SELECT [姓名] FROM [档案姓名])"));
+    db.execNative(QStringLiteral("CREATE OR REPLACE TRIGGER \"档案_姓名\" AFTER INSERT OR UPDATE OF \"0\" "
+                                 "ON \"档案\" FOR EACH ROW WHEN (NEW.\"0\" IS NOT NULL) "
+                                 "EXECUTE FUNCTION lichuan_note_name()"));
+    db.exec(QStringLiteral(
+        "CREATE INDEX IF NOT EXISTS [档案_姓名] ON [档案]([0], [5], [序号], [1], [2], [发药])"));
 }
 
 // The statements of a trigger body that record one change of `table`; `row` is NEW.rowid or OLD.rowid.
@@ -80,6 +169,11 @@ void addArchiveNames(Database& db) {
 } // namespace
 
 void addTo(Database& db) {
+    if (db.engine() == Database::Engine::Server) {
+        addServerTracking(db);
+        db.setUserVersion(kVersion);
+        return;
+    }
     db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS [变更计数] "
                            "([表名] TEXT PRIMARY KEY, [计数] INTEGER NOT NULL DEFAULT 0)"));
     db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS [变更记录] "
@@ -92,11 +186,14 @@ void addTo(Database& db) {
     }
     if (tableExists(db, schema::kArchive))
         addArchiveNames(db);
-    db.exec(QStringLiteral("PRAGMA user_version = %1").arg(kVersion));
+    db.setUserVersion(kVersion);
 }
 
 std::optional<std::vector<qint64>> rowsChangedSince(const Database& db, const QString& table, qint64 stamp,
                                                     int limit) {
+    // A server's stamps count announcements, not entries of a row log: the copy is read anew.
+    if (db.engine() == Database::Engine::Server)
+        return std::nullopt;
     try {
         // The log must still hold every entry after `stamp`, and `stamp` must be one of its numbers.
         Statement range(db, QStringLiteral("select min([序号]), max([序号]) from [变更记录]"));
@@ -118,11 +215,8 @@ std::optional<std::vector<qint64>> rowsChangedSince(const Database& db, const QS
 
 bool upgrade(Database& db) {
     try {
-        {
-            Statement version(db, QStringLiteral("PRAGMA user_version"));
-            if (version.next() && version.integer(0) >= kVersion)
-                return true;
-        }
+        if (db.userVersion() >= kVersion)
+            return true;
         // A keyed file without the program's tables is left alone.
         if (!tableExists(db, schema::kArchive) && !tableExists(db, schema::kStatistics))
             return false;

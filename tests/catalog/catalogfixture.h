@@ -4,6 +4,7 @@
 #include "data/defaults.h"
 #include "data/engine.h"
 #include "data/schema.h"
+#include "testsupport.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -13,8 +14,7 @@ namespace lichuan::test {
 
 struct CatalogDatabase {
     explicit CatalogDatabase(const QDateTime& now = QDateTime(QDate(2024, 3, 1), QTime(9, 30, 0))) {
-        db = Database::open(dir.filePath(QStringLiteral("数据库.dat")), databaseKey(),
-                            Database::OpenMode::CreateNew);
+        db = createDatabase(dir.filePath(QStringLiteral("数据库.dat")));
         schema::createMain(*db);
         defaults::fillMain(*db, now);
     }

@@ -5,6 +5,7 @@
 #include "data/catalogrows.h"
 #include "data/defaults.h"
 #include "data/engine.h"
+#include "data/engine_file.h"
 #include "data/lookups.h"
 #include "data/prescriptions.h"
 #include "data/schema.h"
@@ -466,7 +467,8 @@ void TestTracking::aFileWithoutTrackingIsReadAsBefore() {
     {
         auto db = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
         QVERIFY(db);
-        sqlite3_set_authorizer(db->handle(), nullptr, nullptr); // the program itself never drops a table
+        sqlite3_set_authorizer(static_cast<detail::FileConnection&>(db->connection()).handle(), nullptr,
+                               nullptr); // the program itself never drops a table
         QStringList drops;
         Statement triggers(*db, QStringLiteral("select name from sqlite_master where type = 'trigger'"));
         while (triggers.next())
