@@ -123,6 +123,7 @@ UsageResult usageTotals(const Database& statistics, const QString& category, con
         std::vector<Group> groups;
         QHash<QString, size_t> byName;
         while (select.next()) {
+            // A null name reads as empty text: null and empty names are one group, "no name".
             const QString name = select.text(0);
             const qint64 line = select.integer(4);
             auto found = byName.constFind(name);
@@ -166,19 +167,25 @@ UsageResult usageTotalsByName(const Database& statistics, const QString& categor
     const QString bound = category.isNull() ? QStringLiteral("") : category;
     const QString first = dates::format(from);
     const QString last = dates::format(to);
-    const QString lines =
-        QStringLiteral("from [统计] where [分类] = ? and [名称] = ? and [日期] between ? and ?");
+    // A null name and an empty one are the same "no name", as in usageTotals().
+    const QString lines = QStringLiteral(
+        "from [统计] where [分类] = ? and coalesce([名称], '') = ? and [日期] between ? and ?");
     try {
-        Statement names(statistics,
-                        QStringLiteral("select [名称] from [统计] where [分类] = ? and [日期] between ? and ? "
-                                       "group by [名称] order by [名称] collate GBK, [名称]"));
+        Statement names(
+            statistics,
+            QStringLiteral("select [名称] from [统计] where [分类] = ? and [日期] between ? and ? "
+                           "group by [名称] order by [名称] collate GBK, [名称]"));
         names.bind(1, bound).bind(2, first).bind(3, last);
         while (names.next()) {
+            // The null name comes first, next to the empty one; both are counted under the empty one.
+            if (names.text(0).isEmpty() && !result.totals.empty() && result.totals.back().name.isEmpty())
+                continue;
             UsageTotal total;
             total.name = names.text(0);
+            const QString boundName = total.name.isNull() ? QStringLiteral("") : total.name;
             auto sumOf = [&](const QString& column) {
                 Statement select(statistics, QStringLiteral("select %1 %2").arg(column, lines));
-                select.bind(1, bound).bind(2, total.name).bind(3, first).bind(4, last);
+                select.bind(1, bound).bind(2, boundName).bind(3, first).bind(4, last);
                 numbers::Decimal4 sum;
                 while (select.next())
                     sum += numbers::Decimal4::fromText(select.text(0));
@@ -189,7 +196,7 @@ UsageResult usageTotalsByName(const Database& statistics, const QString& categor
             Statement unit(
                 statistics,
                 QStringLiteral("select [单位] from [统计] where rowid = (select min(rowid) %1)").arg(lines));
-            unit.bind(1, bound).bind(2, total.name).bind(3, first).bind(4, last);
+            unit.bind(1, bound).bind(2, boundName).bind(3, first).bind(4, last);
             if (unit.next())
                 total.unit = unit.text(0);
             result.totals.push_back(std::move(total));

@@ -1,7 +1,9 @@
 // Builds the controls of the medical-record window at their design positions.
 
+#include "printing/textboxlines.h"
 #include "records/form14.h"
 #include "records/recordgeometry.h"
+#include "records/recordprint.h"
 #include "ui/buttons.h"
 #include "ui/crlftextedit.h"
 #include "ui/twips.h"
@@ -15,6 +17,9 @@
 namespace lichuan {
 
 namespace geo = recordgeometry;
+
+// A field's frame and margin together are the margin its printed lines are counted with.
+static_assert(1 + geo::kFieldMarginPixels == printing::kTextBoxMarginPixels);
 
 namespace {
 
@@ -86,7 +91,8 @@ void Form14::build() {
         Line1[i] = line;
     }
 
-    const QFont fieldFont = recordFont(geo::kFieldPoints);
+    // The font the printed lines are counted in, so that the window wraps where the paper does.
+    const QFont fieldFont = recordFieldFont();
     for (int i = 0; i < kRecordFieldCount; ++i) {
         const geo::Box& box = geo::kFields[static_cast<size_t>(i)];
         auto* edit = new CrLfTextEdit(paper);
@@ -94,8 +100,9 @@ void Form14::build() {
         edit->setFont(fieldFont);
         edit->setGeometry(twips::rect(box.left, box.top, box.width, box.height));
         // One pixel of frame and three of margin: the text wraps where the printed lines are counted to
-        // wrap, four pixels inside each edge of the box.
+        // wrap, four pixels inside each edge of the box. A plain box: a sunken one is two pixels wide.
         edit->setFrameShape(QFrame::Box);
+        edit->setFrameShadow(QFrame::Plain);
         edit->setLineWidth(1);
         edit->document()->setDocumentMargin(geo::kFieldMarginPixels);
         edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);

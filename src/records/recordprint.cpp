@@ -1,6 +1,7 @@
 #include "records/recordprint.h"
 
 #include "data/numbers.h"
+#include "printing/fonts.h"
 #include "printing/surface.h"
 #include "printing/textboxlines.h"
 #include "records/recordgeometry.h"
@@ -83,9 +84,8 @@ double fieldLeft(int field) {
 } // namespace
 
 QFont recordFieldFont() {
-    QFont font(geo::kFontName);
-    font.setPointSizeF(geo::kFieldPoints);
-    return font;
+    // With the Song face mapped before the font is first matched, as the printed text is.
+    return printing::printerFont(geo::kFontName, geo::kFieldPoints, false);
 }
 
 QStringList recordFieldLines(const QString& text, int field) {

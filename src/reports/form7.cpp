@@ -88,16 +88,19 @@ void Form7::build() {
                                QStringLiteral("年龄"),      QStringLiteral("诊断"),
                                QStringLiteral("住址/电话"), QStringLiteral("就诊日期"),
                                QStringLiteral("备注")};
-    auto* headingRow = new QHBoxLayout;
-    headingRow->setSpacing(0);
+    // The heading buttons stand on the grid's column lines: each spans its column and both lines around
+    // it, so that neighbours share the line between them (the grid's frame line is the first one).
+    auto* headingStrip = new QWidget(this);
+    int left = 0;
     for (int i = 0; i < 7; ++i) {
-        Cm2[size_t(i)] = new QPushButton(headings.at(i), this);
+        Cm2[size_t(i)] = new QPushButton(headings.at(i), headingStrip);
         Cm2[size_t(i)]->setObjectName(QStringLiteral("Cm2_%1").arg(i));
         Cm2[size_t(i)]->setFocusPolicy(Qt::NoFocus);
-        Cm2[size_t(i)]->setFixedWidth(kColumnWidths.at(i) + (i == 0 ? 1 : 0));
-        headingRow->addWidget(Cm2[size_t(i)]);
+        const int height = Cm2[size_t(i)]->sizeHint().height();
+        Cm2[size_t(i)]->setGeometry(left, 0, kColumnWidths.at(i) + 1, height);
+        headingStrip->setFixedSize(left + kColumnWidths.at(i) + 1, height);
+        left += kColumnWidths.at(i);
     }
-    headingRow->addStretch();
 
     model_ = new reports::TextRowsModel(headings, this);
     grid = new reports::FixedRowsView(model_, reports::kLogGridRows, kColumnWidths, false, this);
@@ -134,7 +137,7 @@ void Form7::build() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addSpacing(twips::px(120));
-    layout->addLayout(headingRow);
+    layout->addWidget(headingStrip);
     layout->setSpacing(0);
     layout->addWidget(grid);
     layout->addWidget(HS1);

@@ -39,7 +39,7 @@ std::vector<UsageLine> usageLines(const std::vector<UsageTotal>& totals) {
     lines.reserve(totals.size());
     for (const UsageTotal& total : totals) {
         UsageLine line;
-        line.name = total.name;
+        line.name = total.name.isEmpty() ? kNoName : total.name;
         const double quantity = double(total.quantity.units()) / 10000.0;
         if (total.unit == QLatin1String("g")) {
             line.quantity = numbers::fixed(quantity / 1000.0, 2);

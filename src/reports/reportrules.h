@@ -45,7 +45,9 @@ QString businessLine(const BusinessTotals& totals);
 bool usageSpanAllowed(const QDate& from, const QDate& to);
 
 // One line of the usage result as the export writes it: a total in grams as kilograms with two decimals,
-// any other unit as the summed quantity; the amount with two decimals.
+// any other unit as the summed quantity; the amount with two decimals. The lines without a name (null or
+// empty in older files, one group) are named kNoName.
+inline const QString kNoName = QStringLiteral("（无名称）");
 struct UsageLine {
     QString name;
     QString quantity;

@@ -10,15 +10,21 @@
 #include "prescription/toolbar.h"
 #include "prescription/typing.h"
 #include "printing/printui.h"
+#include "printing/textboxlines.h"
 #include "recordfixture.h"
+#include "records/recordgeometry.h"
+#include "records/recordprint.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QtTest>
+#include <random>
 
 using namespace lichuan;
 
@@ -36,6 +42,41 @@ void setHeader(Form2& form, int field, const QString& text) {
     form.sheet.Text5[static_cast<size_t>(field)]->setText(text);
 }
 
+// The lines a record field shows, each block laid out even where it is scrolled out of the small box.
+QStringList shownLines(CrLfTextEdit* field) {
+    QStringList lines;
+    QAbstractTextDocumentLayout* layout = field->document()->documentLayout();
+    for (QTextBlock block = field->document()->begin(); block.isValid(); block = block.next()) {
+        layout->blockBoundingRect(block);
+        const QTextLayout* text = block.layout();
+        if (text->lineCount() == 0)
+            lines << QString();
+        for (int i = 0; i < text->lineCount(); ++i)
+            lines << block.text().mid(text->lineAt(i).textStart(), text->lineAt(i).textLength());
+    }
+    return lines;
+}
+
+// Record texts as doctors write them: Chinese, Latin words, digits, spaces, full-width and ASCII
+// punctuation, now and then a line break.
+QString randomRecordText(std::mt19937& random) {
+    static const QStringList pieces{
+        QStringLiteral("咳嗽"),       QStringLiteral("三天"),    QStringLiteral("，"),
+        QStringLiteral("。"),         QStringLiteral("T 37.8℃"), QStringLiteral("BP"),
+        QStringLiteral("120/80mmHg"), QStringLiteral(" "),       QStringLiteral("舌红苔黄腻"),
+        QStringLiteral("脉滑数"),     QStringLiteral("(+)"),     QStringLiteral("WBC 12.5×10^9/L"),
+        QStringLiteral("；"),         QStringLiteral("iiii"),    QStringLiteral("WWWW"),
+        QStringLiteral("1111"),       QStringLiteral("、"),      QStringLiteral("“"),
+        QStringLiteral("”"),          QStringLiteral("\r\n"),    QStringLiteral("①"),
+        QStringLiteral("±"),          QStringLiteral("μg"),      QStringLiteral("≥"),
+        QStringLiteral("~")};
+    QString text;
+    const int count = std::uniform_int_distribution<int>(1, 40)(random);
+    for (int i = 0; i < count; ++i)
+        text += pieces.at(std::uniform_int_distribution<int>(0, int(pieces.size()) - 1)(random));
+    return text;
+}
+
 } // namespace
 
 class TestForm14 : public QObject {
@@ -48,6 +89,7 @@ private Q_SLOTS:
     void citePrescriptionInBothModes();
     void editTemplatesKeepsTheRecordAndOpensTheTemplates();
     void printWithoutThePrinterNamesItAndShowsThePreview();
+    void fieldsWrapWhereThePrintedLinesWrap();
 };
 
 void TestForm14::newPatientShowsHeaderAndDiagnosis() {
@@ -283,6 +325,33 @@ void TestForm14::printWithoutThePrinterNamesItAndShowsThePreview() {
     QVERIFY(preview);
     QCOMPARE(preview->document().pages.size(), size_t(2));
     delete preview;
+}
+
+void TestForm14::fieldsWrapWhereThePrintedLinesWrap() {
+    test::RecordFixture f;
+    Form14& record = f.openRecord();
+    // Each field wraps its text at the width its printed lines are counted at: a sunken frame of two
+    // pixels took two pixels off every field.
+    for (int field = 0; field < kRecordFieldCount; ++field) {
+        CrLfTextEdit* edit = record.Text2[static_cast<size_t>(field)];
+        const int textWidth = edit->viewport()->width() - 2 * int(edit->document()->documentMargin());
+        QCOMPARE(textWidth, recordgeometry::kFields[static_cast<size_t>(field)].width / 15 -
+                                2 * printing::kTextBoxMarginPixels);
+    }
+    std::mt19937 random(20261210);
+    int compared = 0;
+    for (int round = 0; round < 100; ++round) {
+        for (int field = 0; field < kRecordFieldCount; ++field) {
+            const QString text = randomRecordText(random);
+            CrLfTextEdit* edit = record.Text2[static_cast<size_t>(field)];
+            edit->setText(text);
+            QApplication::processEvents();
+            const QStringList printed = recordFieldLines(record.fields()[static_cast<size_t>(field)], field);
+            QCOMPARE(shownLines(edit), printed);
+            compared += int(printed.size());
+        }
+    }
+    QVERIFY(compared > 1000);
 }
 
 QTEST_MAIN(TestForm14)

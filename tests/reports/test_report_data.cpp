@@ -1,6 +1,7 @@
 // The queries of the log and the statistics on real database files written by the prescription save and
 // the settlement.
 
+#include "data/engine.h"
 #include "data/reports.h"
 #include "reportdata.h"
 
@@ -183,6 +184,55 @@ private Q_SLOTS:
             }
         }
         QVERIFY(compared > 40);
+    }
+
+    void linesWithoutANameAreOneGroup() {
+        // Lines from older files may have a null or an empty name: to the clinic both are "no name", one row
+        // with every such line summed.
+        test::ClinicData clinic;
+        QVERIFY(clinic.addLines(kJan1, {line(QStringLiteral("黄芪"), QStringLiteral("10"),
+                                             QStringLiteral("g"), QStringLiteral("1.000"))}));
+        {
+            Statement insert(
+                *clinic.statistics,
+                QStringLiteral("insert into [统计] ([ID号],[名称],[数量],[单位],[金额],[分类],[日期]) "
+                               "values (?, ?, ?, ?, ?, ?, ?)"));
+            const std::vector<std::pair<QString, QString>> nameless{
+                {QString(), QStringLiteral("盒")}, // written first: its unit is the group's
+                {QStringLiteral(""), QStringLiteral("g")},
+                {QString(), QStringLiteral("g")}};
+            int n = 0;
+            for (const auto& [name, unit] : nameless) {
+                ++n;
+                insert.reset();
+                insert.bind(1, QStringLiteral("20170102080000z%1").arg(n))
+                    .bind(2, name)
+                    .bind(3, QString::number(n))
+                    .bind(4, unit)
+                    .bind(5, QStringLiteral("0.5"))
+                    .bind(6, QStringLiteral("中药"))
+                    .bind(7, QStringLiteral("2017-01-02"));
+                insert.run();
+            }
+        }
+        const UsageResult grouped =
+            usageTotals(*clinic.statistics, QStringLiteral("中药"), kJan1, kJan1.addDays(5));
+        QCOMPARE(int(grouped.totals.size()), 2);
+        QVERIFY(grouped.totals[0].name.isEmpty());
+        QCOMPARE(grouped.totals[0].quantity.units(), 6 * 10000LL);
+        QCOMPARE(text(grouped.totals[0].amount), QStringLiteral("1.50"));
+        QCOMPARE(grouped.totals[0].unit, QStringLiteral("盒"));
+        QCOMPARE(grouped.totals[1].name, QStringLiteral("黄芪"));
+        // The per-name queries count the same lines in the same row.
+        const UsageResult byName =
+            usageTotalsByName(*clinic.statistics, QStringLiteral("中药"), kJan1, kJan1.addDays(5));
+        QCOMPARE(int(byName.totals.size()), 2);
+        for (size_t i = 0; i < 2; ++i) {
+            QCOMPARE(byName.totals[i].name, grouped.totals[i].name);
+            QCOMPARE(byName.totals[i].unit, grouped.totals[i].unit);
+            QCOMPARE(byName.totals[i].quantity.units(), grouped.totals[i].quantity.units());
+            QCOMPARE(byName.totals[i].amount.units(), grouped.totals[i].amount.units());
+        }
     }
 
     void logMarginsAreReadAndWritten() {

@@ -96,6 +96,11 @@ private Q_SLOTS:
         QCOMPARE(lines[4].unit, QStringLiteral("G"));
         QCOMPARE(lines[4].quantity, QStringLiteral("5"));
         QCOMPARE(lines[4].amount, QStringLiteral("1.01"));
+        // The lines without a name are one row that says so.
+        const std::vector<UsageLine> nameless =
+            usageLines({total(QString(), 6, QStringLiteral("盒"), QStringLiteral("1.5"))});
+        QCOMPARE(nameless[0], (UsageLine{QStringLiteral("（无名称）"), QStringLiteral("6"),
+                                         QStringLiteral("盒"), QStringLiteral("1.50")}));
         QCOMPARE(usageGridAmount(QStringLiteral("0.00")), QString());
         QCOMPARE(usageGridAmount(QStringLiteral("0.01")), QStringLiteral("0.01"));
     }

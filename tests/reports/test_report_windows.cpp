@@ -107,6 +107,27 @@ private Q_SLOTS:
         QVERIFY(clinic.messages.shown.isEmpty());
     }
 
+    void logHeadingsStandOnTheGridLines() {
+        Clinic clinic;
+        clinic.open();
+        Form7 form(*clinic.services);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        // The line left of column 0 is the grid's frame; the line right of column i is its grid line.
+        const int gridLeft = form.grid->mapTo(&form, QPoint(0, 0)).x();
+        const int cellsLeft = form.grid->viewport()->mapTo(&form, QPoint(0, 0)).x();
+        int lineBefore = gridLeft;
+        for (int i = 0; i < 7; ++i) {
+            const QRect heading(form.Cm2[size_t(i)]->mapTo(&form, QPoint(0, 0)), form.Cm2[size_t(i)]->size());
+            const int lineAfter =
+                cellsLeft + form.grid->columnViewportPosition(i) + form.grid->columnWidth(i) - 1;
+            QCOMPARE(heading.left(), lineBefore);
+            QCOMPARE(heading.right(), lineAfter);
+            QCOMPARE(heading.bottom() + 1, form.grid->mapTo(&form, QPoint(0, 0)).y());
+            lineBefore = lineAfter;
+        }
+    }
+
     void logGridScrollsThroughTheResults() {
         Clinic clinic;
         for (int i = 0; i < 20; ++i)

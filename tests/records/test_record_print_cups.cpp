@@ -1,0 +1,157 @@
+// "打印病历" through a real print server: the test starts its own cupsd with a PDF printer as the record
+// printer, prints the record from the window as the doctor does, and reads back the PDF the queue made:
+// its pages and paper, and the record's texts at the places the program's own PDF of the record puts them.
+
+#include "cupsserver.h"
+#include "data/settingsrow.h"
+#include "pdftext.h"
+#include "printing/output.h"
+#include "recordfixture.h"
+#include "ui/crlftextedit.h"
+#include "ui/fieldedit.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QThread>
+#include <QtTest>
+#include <cmath>
+
+using namespace lichuan;
+
+namespace {
+
+QString pdfInfo(const QString& pdf) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    info.waitForFinished(30000);
+    return QString::fromUtf8(info.readAllStandardOutput());
+}
+
+// The finished job file written since `since` that holds `marker`: other test runs print into the same
+// folder under the same job numbers, so a job is known by what it holds.
+QString waitForJobHolding(const QDateTime& since, const QString& marker, int timeoutMs = 90000) {
+    const QDir folder(QDir::home().filePath(QStringLiteral("PDF")));
+    QElapsedTimer waited;
+    waited.start();
+    QHash<QString, QDateTime> foreign;
+    while (waited.elapsed() < timeoutMs) {
+        for (const QFileInfo& found : folder.entryInfoList({QStringLiteral("*-job_*.pdf")}, QDir::Files)) {
+            const QDateTime written = found.lastModified();
+            if (written < since || foreign.value(found.filePath()) == written)
+                continue;
+            QFile file(found.filePath());
+            if (!file.open(QIODevice::ReadOnly) || file.size() < 64 || !file.seek(file.size() - 32) ||
+                !file.readAll().contains("%%EOF"))
+                continue;
+            if (test::pdfLayoutText(found.filePath()).contains(marker))
+                return found.filePath();
+            foreign.insert(found.filePath(), written);
+        }
+        QCoreApplication::processEvents();
+        QThread::msleep(200);
+    }
+    return {};
+}
+
+// A number written in Chinese digits (the queue keeps Chinese text readable, not Latin digits).
+QString chineseDigits(int number, int digits) {
+    QString text;
+    for (int d = 0; d < digits; ++d, number /= 10)
+        text.prepend(QStringLiteral("〇一二三四五六七八九").at(number % 10));
+    return text;
+}
+
+} // namespace
+
+class TestRecordPrintCups : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void theRecordComesOutOfTheRecordPrinter() {
+        test::CupsServer cups;
+        if (!cups.start())
+            QSKIP(qPrintable(QStringLiteral("no print server can run here: ") + cups.whyNot()));
+        const QString queue = QStringLiteral("RecordPDF%1").arg(QCoreApplication::applicationPid());
+        // Ghostscript's PostScript turns the text into unreadable glyph pictures; cairo's keeps the text.
+        QVERIFY2(cups.addPdfQueue(queue, {QStringLiteral("PageSize=A5"),
+                                          QStringLiteral("pdftops-renderer-default=pdftocairo")}),
+                 qPrintable(cups.whyNot()));
+
+        test::RecordFixture f;
+        QVERIFY(writeSettingsRow(*f.sheet.state.mainDb, SettingsRow{{QStringLiteral("打印机2"), queue}}));
+        f.sheet.settings->drop();
+        // The patient's name carries this run's number, so that the job is told from any other run's.
+        const QString patient =
+            QStringLiteral("病人") + chineseDigits(int(QCoreApplication::applicationPid() % 1000), 3);
+        f.form().sheet.Text5[kName]->setText(patient);
+        Form14& record = f.openRecord();
+        record.Text2[kComplaint]->setText(QStringLiteral("咳嗽三天"));
+        record.Text2[kPresentIllness]->setText(QStringLiteral("受凉后咳嗽，咳白痰，无发热。") +
+                                               QString(30, QChar(u'咳')));
+        record.Text2[kChineseDiagnosis]->setText(QStringLiteral("风寒咳嗽"));
+        QStringList treatment;
+        for (int i = 1; i <= 12; ++i)
+            treatment << QStringLiteral("第") + chineseDigits(i, 2) + QStringLiteral("日继服");
+        record.Text2[kTreatment]->setText(treatment.join(QStringLiteral("\r\n")));
+
+        // The program's own PDF of the same record on the same paper: where each text belongs.
+        QTemporaryDir own;
+        const QString ownPdf = own.filePath(QStringLiteral("record.pdf"));
+        QVERIFY(printing::writePdf(record.printedRecord(), ownPdf, printing::pageSetupFor(queue)).ok);
+        const std::vector<test::PdfWord> expected = test::pdfWords(ownPdf);
+
+        const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
+        QTest::mouseClick(record.Command1, Qt::LeftButton);
+        QVERIFY2(f.sheet.messages.shown.isEmpty(),
+                 qPrintable(f.sheet.messages.shown.join('\n') + cups.errorLog()));
+        const QString pdf = waitForJobHolding(since, patient);
+        QVERIFY2(!pdf.isEmpty(), qPrintable(cups.errorLog()));
+        const QString info = pdfInfo(pdf);
+        const std::vector<test::PdfWord> words = test::pdfWords(pdf);
+        QFile::remove(pdf);
+
+        // Eight treatment lines on the first page, the other four on the second: two upright A5 pages.
+        QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))), qPrintable(info));
+        QVERIFY2(info.contains(QStringLiteral("421 x 595 pts (A5)")), qPrintable(info));
+
+        // Every Chinese text at its place: where the program's PDF has it at (x, y), the queue's has it at
+        // (x + a, y + b), with one a and one b for the whole document.
+        const QString name = QStringLiteral("姓名：") + patient;
+        const test::PdfWord* origin = test::findWord(words, name);
+        const test::PdfWord* originOwn = test::findWord(expected, name);
+        QVERIFY2(origin && originOwn, qPrintable(test::pdfLayoutText(ownPdf)));
+        const double a = origin->xMin - originOwn->xMin;
+        const double b = origin->yMin - originOwn->yMin;
+        QVERIFY2(std::abs(a) < 30 && std::abs(b) < 30, qPrintable(QStringLiteral("%1 %2").arg(a).arg(b)));
+        QStringList checked{name, QStringLiteral("咳嗽三天"), QStringLiteral("风寒咳嗽")};
+        checked << treatment;
+        for (const QString& text : checked) {
+            const test::PdfWord* printed = test::findWord(words, text);
+            const test::PdfWord* drawn = test::findWord(expected, text);
+            QVERIFY2(printed && drawn, qPrintable(text));
+            QCOMPARE(printed->page, drawn->page);
+            QVERIFY2(std::abs(printed->xMin - (drawn->xMin + a)) < 1.5 &&
+                         std::abs(printed->yMin - (drawn->yMin + b)) < 1.5,
+                     qPrintable(QStringLiteral("%1 at %2,%3; drawn at %4,%5")
+                                    .arg(text)
+                                    .arg(printed->xMin)
+                                    .arg(printed->yMin)
+                                    .arg(drawn->xMin)
+                                    .arg(drawn->yMin)));
+        }
+        QCOMPARE(test::findWord(words, treatment.at(7))->page, 1);
+        QCOMPARE(test::findWord(words, treatment.at(8))->page, 2);
+        // The header copy and the doctor on both pages.
+        for (int page = 1; page <= 2; ++page) {
+            int found = 0;
+            for (const test::PdfWord& word : words)
+                found += word.page == page &&
+                         (word.text == name || word.text.startsWith(QStringLiteral("医师：")));
+            QVERIFY2(found == 2, qPrintable(QString::number(page)));
+        }
+    }
+};
+
+QTEST_MAIN(TestRecordPrintCups)
+#include "test_record_print_cups.moc"
