@@ -2,7 +2,9 @@
 // query each keystroke or kind switch runs, on lists far larger than a clinic keeps.
 
 #include "benchsupport.h"
+#include "data/catalog.h"
 #include "data/engine.h"
+#include "data/lookups.h"
 #include "data/schema.h"
 #include "data/templates.h"
 
@@ -74,6 +76,43 @@ void BM_TemplateNamesOfKind(benchmark::State& state) {
         benchmark::DoNotOptimize(templateNamesOfKind(*files().db, QStringLiteral("中药方剂")).size());
 }
 BENCHMARK(BM_TemplateNamesOfKind)->Unit(benchmark::kMillisecond);
+
+// A keystroke in the prescription window's search box on the formula templates: answered from the copy.
+void BM_TemplateSearch(benchmark::State& state) {
+    const QString typed = state.range(0) == 0 ? QString() : QStringLiteral("gc");
+    std::size_t found = 0;
+    for (auto _ : state)
+        found = searchTemplates(*files().db, QStringLiteral("中药方剂"), typed).size();
+    state.counters["rows"] = double(found);
+}
+BENCHMARK(BM_TemplateSearch)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The same by one query per keystroke, as before the copy.
+void BM_TemplateSearchOneQuery(benchmark::State& state) {
+    const QString typed = state.range(0) == 0 ? QString() : QStringLiteral("gc");
+    std::size_t found = 0;
+    for (auto _ : state) {
+        std::vector<TemplateItem> templates;
+        Statement select(*files().db,
+                         QStringLiteral("select [序号],[名称],[内容] from [个人模板] where [查询] like ? "
+                                        "escape '\\' and [分类] = ? order by [排序], rowid"));
+        select.bind(1, containsPattern(typed)).bind(2, QStringLiteral("中药方剂"));
+        while (select.next())
+            templates.push_back(TemplateItem{select.text(0), select.text(1), select.text(2)});
+        found = templates.size();
+    }
+    state.counters["rows"] = double(found);
+}
+BENCHMARK(BM_TemplateSearchOneQuery)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The diagnosis suggestions of the sheet's header, two initials typed.
+void BM_DiagnosisSuggestions(benchmark::State& state) {
+    std::size_t found = 0;
+    for (auto _ : state)
+        found = suggestDiagnoses(*files().db, QStringLiteral("gc")).size();
+    state.counters["rows"] = double(found);
+}
+BENCHMARK(BM_DiagnosisSuggestions)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -63,6 +63,16 @@ Form3::Form3(Services& services, std::unique_ptr<FileChooser> files, QWidget* pa
     chooseCategory(catalog::kHerbsIndex);
 }
 
+void Form3::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The manager opens the window to look something up: the search box has the keyboard (set when shown,
+    // in the window it was placed in, so the window gives the keyboard to it when it becomes active).
+    if (!shown_) {
+        shown_ = true;
+        c_.Text2->setFocus();
+    }
+}
+
 Form3::~Form3() = default;
 
 void Form3::connectControls() {

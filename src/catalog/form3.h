@@ -44,6 +44,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void connectControls();
@@ -64,6 +65,7 @@ private:
     bool busy_ = false;    // a category switch is in progress
     bool newEntry_ = true; // the panel holds a new entry, not yet stored
     bool replacing_ = false;
+    bool shown_ = false; // shown once: the search box had the keyboard
 };
 
 } // namespace lichuan

@@ -1,23 +1,22 @@
 #include "data/catalogrows.h"
 
+#include "data/catalogcopy.h"
 #include "data/engine.h"
 #include "data/schema.h"
 
 #include <QSet>
+#include <algorithm>
 
 namespace lichuan {
 
 namespace {
 
-const QString kRowColumns =
-    QStringLiteral("[ID号],[名称],[常用量],[单位],[单价],[用法],[斗位],[拼音],[备用1],[分类],[查询]");
+using catalogcopy::kRowColumns;
+using catalogcopy::rowFrom;
 const QString kKeyFormat = QStringLiteral("yyyyMMddHHmmss");
-
-CatalogRow rowFrom(const Statement& select) {
-    return CatalogRow{select.text(0), select.text(1), select.text(2), select.text(3),
-                      select.text(4), select.text(5), select.text(6), select.text(7),
-                      select.text(8), select.text(9), select.text(10)};
-}
+// Imported keys are the stamp and a four-digit counter: 18 characters.
+constexpr int kFirstImportCounter = 1001;
+constexpr int kLastImportCounter = 9999;
 
 // The columns a save writes, with their values (备用2 and 备用3 are never written).
 std::vector<std::pair<QString, QString>> writtenColumns(const CatalogRow& row) {
@@ -120,6 +119,23 @@ QString catalogKeyAt(const QDateTime& time) {
 
 std::vector<CatalogRow> searchCatalogRows(const Database& main, const QString& category,
                                           const QString& text) {
+    std::vector<CatalogRow> rows;
+    try {
+        const catalogcopy::Category* copy = catalogcopy::category(main, category);
+        if (!copy)
+            return searchCatalogRowsByQuery(main, category, text);
+        const std::vector<int> found = catalogcopy::search(*copy, text);
+        rows.reserve(found.size());
+        for (const int k : found)
+            rows.push_back((*copy->rows)[std::size_t(k)]);
+    } catch (const DbError&) {
+        rows.clear();
+    }
+    return rows;
+}
+
+std::vector<CatalogRow> searchCatalogRowsByQuery(const Database& main, const QString& category,
+                                                 const QString& text) {
     return selectRows(main,
                       QStringLiteral("select %1 from [商品] where [查询] like ? escape '\\' and [分类] = ? "
                                      "order by [名称] collate GBK, rowid"),
@@ -127,9 +143,30 @@ std::vector<CatalogRow> searchCatalogRows(const Database& main, const QString& c
 }
 
 std::vector<CatalogRow> catalogRowsOfCategory(const Database& main, const QString& category) {
-    return selectRows(
-        main, QStringLiteral("select %1 from [商品] where [分类] = ? order by [名称] collate GBK, rowid"),
-        {category});
+    struct Row {
+        CatalogRow row;
+        catalogcopy::Placed placed;
+    };
+    std::vector<Row> rows;
+    try {
+        Statement select(main,
+                         QStringLiteral("select %1,rowid from [商品] where [分类] = ?").arg(kRowColumns));
+        select.bind(1, category);
+        while (select.next()) {
+            Row row{rowFrom(select), {}};
+            row.placed = catalogcopy::placeOf(row.row, select.isNull(1), select.integer(11));
+            rows.push_back(std::move(row));
+        }
+    } catch (const DbError&) {
+        return {};
+    }
+    std::sort(rows.begin(), rows.end(),
+              [](const Row& a, const Row& b) { return catalogcopy::placedBefore(a.placed, b.placed); });
+    std::vector<CatalogRow> ordered;
+    ordered.reserve(rows.size());
+    for (Row& row : rows)
+        ordered.push_back(std::move(row.row));
+    return ordered;
 }
 
 CatalogSave saveCatalogRow(Database& main, const CatalogRow& row, const QString& currentCategory,
@@ -200,20 +237,27 @@ CatalogImport importCatalogRows(Database& main, const std::vector<ImportedCatalo
         Transaction transaction(main);
         // A stamp no earlier import has used: keys of the form stamp + digits lie in [stamp0, stamp:).
         QDateTime time = start;
-        QString stamp = catalogKeyAt(time);
-        for (;;) {
-            Statement used(main,
-                           QStringLiteral("select 1 from [商品] where [ID号] >= ? and [ID号] < ? limit 1"));
-            used.bind(1, stamp + QLatin1Char('0')).bind(2, stamp + QLatin1Char(':'));
-            if (!used.next())
-                break;
-            time = time.addSecs(1);
-            stamp = catalogKeyAt(time);
-        }
+        QString stamp;
+        auto takeFreeStamp = [&] {
+            for (stamp = catalogKeyAt(time);; stamp = catalogKeyAt(time)) {
+                Statement used(
+                    main, QStringLiteral("select 1 from [商品] where [ID号] >= ? and [ID号] < ? limit 1"));
+                used.bind(1, stamp + QLatin1Char('0')).bind(2, stamp + QLatin1Char(':'));
+                if (!used.next())
+                    return;
+                time = time.addSecs(1);
+            }
+        };
+        takeFreeStamp();
         QSet<QString> namesOfSheet;
         int counter = 1000;
         for (const ImportedCatalogRow& imported : rows) {
-            ++counter;
+            // The counter keeps four digits: after 9999 the keys go on under the next free second.
+            if (++counter > kLastImportCounter) {
+                time = time.addSecs(1);
+                takeFreeStamp();
+                counter = kFirstImportCounter;
+            }
             CatalogRow row = imported.row;
             row.key = stamp + QString::number(counter);
             const QString folded = row.name.toLower();

@@ -26,9 +26,13 @@ struct CatalogRow {
 };
 
 // Rows of `category` whose search code (查询) contains `text` literally (ASCII letters without regard to
-// case; %, _ and an apostrophe are plain characters), ordered by name in GBK order. A failing query gives an
-// empty list.
+// case; %, _ and an apostrophe are plain characters), ordered by name in GBK order, then as stored. Answered
+// from the copy of the category that this connection keeps current (the pick list's). A failing query gives
+// an empty list.
 std::vector<CatalogRow> searchCatalogRows(const Database& main, const QString& category, const QString& text);
+// The same rows by one query each time, ordered by the engine.
+std::vector<CatalogRow> searchCatalogRowsByQuery(const Database& main, const QString& category,
+                                                 const QString& text);
 
 // Every row of `category` ordered by name (rows without a search code too), for the export.
 std::vector<CatalogRow> catalogRowsOfCategory(const Database& main, const QString& category);
@@ -78,7 +82,8 @@ struct ImportedCatalogRow {
 
 // Appends the rows in one transaction. Keys are the start time "yyyymmddhhmmss" followed by a counter
 // from 1001; when another import already used keys of that second, the stamp moves on by seconds until the
-// keys are free. A row with an empty name, with a name that the table or an earlier row of the sheet has,
+// keys are free. After 9999 the rows go on under the next free second from 1001, so that every key keeps its
+// 18 characters. A row with an empty name, with a name that the table or an earlier row of the sheet has,
 // or with a value longer than its column is refused and named; the others are added.
 CatalogImport importCatalogRows(Database& main, const std::vector<ImportedCatalogRow>& rows,
                                 const QDateTime& start);

@@ -2,7 +2,8 @@
 
 #include "data/engine.h"
 #include "data/schema.h"
-#include "data/tracking.h"
+#include "data/smallcopies.h"
+#include "data/tablecopy.h"
 
 #include <algorithm>
 #include <array>
@@ -16,6 +17,14 @@ namespace {
 QStringList namesByKey(const Database& main, const QString& table, const QString& key) {
     QStringList names;
     try {
+        if (const smallcopies::WordList* list = smallcopies::wordList(main, table)) {
+            for (const int k : list->keys.find(copies::foldAscii(key))) {
+                const smallcopies::Word& word = list->rows[std::size_t(k)];
+                if (!word.keyNull) // a missing key never matches, not even an empty part
+                    names << word.name;
+            }
+            return names;
+        }
         Statement select(
             main, QStringLiteral("select [名称] from %1 where [序号] like ? escape '\\' order by rowid")
                       .arg(quoted(table)));
@@ -34,16 +43,6 @@ const QString kPatientColumns =
 PatientRow patientFrom(const Statement& row) {
     return PatientRow{row.text(0), row.text(1), row.text(2), row.text(3), row.text(4),
                       row.text(5), row.text(6), row.text(7), row.text(8)};
-}
-
-// ASCII letters to lower case and nothing else, as the engine's LIKE compares.
-QString foldAscii(const QString& text) {
-    QString folded = text;
-    for (QChar& c : folded) {
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + ('a' - 'A'));
-    }
-    return folded;
 }
 
 // The name field asks on every keystroke, so each connection keeps a copy of 患者信息 in rowid order (rows
@@ -79,26 +78,18 @@ PatientRow unpack(const PackedPatient& packed) {
 }
 
 struct PatientCopy {
-    qint64 stamp = -1;
-    bool read = false;
+    copies::CopyStamp at;
     std::vector<PackedPatient> rows; // ascending rowid
-    QString keys;                    // the folded key of every row, each followed by a NUL
-    std::vector<qsizetype> starts;   // where the key of row k starts in `keys`; one more entry at the end
+    copies::JoinedTexts keys;        // the folded key of every row
 
     void joinKeys() {
         keys.clear();
-        starts.clear();
-        starts.reserve(rows.size() + 1);
         qsizetype length = 0;
         for (const PackedPatient& row : rows)
-            length += row.ends[0] + 1;
-        keys.reserve(length);
-        for (const PackedPatient& row : rows) {
-            starts.push_back(keys.size());
-            keys += foldAscii(QStringView(row.text).left(row.ends[0]).toString());
-            keys += QChar(0);
-        }
-        starts.push_back(keys.size());
+            length += row.ends[0];
+        keys.reserve(rows.size(), length);
+        for (const PackedPatient& row : rows)
+            keys.append(copies::foldAscii(QStringView(row.text).left(row.ends[0])));
     }
 };
 
@@ -145,19 +136,16 @@ void applyPatientChanges(const Database& main, PatientCopy& copy, std::vector<qi
 
 const PatientCopy& patientCopy(const Database& main, qint64 stamp) {
     PatientCopy& copy = main.attachment<PatientCopy>();
-    if (copy.read && copy.stamp == stamp)
-        return copy;
-    std::optional<std::vector<qint64>> changed;
-    if (copy.read)
-        changed = tracking::rowsChangedSince(main, schema::kPatient, copy.stamp);
-    copy.read = false;
-    if (changed)
-        applyPatientChanges(main, copy, std::move(*changed));
-    else
-        readAllPatients(main, copy);
-    copy.joinKeys();
-    copy.stamp = stamp;
-    copy.read = true;
+    copies::refresh(
+        main, schema::kPatient, copy.at, stamp,
+        [&](std::vector<qint64> rowids) {
+            applyPatientChanges(main, copy, std::move(rowids));
+            copy.joinKeys();
+        },
+        [&] {
+            readAllPatients(main, copy);
+            copy.joinKeys();
+        });
     return copy;
 }
 
@@ -185,26 +173,8 @@ std::vector<PatientRow> suggestPatients(const Database& main, const QString& key
         if (stamp < 0)
             return suggestPatientsByQuery(main, key);
         const PatientCopy& copy = patientCopy(main, stamp);
-        const QString needle = foldAscii(key);
-        if (needle.isEmpty()) {
-            for (const PackedPatient& row : copy.rows)
-                patients.push_back(unpack(row));
-            return patients;
-        }
-        std::size_t k = 0;
-        qsizetype from = 0;
-        for (qsizetype at = copy.keys.indexOf(needle, from); at >= 0; at = copy.keys.indexOf(needle, from)) {
-            while (copy.starts[k + 1] <= at)
-                ++k;
-            if (at + needle.size() < copy.starts[k + 1]) { // inside the key of row k (before its NUL)
-                patients.push_back(unpack(copy.rows[k]));
-                from = copy.starts[k + 1];
-            } else {
-                from = at + 1;
-            }
-            if (from >= copy.keys.size())
-                break;
-        }
+        for (const int k : copy.keys.find(copies::foldAscii(key)))
+            patients.push_back(unpack(copy.rows[std::size_t(k)]));
     } catch (const DbError&) {
         main.attachment<PatientCopy>() = PatientCopy();
         patients.clear();

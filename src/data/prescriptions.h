@@ -36,8 +36,8 @@ bool prescriptionExists(const Database& main, const QString& key);
 // [from, to] (dates as the user typed them), newest key first. Unreadable dates give an empty list.
 std::vector<HistoryRow> queryHistory(const Database& main, const QString& nameFilter, const QString& from,
                                      const QString& to);
-// The same rows by the one query over the date range that the program ran before the name list existed
-// (it serves the empty name filter, and files without the list).
+// The same rows by one plain query over the date range, ordered by the engine (it serves files without
+// the name list).
 std::vector<HistoryRow> queryHistoryByDate(const Database& main, const QString& nameFilter,
                                            const QString& from, const QString& to);
 

@@ -3,6 +3,7 @@
 #include "data/engine.h"
 #include "data/record.h"
 #include "data/schema.h"
+#include "data/smallcopies.h"
 
 #include <QDateTime>
 
@@ -165,6 +166,13 @@ bool deleteTemplate(Database& main, qint64 rowid) {
 std::vector<WordRow> searchWordList(const Database& main, const QString& table, const QString& text) {
     std::vector<WordRow> rows;
     try {
+        if (const smallcopies::WordList* list = smallcopies::wordList(main, table)) {
+            for (const int k : list->keys.find(copies::foldAscii(text))) {
+                const smallcopies::Word& word = list->rows[std::size_t(k)];
+                rows.push_back(WordRow{word.rowid, word.name});
+            }
+            return rows;
+        }
         const QString where = text.isEmpty() ? QString() : QStringLiteral(" where [序号] like ? escape '\\'");
         Statement select(
             main, QStringLiteral("select rowid,[名称] from %1%2 order by rowid").arg(quoted(table), where));

@@ -55,6 +55,7 @@ private Q_SLOTS:
     void sheetRowsBecomeCatalogRows();
     void importIsOneTransactionAndNamesRefusedRows();
     void importKeysOfTwoImportsInOneSecondDiffer();
+    void importKeysOfALongSheetKeepTheirFormat();
     void fixturesOfASpreadsheetApplicationImport_data();
     void fixturesOfASpreadsheetApplicationImport();
     void exportThenImportGivesTheSameRows();
@@ -373,6 +374,36 @@ void TestCatalogRules::importKeysOfTwoImportsInOneSecondDiffer() {
     QCOMPARE(importCatalogRows(*data.db, second, kNoon).added, 1);
     QCOMPARE(searchCatalogRows(*data.db, "用法", "甲").at(0).key, QString("202403011200001001"));
     QCOMPARE(searchCatalogRows(*data.db, "用法", "乙").at(0).key, QString("202403011200011001"));
+}
+
+// A sheet of more than 8,999 rows: the counter would need a fifth digit. The keys go on under the next
+// free second instead, 18 characters each, all different, also from keys an import of that second holds.
+void TestCatalogRules::importKeysOfALongSheetKeepTheirFormat() {
+    test::CatalogDatabase data;
+    const int before = int(searchCatalogRows(*data.db, "用法", "").size());
+    std::vector<ImportedCatalogRow> earlier(1);
+    earlier[0].row.name = "早";
+    earlier[0].row.search = "早";
+    earlier[0].row.category = "用法";
+    QCOMPARE(importCatalogRows(*data.db, earlier, kNoon.addSecs(1)).added, 1); // holds 20240301120001…
+    std::vector<ImportedCatalogRow> rows(9000 + 1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i].sheetRow = int(i) + 2;
+        rows[i].row.name = QStringLiteral("药%1").arg(i);
+        rows[i].row.search = QStringLiteral("y%1").arg(i);
+        rows[i].row.category = "用法";
+    }
+    const CatalogImport result = importCatalogRows(*data.db, rows, kNoon);
+    QCOMPARE(result.added, int(rows.size()));
+    QSet<QString> keys;
+    for (const CatalogRow& row : searchCatalogRows(*data.db, "用法", "")) {
+        QCOMPARE(row.key.size(), 18);
+        keys.insert(row.key);
+    }
+    QCOMPARE(keys.size(), before + int(rows.size()) + 1);
+    QCOMPARE(searchCatalogRows(*data.db, "用法", "y8998").at(0).key, QString("202403011200009999"));
+    QCOMPARE(searchCatalogRows(*data.db, "用法", "y8999").at(0).key, QString("202403011200021001"));
+    QCOMPARE(searchCatalogRows(*data.db, "用法", "y9000").at(0).key, QString("202403011200021002"));
 }
 
 void TestCatalogRules::fixturesOfASpreadsheetApplicationImport_data() {

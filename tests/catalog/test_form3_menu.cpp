@@ -57,6 +57,10 @@ void TestForm3Menu::menuOpensTheCatalogWindowAfresh() {
     QCOMPARE(main.mdiArea()->activeSubWindow(), sub);
     QCOMPARE(sub->pos(), centredPosition(main.mdiArea()->viewport()->size(), sub->frameGeometry().size()));
     QCOMPARE(form->controls().Text3[0]->text(), QString());
+    // The keyboard is in the search box: typing searches at once.
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form->controls().Text2));
+    QTest::keyClicks(QApplication::focusWidget(), "sg");
+    QCOMPARE(form->controls().Text2->text(), QString("sg"));
 
     // Opened again while open: an unsaved edit is gone, the window starts afresh.
     test::typeText(form->controls().Text3[0], "未保存");
@@ -68,6 +72,7 @@ void TestForm3Menu::menuOpensTheCatalogWindowAfresh() {
     QVERIFY(form);
     QCOMPARE(form->controls().Text3[0]->text(), QString());
     QCOMPARE(form->currentCategory(), QString("中药"));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form->controls().Text2));
 }
 
 QTEST_MAIN(TestForm3Menu)

@@ -2,12 +2,14 @@
 // from a copy or the list is compared with the plain query over the table, after changes made by this
 // station and by another one.
 #include "data/catalog.h"
+#include "data/catalogrows.h"
 #include "data/defaults.h"
 #include "data/engine.h"
 #include "data/engine_file.h"
 #include "data/lookups.h"
 #include "data/prescriptions.h"
 #include "data/schema.h"
+#include "data/templates.h"
 #include "data/tracking.h"
 #include "testsupport.h"
 
@@ -38,6 +40,33 @@ QString itemsText(const std::vector<CatalogItem>& items) {
         lines << QStringList{i.name, i.usualQty, i.unit, i.usage, i.price, i.drawer, i.category}.join(
             QLatin1Char('|'));
     return lines.join(QLatin1Char('\n'));
+}
+
+QString rowsText(const std::vector<CatalogRow>& rows) {
+    QStringList lines;
+    for (const CatalogRow& r : rows)
+        lines << QStringList{r.key,    r.name,   r.usualQty, r.unit,     r.price, r.usage,
+                             r.drawer, r.pinyin, r.remark,   r.category, r.search}
+                     .join(QLatin1Char('|'));
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Every row of a category in the engine's order, as the export read them before it sorted them itself.
+std::vector<CatalogRow> categoryByQuery(const Database& db, const QString& category) {
+    Statement select(db, QStringLiteral("select [ID号],[名称],[常用量],[单位],[单价],[用法],[斗位],[拼音],"
+                                        "[备用1],[分类],[查询] from [商品] where [分类] = ? "
+                                        "order by [名称] collate GBK, rowid"));
+    select.bind(1, category);
+    std::vector<CatalogRow> rows;
+    while (select.next()) {
+        CatalogRow row;
+        int column = 0;
+        for (QString* cell : {&row.key, &row.name, &row.usualQty, &row.unit, &row.price, &row.usage,
+                              &row.drawer, &row.pinyin, &row.remark, &row.category, &row.search})
+            *cell = select.text(column++);
+        rows.push_back(row);
+    }
+    return rows;
 }
 
 QString historyText(const std::vector<HistoryRow>& rows) {
@@ -74,6 +103,7 @@ private Q_SLOTS:
     void patientCopyAnswersAsTheQuery();
     void pickListCopyAnswersAsTheQuery();
     void historyByNameListAnswersAsTheQuery();
+    void wordListAndTemplateCopiesAnswerAsTheQuery();
     void anEarlierFileIsUpgradedOnceAndStaysPlainSql();
     void aFileWithoutTrackingIsReadAsBefore();
 
@@ -212,7 +242,12 @@ void TestTracking::pickListCopyAnswersAsTheQuery() {
             for (const QString& text : texts) {
                 QCOMPARE(itemsText(searchCatalog(*here_, category, text)),
                          itemsText(searchCatalogByQuery(*here_, category, text)));
+                // The catalog window's grid answers from the same copy.
+                QCOMPARE(rowsText(searchCatalogRows(*here_, category, text)),
+                         rowsText(searchCatalogRowsByQuery(*here_, category, text)));
             }
+            QCOMPARE(rowsText(catalogRowsOfCategory(*here_, category)),
+                     rowsText(categoryByQuery(*here_, category)));
         }
     };
     compareAll();
@@ -276,20 +311,39 @@ void TestTracking::historyByNameListAnswersAsTheQuery() {
         }
         transaction.commit();
     }
+    add(*here_, QString(), QStringLiteral("李四"), QStringLiteral("2024-03-05")); // a row without a key
+    add(*here_, QStringLiteral("20240305100000\U0001F600"), QStringLiteral("李四"),
+        QStringLiteral("2024-03-05"));
+    add(*here_, QStringLiteral("20240305100000\uFF21"), QStringLiteral("李四"), QStringLiteral("2024-03-05"));
     // Another station renames and deletes rows; the list keeps old names, which find nothing.
     run(*other_, QStringLiteral("update [档案] set [0] = '赵六' where [0] = '李四' and rowid % 2 = 0"));
     run(*other_, QStringLiteral("delete from [档案] where [0] = '张三丰' and rowid < 100"));
-    const QStringList filters{QStringLiteral("张"), QStringLiteral("张三"), QStringLiteral("TOM"),
-                              QStringLiteral("%"),  QStringLiteral("_"),    QStringLiteral("赵六"),
-                              QStringLiteral(" "),  QStringLiteral("李四"), QStringLiteral("无此人")};
-    for (const QString& filter : filters) {
-        for (const auto& [from, to] :
-             {std::pair{QStringLiteral("2024-1-1"), QStringLiteral("2024-12-31")},
-              std::pair{QStringLiteral("2024-03-05"), QStringLiteral("2024-05-01")}}) {
-            QCOMPARE(historyText(queryHistory(*here_, filter, from, to)),
-                     historyText(queryHistoryByDate(*here_, filter, from, to)));
+    const QStringList filters{QStringLiteral("张"),     QStringLiteral("张三"),
+                              QStringLiteral("TOM"),    QStringLiteral("%"),
+                              QStringLiteral("_"),      QStringLiteral("赵六"),
+                              QStringLiteral(" "),      QStringLiteral("李四"),
+                              QStringLiteral("无此人"), QString()};
+    auto compareAll = [&](const char* when) {
+        for (const QString& filter : filters) {
+            for (const auto& [from, to] :
+                 {std::pair{QStringLiteral("2024-1-1"), QStringLiteral("2024-12-31")},
+                  std::pair{QStringLiteral("2024-03-05"), QStringLiteral("2024-05-01")}}) {
+                QVERIFY2(historyText(queryHistory(*here_, filter, from, to)) ==
+                             historyText(queryHistoryByDate(*here_, filter, from, to)),
+                         qPrintable(QStringLiteral("%1, filter “%2”").arg(QLatin1String(when), filter)));
+            }
         }
-    }
+    };
+    compareAll("first");
+    // Names new to the list, written by this station and by another one after the list was read.
+    add(*other_, QStringLiteral("20240401000000b"), QStringLiteral("张新"), QStringLiteral("2024-04-01"));
+    compareAll("after another station's save");
+    add(*here_, QStringLiteral("20240402000000b"), QStringLiteral("赵张"), QStringLiteral("2024-04-02"));
+    compareAll("after this station's save");
+    QCOMPARE(
+        queryHistory(*here_, QStringLiteral("张新"), QStringLiteral("2024-1-1"), QStringLiteral("2024-12-31"))
+            .size(),
+        std::size_t(1));
     QCOMPARE(
         queryHistory(*here_, QStringLiteral("TOM"), QStringLiteral("2024-1-1"), QStringLiteral("2024-12-31"))
             .size(),
@@ -297,6 +351,79 @@ void TestTracking::historyByNameListAnswersAsTheQuery() {
     QVERIFY(
         queryHistory(*here_, QStringLiteral("张"), QStringLiteral("2024-13-1"), QStringLiteral("2024-12-31"))
             .empty());
+}
+
+// The word lists and the templates are small and read whole again when their table changed.
+void TestTracking::wordListAndTemplateCopiesAnswerAsTheQuery() {
+    auto names = [&](const QString& sql, const QStringList& values) {
+        Statement select(*here_, sql);
+        for (int i = 0; i < values.size(); ++i)
+            select.bind(i + 1, values.at(i));
+        QStringList found;
+        while (select.next())
+            found << QStringList{select.text(0), select.text(1), select.text(2)}.join(QLatin1Char('|'));
+        return found;
+    };
+    const QStringList texts{
+        QString(),           QStringLiteral("g"), QStringLiteral("GM"), QStringLiteral("感"),
+        QStringLiteral("%"), QStringLiteral("_"), QStringLiteral("1")};
+    auto compareAll = [&](const char* when) {
+        for (const QString& text : texts) {
+            const QString why = QStringLiteral("%1, “%2”").arg(QLatin1String(when), text);
+            for (const QString& table : {schema::kDiagnosis, schema::kAddress}) {
+                const QStringList expected =
+                    names(QStringLiteral("select [名称],'','' from %1 where [序号] like ? escape '\\' "
+                                         "order by rowid")
+                              .arg(quoted(table)),
+                          {containsPattern(text)});
+                QStringList got;
+                for (const QString& name : table == schema::kDiagnosis ? suggestDiagnoses(*here_, text)
+                                                                       : suggestAddresses(*here_, text))
+                    got << name + QStringLiteral("||");
+                QVERIFY2(got == expected, qPrintable(why));
+                // The word-list window lists every row for an empty text, rows without a key too.
+                const QStringList all =
+                    names(QStringLiteral("select rowid,[名称],'' from %1 %2 order by rowid")
+                              .arg(quoted(table), text.isEmpty() ? QString()
+                                                                 : QStringLiteral("where [序号] like ? "
+                                                                                  "escape '\\'")),
+                          text.isEmpty() ? QStringList() : QStringList{containsPattern(text)});
+                QStringList listed;
+                for (const WordRow& row : searchWordList(*here_, table, text))
+                    listed << QStringList{QString::number(row.rowid), row.name, QString()}.join(
+                        QLatin1Char('|'));
+                QVERIFY2(listed == all, qPrintable(why));
+            }
+            for (const QString& kind : {QStringLiteral("中药方剂"), QStringLiteral("病历")}) {
+                QStringList got;
+                for (const TemplateItem& t : searchTemplates(*here_, kind, text))
+                    got << QStringList{t.key, t.name, t.content}.join(QLatin1Char('|'));
+                QVERIFY2(got ==
+                             names(QStringLiteral("select [序号],[名称],[内容] from [个人模板] where [查询] "
+                                                  "like ? escape '\\' and [分类] = ? order by [排序], rowid"),
+                                   {containsPattern(text), kind}),
+                         qPrintable(why));
+            }
+        }
+    };
+    compareAll("default rows");
+    // Another station adds, changes and deletes rows; rows without a key or search code, odd orders.
+    run(*other_, QStringLiteral("insert into [诊断]([名称],[序号]) values('感冒1','gm1')"));
+    run(*other_, QStringLiteral("insert into [诊断]([名称],[序号]) values('无键',null)"));
+    run(*other_, QStringLiteral("insert into [地址]([名称],[序号]) values('Gm%街','GM%街')"));
+    run(*other_, QStringLiteral("delete from [地址] where rowid = (select min(rowid) from [地址])"));
+    run(*other_, QStringLiteral("insert into [个人模板]([序号],[名称],[内容],[查询],[分类],[排序]) "
+                                "values('t1','感冒方','内容','gmf1','中药方剂',null)"));
+    run(*other_, QStringLiteral("insert into [个人模板]([序号],[名称],[内容],[查询],[分类],[排序]) "
+                                "values('t2','甘麦方','内容2','GMF_','中药方剂','000')"));
+    run(*other_, QStringLiteral("insert into [个人模板]([序号],[名称],[内容],[查询],[分类],[排序]) "
+                                "values('t3','无码',null,null,'中药方剂','001')"));
+    run(*other_, QStringLiteral("update [个人模板] set [排序] = 'Z9' where rowid = (select min(rowid) from "
+                                "[个人模板] where [分类] = '中药方剂')"));
+    compareAll("after another station's changes");
+    run(*here_, QStringLiteral("delete from [个人模板] where [序号] = 't2'"));
+    run(*here_, QStringLiteral("update [诊断] set [序号] = 'xx' where [名称] = '感冒1'"));
+    compareAll("after this station's changes");
 }
 
 void TestTracking::anEarlierFileIsUpgradedOnceAndStaysPlainSql() {

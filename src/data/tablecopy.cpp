@@ -1,0 +1,80 @@
+#include "data/tablecopy.h"
+
+#include "data/tracking.h"
+
+namespace lichuan::copies {
+
+QString foldAscii(QStringView text) {
+    QString folded = text.toString();
+    for (QChar& c : folded) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return folded;
+}
+
+void JoinedTexts::clear() {
+    text_.clear();
+    starts_.clear();
+}
+
+void JoinedTexts::reserve(std::size_t count, qsizetype characters) {
+    starts_.reserve(count + 1);
+    text_.reserve(characters + qsizetype(count));
+}
+
+void JoinedTexts::append(QStringView folded) {
+    if (starts_.empty())
+        starts_.push_back(0);
+    text_ += folded;
+    text_ += QChar(0);
+    starts_.push_back(text_.size());
+}
+
+std::vector<int> JoinedTexts::find(const QString& foldedPart) const {
+    std::vector<int> found;
+    if (foldedPart.isEmpty()) {
+        found.resize(size());
+        for (std::size_t k = 0; k < found.size(); ++k)
+            found[k] = int(k);
+        return found;
+    }
+    std::size_t k = 0;
+    qsizetype from = 0;
+    for (qsizetype at = text_.indexOf(foldedPart, from); at >= 0; at = text_.indexOf(foldedPart, from)) {
+        while (starts_[k + 1] <= at)
+            ++k;
+        if (at + foldedPart.size() < starts_[k + 1]) { // inside the text of entry k (before its NUL)
+            found.push_back(int(k));
+            from = starts_[k + 1];
+        } else {
+            from = at + 1;
+        }
+        if (from >= text_.size())
+            break;
+    }
+    return found;
+}
+
+int compareCodePoints(QStringView a, QStringView b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t x = a[i].unicode();
+        char16_t y = b[i].unicode();
+        if (x == y)
+            continue;
+        // UTF-16 order puts surrogates (code points above U+FFFF) before U+E000…U+FFFF: lift them above.
+        if (x >= 0xD800 && y >= 0xD800) {
+            x = x >= 0xE000 ? char16_t(x - 0x800) : char16_t(x + 0x2000);
+            y = y >= 0xE000 ? char16_t(y - 0x800) : char16_t(y + 0x2000);
+        }
+        return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+std::optional<std::vector<qint64>> changedRows(const Database& db, const QString& table, qint64 stamp) {
+    return tracking::rowsChangedSince(db, table, stamp);
+}
+
+} // namespace lichuan::copies
