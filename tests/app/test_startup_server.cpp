@@ -83,8 +83,7 @@ void TestStartupServer::theDailyBackupIsAFileOfTheServersData() {
     QVERIFY(state.mainDb);
     QString error;
     const QString root = machine.path(QStringLiteral("备份"));
-    if (!writeDailyBackup(state, root, kNow.date(), &error))
-        QSKIP(qPrintable(QStringLiteral("the server road's backup: ") + error));
+    QVERIFY2(writeDailyBackup(state, root, kNow.date(), &error), qPrintable(error));
     auto copy = Database::open(dailyBackupFolder(root, kNow.date()) + QStringLiteral("/数据库.dat"),
                                databaseKey(), Database::OpenMode::ExistingOnly);
     QVERIFY(copy);
