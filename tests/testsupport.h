@@ -56,7 +56,12 @@ inline std::unique_ptr<Database> createDatabase(const QString& path) {
         auto admin = Database::connect(testServer(), QString(), &error);
         if (!admin)
             qFatal("no test server: %s", qPrintable(error));
-        admin->execNative(QStringLiteral("CREATE SCHEMA IF NOT EXISTS \"%1\"").arg(schema));
+        // A new main database (or any lone one) starts from an empty schema, as a new file starts empty;
+        // the statistics database joins the schema of its folder's main database.
+        const bool joins = QFileInfo(path).fileName() == QStringLiteral("用药统计.dat");
+        admin->execNative(
+            joins ? QStringLiteral("CREATE SCHEMA IF NOT EXISTS \"%1\"").arg(schema)
+                  : QStringLiteral("DROP SCHEMA IF EXISTS \"%1\" CASCADE; CREATE SCHEMA \"%1\"").arg(schema));
     }
     // The marker file lets a test that checks for the file find it.
     QFile marker(path);

@@ -120,7 +120,7 @@ void TestTracking::init() {
     QVERIFY(here_);
     schema::createMain(*here_);
     defaults::fillMain(*here_, QDateTime(QDate(2024, 3, 1), QTime(9, 0)));
-    other_ = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
+    other_ = test::openDatabase(path);
     QVERIFY(other_);
 }
 
@@ -141,9 +141,12 @@ void TestTracking::eachTableHasItsOwnStamp() {
     sheet.fields[kAge] = QStringLiteral("35岁");
     sheet.fields[kDate] = QStringLiteral("2024-03-01");
     QVERIFY(savePrescription(*other_, sheet, true, QDate(2024, 3, 1)).saved);
+    // (A server announces another station's commit a moment after it.)
+    QTRY_VERIFY(here_->tableStamp(schema::kArchive) != archive);
+    QTRY_VERIFY(here_->tableStamp(schema::kPatient) != patients);
     QCOMPARE(here_->tableStamp(schema::kCatalog), catalog);
-    QVERIFY(here_->tableStamp(schema::kArchive) != archive);
-    QVERIFY(here_->tableStamp(schema::kPatient) != patients);
+    if (test::onServer())
+        return; // the row log below is the files' own: a server's copies are read again on a change
 
     // A catalog change elsewhere moves the catalog's stamp, and names the changed row.
     run(*other_, QStringLiteral("update [商品] set [单价] = '1.000' where [名称] = '白芍{炒}'"));
@@ -202,8 +205,8 @@ void TestTracking::patientCopyAnswersAsTheQuery() {
                            QStringLiteral("19"),   QStringLiteral("不在")};
     auto compareAll = [&](const char* when) {
         for (const QString& key : keys) {
-            QCOMPARE(patientsText(suggestPatients(*here_, key)),
-                     patientsText(suggestPatientsByQuery(*here_, key)));
+            QTRY_COMPARE(patientsText(suggestPatients(*here_, key)),
+                         patientsText(suggestPatientsByQuery(*here_, key)));
         }
         Q_UNUSED(when);
     };
@@ -240,14 +243,14 @@ void TestTracking::pickListCopyAnswersAsTheQuery() {
     auto compareAll = [&] {
         for (const QString& category : {kHerbs, kWestern}) {
             for (const QString& text : texts) {
-                QCOMPARE(itemsText(searchCatalog(*here_, category, text)),
-                         itemsText(searchCatalogByQuery(*here_, category, text)));
+                QTRY_COMPARE(itemsText(searchCatalog(*here_, category, text)),
+                             itemsText(searchCatalogByQuery(*here_, category, text)));
                 // The catalog window's grid answers from the same copy.
-                QCOMPARE(rowsText(searchCatalogRows(*here_, category, text)),
-                         rowsText(searchCatalogRowsByQuery(*here_, category, text)));
+                QTRY_COMPARE(rowsText(searchCatalogRows(*here_, category, text)),
+                             rowsText(searchCatalogRowsByQuery(*here_, category, text)));
             }
-            QCOMPARE(rowsText(catalogRowsOfCategory(*here_, category)),
-                     rowsText(categoryByQuery(*here_, category)));
+            QTRY_COMPARE(rowsText(catalogRowsOfCategory(*here_, category)),
+                         rowsText(categoryByQuery(*here_, category)));
         }
     };
     compareAll();
@@ -267,11 +270,12 @@ void TestTracking::pickListCopyAnswersAsTheQuery() {
     run(*other_, QStringLiteral("delete from [商品] where [名称] = '百合'"));
     compareAll();
     // The Western list took in the moved herb; a list nobody changed stays the very same object.
-    QVERIFY(matchCatalog(*here_, kWestern, QString()).list != western.list);
+    QTRY_VERIFY(matchCatalog(*here_, kWestern, QString()).list != western.list);
     const CatalogMatches herbs = matchCatalog(*here_, kHerbs, QString());
     run(*other_, QStringLiteral("update [商品] set [单价] = '9.000' where [分类] = '西成药' and rowid = "
                                 "(select min(rowid) from [商品] where [分类] = '西成药')"));
-    QVERIFY(matchCatalog(*here_, kHerbs, QString()).list == herbs.list);
+    // (A server's copy of a table is read again whole on any change of it.)
+    QVERIFY(test::onServer() || matchCatalog(*here_, kHerbs, QString()).list == herbs.list);
     compareAll();
     // A whole category replaced at once (an import): read again whole.
     {
@@ -328,9 +332,9 @@ void TestTracking::historyByNameListAnswersAsTheQuery() {
             for (const auto& [from, to] :
                  {std::pair{QStringLiteral("2024-1-1"), QStringLiteral("2024-12-31")},
                   std::pair{QStringLiteral("2024-03-05"), QStringLiteral("2024-05-01")}}) {
-                QVERIFY2(historyText(queryHistory(*here_, filter, from, to)) ==
-                             historyText(queryHistoryByDate(*here_, filter, from, to)),
-                         qPrintable(QStringLiteral("%1, filter “%2”").arg(QLatin1String(when), filter)));
+                QTRY_VERIFY2(historyText(queryHistory(*here_, filter, from, to)) ==
+                                 historyText(queryHistoryByDate(*here_, filter, from, to)),
+                             qPrintable(QStringLiteral("%1, filter “%2”").arg(QLatin1String(when), filter)));
             }
         }
     };
@@ -427,6 +431,8 @@ void TestTracking::wordListAndTemplateCopiesAnswerAsTheQuery() {
 }
 
 void TestTracking::anEarlierFileIsUpgradedOnceAndStaysPlainSql() {
+    if (test::onServer())
+        QSKIP("a file's upgrade");
     const QString path = dir_.filePath(QStringLiteral("earlier.dat"));
     QFile::remove(path);
     QVERIFY(QFile::copy(QStringLiteral(LICHUAN_TEST_DATA "/old-main.dat"), path));
@@ -458,6 +464,8 @@ void TestTracking::anEarlierFileIsUpgradedOnceAndStaysPlainSql() {
 }
 
 void TestTracking::aFileWithoutTrackingIsReadAsBefore() {
+    if (test::onServer())
+        QSKIP("a file without the bookkeeping tables");
     // A file that could not be upgraded (read-only, locked by another station for long) has no counters,
     // log or name list; every search still answers, by the plain queries and the per-file stamp.
     const QString path = dir_.filePath(QStringLiteral("untracked.dat"));
@@ -482,17 +490,17 @@ void TestTracking::aFileWithoutTrackingIsReadAsBefore() {
     QCOMPARE(queryHistory(*db, QStringLiteral("张"), QStringLiteral("2024-3-1"), QStringLiteral("2024-3-1"))
                  .size(),
              std::size_t(1));
-    QCOMPARE(itemsText(searchCatalog(*db, kHerbs, QStringLiteral("hq"))),
-             itemsText(searchCatalogByQuery(*db, kHerbs, QStringLiteral("hq"))));
+    QTRY_COMPARE(itemsText(searchCatalog(*db, kHerbs, QStringLiteral("hq"))),
+                 itemsText(searchCatalogByQuery(*db, kHerbs, QStringLiteral("hq"))));
     run(*other, QStringLiteral(
                     "insert into [商品]([ID号],[名称],[查询],[分类]) values('n1','黄芩hq','黄芩hq','中药')"));
-    QCOMPARE(itemsText(searchCatalog(*db, kHerbs, QStringLiteral("hq"))),
-             itemsText(searchCatalogByQuery(*db, kHerbs, QStringLiteral("hq"))));
-    QCOMPARE(patientsText(suggestPatients(*db, QStringLiteral("张"))),
-             patientsText(suggestPatientsByQuery(*db, QStringLiteral("张"))));
+    QTRY_COMPARE(itemsText(searchCatalog(*db, kHerbs, QStringLiteral("hq"))),
+                 itemsText(searchCatalogByQuery(*db, kHerbs, QStringLiteral("hq"))));
+    QTRY_COMPARE(patientsText(suggestPatients(*db, QStringLiteral("张"))),
+                 patientsText(suggestPatientsByQuery(*db, QStringLiteral("张"))));
     run(*other, QStringLiteral("insert into [患者信息]([序号],[姓名]) values('张五zw1990','张五')"));
-    QCOMPARE(patientsText(suggestPatients(*db, QStringLiteral("张"))),
-             patientsText(suggestPatientsByQuery(*db, QStringLiteral("张"))));
+    QTRY_COMPARE(patientsText(suggestPatients(*db, QStringLiteral("张"))),
+                 patientsText(suggestPatientsByQuery(*db, QStringLiteral("张"))));
 }
 
 QTEST_GUILESS_MAIN(TestTracking)
