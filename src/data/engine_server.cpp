@@ -188,7 +188,7 @@ void ServerConnection::startSession() {
         execNative(QStringLiteral("SET search_path TO \"%1\"").arg(name));
     }
     // Each statement is planned with its values: a name part or a date range changes the best plan.
-    execNative(QStringLiteral("SET plan_cache_mode = force_custom_plan; LISTEN lichuan_change"));
+    execNative(QStringLiteral("LISTEN lichuan_change"));
 }
 
 QString ServerConnection::errorText() const {
@@ -328,11 +328,20 @@ const ServerConnection::Prepared& ServerConnection::prepared(const QString& sql)
     if (found != prepared_.constEnd())
         return *found;
     const sql::ServerText text = sql::serverSql(sql);
-    Prepared statement{QByteArray("s") + QByteArray::number(++nextStatement_), text.parameters};
-    ++roundTrips_;
-    PQclear(check(PQprepare(conn_, statement.name.constData(), text.text.toUtf8().constData(),
-                            text.parameters, nullptr),
-                  text.text));
+    Prepared statement{QByteArray(), text.text.toUtf8(), text.parameters};
+    // A statement whose best plan depends on its values (a date range, a list of names, a pattern) is
+    // planned at each call; any other is prepared once and may keep one plan.
+    const QString lower = text.text.toLower();
+    const bool valueDependent = lower.contains(QLatin1String(" between ")) ||
+                                lower.contains(QLatin1String(" in (")) ||
+                                lower.contains(QLatin1String(" like "));
+    if (!valueDependent) {
+        statement.name = QByteArray("s") + QByteArray::number(++nextStatement_);
+        ++roundTrips_;
+        PQclear(check(PQprepare(conn_, statement.name.constData(), statement.text.constData(),
+                                text.parameters, nullptr),
+                      text.text));
+    }
     return *prepared_.insert(sql, statement);
 }
 
@@ -345,8 +354,11 @@ pg_result* ServerConnection::run(const QString& sql, const std::vector<std::opti
             for (std::size_t i = 0; i < pointers.size() && i < values.size(); ++i)
                 pointers[i] = values[i] ? values[i]->constData() : nullptr;
             ++roundTrips_;
-            PGresult* result = PQexecPrepared(conn_, statement.name.constData(), statement.parameters,
-                                              pointers.data(), nullptr, nullptr, 0);
+            PGresult* result = statement.name.isEmpty()
+                                   ? PQexecParams(conn_, statement.text.constData(), statement.parameters,
+                                                  nullptr, pointers.data(), nullptr, nullptr, 0)
+                                   : PQexecPrepared(conn_, statement.name.constData(), statement.parameters,
+                                                    pointers.data(), nullptr, nullptr, 0);
             result = check(result, QString());
             changes_ = QByteArray(PQcmdTuples(result)).toInt();
             return result;

@@ -67,7 +67,8 @@ private:
     void readNotifications();
 
     struct Prepared {
-        QByteArray name;
+        QByteArray name; // empty: planned at each call with its values
+        QByteArray text;
         int parameters = 0;
     };
     const Prepared& prepared(const QString& sql);
