@@ -197,6 +197,7 @@ BENCHMARK_CAPTURE(BM_PatientSuggestions, two_initials, QStringLiteral("z"), QStr
 BENCHMARK_CAPTURE(BM_PatientSuggestions, birth_year, QStringLiteral("197"), QStringLiteral("1975"))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PatientQueryOnly, two_chinese, QStringLiteral("张伟"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PatientQueryOnly, birth_year, QStringLiteral("1975"))->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -78,8 +78,9 @@ QPushButton* pushButton(QWidget* parent, const QString& text, const geo::Rect& r
     return button;
 }
 
-QListWidget* suggestionList(QWidget* parent, const geo::Rect& rect) {
-    auto* list = new QListWidget(parent);
+PickList* suggestionList(QWidget* parent, const geo::Rect& rect) {
+    // A view over a string model: a birth year offers hundreds of patients, replaced at each keystroke.
+    auto* list = new PickList(parent);
     list->setGeometry(toPixels(rect));
     list->setFont(songFont(9.75));
     // A narrow list cuts long entries instead of growing a scroll bar under them.

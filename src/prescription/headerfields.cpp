@@ -9,6 +9,7 @@
 #include "prescription/sheetactions.h"
 #include "ui/fieldedit.h"
 #include "ui/listkeys.h"
+#include "ui/picklist.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -26,9 +27,9 @@ HeaderFields::HeaderFields(Form2& form) : form_(form) {
         connect(field, &QLineEdit::textChanged, this, [this, i] { onTextChanged(static_cast<int>(i)); });
         field->installEventFilter(this);
     }
-    for (QListWidget* list : {s.List3, s.List4, s.List5}) {
+    for (PickList* list : {s.List3, s.List4, s.List5}) {
         list->installEventFilter(this);
-        connect(list, &QListWidget::itemDoubleClicked, this, [this, list] { pickFromList(list); });
+        connect(list, &PickList::rowDoubleClicked, this, [this, list] { pickFromList(list); });
     }
 }
 
@@ -71,7 +72,7 @@ bool HeaderFields::eventFilter(QObject* watched, QEvent* event) {
         return QObject::eventFilter(watched, event);
     }
     if (event->type() == QEvent::KeyPress && isEnterKey(static_cast<QKeyEvent*>(event)->key())) {
-        pickFromList(qobject_cast<QListWidget*>(watched));
+        pickFromList(qobject_cast<PickList*>(watched));
         return true;
     }
     return QObject::eventFilter(watched, event);
@@ -112,7 +113,7 @@ void HeaderFields::onFocusIn(int field) {
 
 bool HeaderFields::onKeyPress(int field, int key) {
     if (key == Qt::Key_Down) {
-        QListWidget* list = nullptr;
+        PickList* list = nullptr;
         if (field == kName)
             list = form_.sheet.List5;
         else if (field == kAddress)
@@ -137,7 +138,7 @@ bool HeaderFields::onKeyPress(int field, int key) {
 }
 
 void HeaderFields::fillPatients(const QString& key) {
-    QListWidget* list = form_.sheet.List5;
+    PickList* list = form_.sheet.List5;
     list->hide();
     patients_.clear();
     QStringList entries;
@@ -150,27 +151,27 @@ void HeaderFields::fillPatients(const QString& key) {
             }
         }
     }
-    setEntries(list, entries);
+    list->setEntries(entries);
     showIfUseful(list);
 }
 
 void HeaderFields::fillAddresses(const QString& key) {
-    QListWidget* list = form_.sheet.List4;
+    PickList* list = form_.sheet.List4;
     list->hide();
     const Database* db = form_.services().state.mainDb.get();
-    setEntries(list, db ? suggestAddresses(*db, key) : QStringList());
+    list->setEntries(db ? suggestAddresses(*db, key) : QStringList());
     showIfUseful(list);
 }
 
 void HeaderFields::fillDiagnoses(const QString& key) {
-    QListWidget* list = form_.sheet.List3;
+    PickList* list = form_.sheet.List3;
     list->hide();
     const Database* db = form_.services().state.mainDb.get();
-    setEntries(list, db ? suggestDiagnoses(*db, key) : QStringList());
+    list->setEntries(db ? suggestDiagnoses(*db, key) : QStringList());
     showIfUseful(list);
 }
 
-void HeaderFields::showIfUseful(QListWidget* list) {
+void HeaderFields::showIfUseful(PickList* list) {
     if (list->count() > 0 && !form_.state.SuggestSuppressed) {
         list->show();
         list->raise();
@@ -184,13 +185,12 @@ void HeaderFields::focusFieldAtEnd(int field) {
     edit->end(false);
 }
 
-void HeaderFields::pickFromList(QListWidget* list) {
+void HeaderFields::pickFromList(PickList* list) {
     if (!list)
         return;
-    const QListWidgetItem* current = list->currentItem();
-    if (!current || !current->isSelected())
+    const int row = list->currentRow();
+    if (row < 0)
         return;
-    const int row = list->row(current);
     if (list == form_.sheet.List3)
         pickDiagnosis(row);
     else if (list == form_.sheet.List4)
@@ -200,21 +200,21 @@ void HeaderFields::pickFromList(QListWidget* list) {
 }
 
 void HeaderFields::pickDiagnosis(int row) {
-    QListWidget* list = form_.sheet.List3;
+    PickList* list = form_.sheet.List3;
     if (row < 0 || row >= list->count())
         return;
     FieldEdit* diagnosis = form_.sheet.Text5[kDiagnosis];
-    diagnosis->setText(completeDiagnosis(diagnosis->text(), list->item(row)->text()));
+    diagnosis->setText(completeDiagnosis(diagnosis->text(), list->text(row)));
     focusFieldAtEnd(kDiagnosis);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     list->hide();
 }
 
 void HeaderFields::pickAddress(int row) {
-    QListWidget* list = form_.sheet.List4;
+    PickList* list = form_.sheet.List4;
     if (row < 0 || row >= list->count())
         return;
-    form_.sheet.Text5[kAddress]->setText(list->item(row)->text());
+    form_.sheet.Text5[kAddress]->setText(list->text(row));
     focusFieldAtEnd(kAddress);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     list->hide();

@@ -7,9 +7,9 @@
 #include <QObject>
 #include <vector>
 
-class QListWidget;
-
 namespace lichuan {
+
+class PickList;
 
 class Form2;
 
@@ -33,11 +33,11 @@ private:
     void onTextChanged(int field);
     void onFocusIn(int field);
     bool onKeyPress(int field, int key);
-    void pickFromList(QListWidget* list);
+    void pickFromList(PickList* list);
     void fillPatients(const QString& key);
     void fillAddresses(const QString& key);
     void fillDiagnoses(const QString& key);
-    void showIfUseful(QListWidget* list);
+    void showIfUseful(PickList* list);
     void focusFieldAtEnd(int field);
     int fieldOf(const QObject* watched) const;
 

@@ -13,6 +13,7 @@
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 #include "ui/listkeys.h"
+#include "ui/picklist.h"
 #include "ui/twips.h"
 
 #include <QApplication>

@@ -9,6 +9,7 @@
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
+#include "ui/picklist.h"
 #include "ui/twips.h"
 
 #include <QLabel>

@@ -127,7 +127,7 @@ void TestForm2Header::downMovesOnlyIntoASuggestionList() {
 void TestForm2Header::diagnosisSuggestionsCompleteTheLastDiagnosis() {
     test::Form2Fixture fixture;
     Form2& form = fixture.openActive();
-    QListWidget* list = form.sheet.List3;
+    PickList* list = form.sheet.List3;
     FieldEdit* diagnosis = field(form, kDiagnosis);
 
     // An empty field lists every diagnosis when it gets the focus.
@@ -164,7 +164,7 @@ void TestForm2Header::diagnosisSuggestionsCompleteTheLastDiagnosis() {
     // A double-click picks as Enter does; the search box hides the list.
     diagnosis->setText(QStringLiteral("gzx"));
     QCOMPARE(test::entries(list), QStringList{QStringLiteral("高脂血症")});
-    const QRect rect = list->visualItemRect(list->item(0));
+    const QRect rect = list->visualRect(list->model()->index(0, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     QCOMPARE(diagnosis->text(), QStringLiteral("高脂血症"));
@@ -174,7 +174,7 @@ void TestForm2Header::diagnosisSuggestionsCompleteTheLastDiagnosis() {
 void TestForm2Header::addressSuggestions() {
     test::Form2Fixture fixture;
     Form2& form = fixture.openActive();
-    QListWidget* list = form.sheet.List4;
+    PickList* list = form.sheet.List4;
     FieldEdit* address = field(form, kAddress);
     address->setFocus();
     QCOMPARE(list->count(), 3);
@@ -201,7 +201,7 @@ void TestForm2Header::aKnownPatientIsTakenOverWithAge() {
     savePatient(fixture, QStringLiteral("20240220100000t1"), QStringLiteral("张三"), QStringLiteral("男"),
                 QStringLiteral("35岁"), QStringLiteral("13800000001"));
     Form2& form = fixture.openActive();
-    QListWidget* list = form.sheet.List5;
+    PickList* list = form.sheet.List5;
     FieldEdit* name = field(form, kName);
     name->setFocus();
     QTest::keyClicks(name, QStringLiteral("z"));
@@ -255,9 +255,9 @@ void TestForm2Header::aPatientWithoutABirthYearShiftsNoOtherEntry() {
     FieldEdit* name = field(form, kName);
     name->setFocus();
     test::typeText(name, QStringLiteral("张三"));
-    QListWidget* list = form.sheet.List5;
+    PickList* list = form.sheet.List5;
     QCOMPARE(test::entries(list), QStringList{QStringLiteral("张三丰[60岁]")});
-    const QRect rect = list->visualItemRect(list->item(0));
+    const QRect rect = list->visualRect(list->model()->index(0, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     QCOMPARE(name->text(), QStringLiteral("张三丰"));
@@ -276,7 +276,7 @@ void TestForm2Header::suppressedFieldsOpenNoList() {
     field(form, kAddress)->setText(QStringLiteral("城"));
     field(form, kDiagnosis)->setFocus();
     field(form, kDiagnosis)->setText(QStringLiteral("高"));
-    for (QListWidget* list : {form.sheet.List3, form.sheet.List4, form.sheet.List5})
+    for (PickList* list : {form.sheet.List3, form.sheet.List4, form.sheet.List5})
         QVERIFY(list->isHidden());
     form.state.SuggestSuppressed = false;
 

@@ -449,7 +449,7 @@ void TestForm2Lookup::aWholePrescriptionByKeyboardOnly() {
     compareHerbs(s.R1, herb(QStringLiteral("石斛 10g")) + herb(QStringLiteral("苏木 10g")) +
                            herb(QStringLiteral("桂枝 10g")) + QStringLiteral("\r\n\r\n") +
                            herb(QStringLiteral("石膏[先煎]10g")) + herb(QStringLiteral("当归 10g")));
-    for (QListWidget* list : {s.List3, s.List4, s.List5})
+    for (PickList* list : {s.List3, s.List4, s.List5})
         QVERIFY(list->isHidden());
     QVERIFY(form.search.Text1->hasFocus());
 }

@@ -53,7 +53,7 @@ void TestForm2Sheet::aNewWindowShowsAnEmptySheetWithTheDefaults() {
     const int sheetWidth = form.sheet.Picture2->width();
     for (QLabel* title : {form.sheet.Label2[0], form.sheet.Label2[3]})
         QVERIFY(qAbs(title->x() * 2 + title->width() - sheetWidth) <= 1);
-    for (QListWidget* list : {form.sheet.List3, form.sheet.List4, form.sheet.List5})
+    for (PickList* list : {form.sheet.List3, form.sheet.List4, form.sheet.List5})
         QVERIFY(list->isHidden());
 }
 
