@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QtTest>
 #include <iconv.h>
+#include <limits>
 #include <random>
 #include <sqlite3.h>
 
@@ -461,15 +462,17 @@ void TestStartup::firstStartKilledAtAnyMomentLeavesCompleteFiles() {
         child->start(QString::fromUtf8(STARTUP_CHILD), {driveC});
         return child;
     };
+    // The shortest of three: the first start of a run pays for loading the program from disk, and a busy
+    // machine stretches one now and then; kills timed by a long start would come after the work is done.
     QElapsedTimer timer;
-    qint64 whole = 0;
-    {
+    qint64 whole = std::numeric_limits<qint64>::max();
+    for (int run = 0; run < 3; ++run) {
         FakeMachine machine;
         auto child = firstStart(machine.platform.driveC);
         QVERIFY(child->waitForStarted());
         timer.start();
         QVERIFY(child->waitForFinished(60000));
-        whole = timer.elapsed();
+        whole = std::min(whole, timer.elapsed());
         QCOMPARE(child->exitCode(), 0);
     }
 
