@@ -12,12 +12,15 @@
 //   ... print on "TestPDF" with a unique job title ...
 //   const QString pdf = cups.waitForPdf(title);
 
+#include "pdftext.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -198,5 +201,32 @@ private:
     QString why_;
     QStringList made_;
 };
+
+// The finished job file in ~/PDF written since `since` that holds `marker`. Other tests and other test runs
+// print into the same folder at the same time, under the same job numbers and titles: a job is known by what
+// it holds, not by its name.
+inline QString waitForJobHolding(const QDateTime& since, const QString& marker, int timeoutMs = 90000) {
+    const QDir folder(QDir::home().filePath(QStringLiteral("PDF")));
+    QElapsedTimer waited;
+    waited.start();
+    QHash<QString, QDateTime> foreign;
+    while (waited.elapsed() < timeoutMs) {
+        for (const QFileInfo& found : folder.entryInfoList({QStringLiteral("*-job_*.pdf")}, QDir::Files)) {
+            const QDateTime written = found.lastModified();
+            if (written < since || foreign.value(found.filePath()) == written)
+                continue;
+            QFile file(found.filePath());
+            if (!file.open(QIODevice::ReadOnly) || file.size() < 64 || !file.seek(file.size() - 32) ||
+                !file.readAll().contains("%%EOF"))
+                continue;
+            if (pdfLayoutText(found.filePath()).contains(marker))
+                return found.filePath();
+            foreign.insert(found.filePath(), written);
+        }
+        QCoreApplication::processEvents();
+        QThread::msleep(200);
+    }
+    return {};
+}
 
 } // namespace lichuan::test

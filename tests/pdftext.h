@@ -60,4 +60,12 @@ inline const PdfWord* findWord(const std::vector<PdfWord>& words, const QString&
     return nullptr;
 }
 
+// pdfinfo's report on a PDF ("Pages:", "Page size:" …).
+inline QString pdfInfo(const QString& pdf) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    info.waitForFinished(30000);
+    return QString::fromUtf8(info.readAllStandardOutput());
+}
+
 } // namespace lichuan::test

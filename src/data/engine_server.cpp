@@ -379,8 +379,7 @@ void ServerConnection::exec(const QString& sql) {
 }
 
 void ServerConnection::execNative(const QString& sql) {
-    if (conn_ == nullptr || !connected())
-        ensureConnected();
+    ensureConnected();
     ++roundTrips_;
     PQclear(check(PQexec(conn_, sql.toUtf8().constData()), QString()));
     readNotifications();
@@ -397,7 +396,6 @@ void ServerConnection::begin(bool nested) {
     if (nested) {
         execNative(QStringLiteral("SAVEPOINT nested"));
     } else {
-        ensureConnected();
         execNative(QString::fromLatin1(kBegin));
     }
     ++depth_;

@@ -17,14 +17,6 @@ using namespace lichuan;
 
 namespace {
 
-// pdfinfo's "Pages" and "Page size" lines of a PDF.
-QString pdfInfo(const QString& pdf) {
-    QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {pdf});
-    info.waitForFinished(30000);
-    return QString::fromUtf8(info.readAllStandardOutput());
-}
-
 void clickPrint(Form2& form) {
     QTest::mousePress(form.toolbar.Label18[Toolbar::Print], Qt::LeftButton);
     QTest::mouseRelease(form.toolbar.Label18[Toolbar::Print], Qt::LeftButton);
@@ -72,7 +64,7 @@ void TestPrintCups::thePrescriptionComesOutOfTheQueue() {
     // The job is titled with the sheet's first line, the clinic's name.
     const QString pdf = cups_.waitForPdf(title);
     QVERIFY2(!pdf.isEmpty(), qPrintable(cups_.errorLog()));
-    const QString info = pdfInfo(pdf);
+    const QString info = test::pdfInfo(pdf);
     QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
     QVERIFY2(info.contains(QStringLiteral("(A5)")), qPrintable(info));
     // A page with something on it (an empty page is about 1 KB).

@@ -22,39 +22,6 @@ using namespace lichuan;
 
 namespace {
 
-QString pdfInfo(const QString& pdf) {
-    QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {pdf});
-    info.waitForFinished(30000);
-    return QString::fromUtf8(info.readAllStandardOutput());
-}
-
-// The finished job file written since `since` that holds `marker`: other test runs print into the same
-// folder under the same job numbers, so a job is known by what it holds.
-QString waitForJobHolding(const QDateTime& since, const QString& marker, int timeoutMs = 90000) {
-    const QDir folder(QDir::home().filePath(QStringLiteral("PDF")));
-    QElapsedTimer waited;
-    waited.start();
-    QHash<QString, QDateTime> foreign;
-    while (waited.elapsed() < timeoutMs) {
-        for (const QFileInfo& found : folder.entryInfoList({QStringLiteral("*-job_*.pdf")}, QDir::Files)) {
-            const QDateTime written = found.lastModified();
-            if (written < since || foreign.value(found.filePath()) == written)
-                continue;
-            QFile file(found.filePath());
-            if (!file.open(QIODevice::ReadOnly) || file.size() < 64 || !file.seek(file.size() - 32) ||
-                !file.readAll().contains("%%EOF"))
-                continue;
-            if (test::pdfLayoutText(found.filePath()).contains(marker))
-                return found.filePath();
-            foreign.insert(found.filePath(), written);
-        }
-        QCoreApplication::processEvents();
-        QThread::msleep(200);
-    }
-    return {};
-}
-
 // A number written in Chinese digits (the queue keeps Chinese text readable, not Latin digits).
 QString chineseDigits(int number, int digits) {
     QString text;
@@ -105,9 +72,9 @@ private Q_SLOTS:
         QTest::mouseClick(record.Command1, Qt::LeftButton);
         QVERIFY2(f.sheet.messages.shown.isEmpty(),
                  qPrintable(f.sheet.messages.shown.join('\n') + cups.errorLog()));
-        const QString pdf = waitForJobHolding(since, patient);
+        const QString pdf = test::waitForJobHolding(since, patient);
         QVERIFY2(!pdf.isEmpty(), qPrintable(cups.errorLog()));
-        const QString info = pdfInfo(pdf);
+        const QString info = test::pdfInfo(pdf);
         const std::vector<test::PdfWord> words = test::pdfWords(pdf);
         QFile::remove(pdf);
 

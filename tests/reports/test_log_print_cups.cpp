@@ -23,47 +23,7 @@
 
 using namespace lichuan;
 
-namespace {
-
-QString pdfInfo(const QString& pdf) {
-    QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {pdf});
-    info.waitForFinished(30000);
-    return QString::fromUtf8(info.readAllStandardOutput());
-}
-
-QDir jobFolder() {
-    return QDir(QDir::home().filePath(QStringLiteral("PDF")));
-}
-
-// The finished job file written since `since` that holds `marker`. Other tests and other people's test runs
-// print into the same folder at the same time, under the same job numbers and titles: a job is known by
-// what it holds, not by its name.
-QString waitForJobHolding(const QDateTime& since, const QString& marker, int timeoutMs = 90000) {
-    QElapsedTimer waited;
-    waited.start();
-    QHash<QString, QDateTime> foreign;
-    while (waited.elapsed() < timeoutMs) {
-        for (const QFileInfo& found :
-             jobFolder().entryInfoList({QStringLiteral("*-job_*.pdf")}, QDir::Files)) {
-            const QDateTime written = found.lastModified();
-            if (written < since || foreign.value(found.filePath()) == written)
-                continue;
-            QFile file(found.filePath());
-            if (!file.open(QIODevice::ReadOnly) || file.size() < 64 || !file.seek(file.size() - 32) ||
-                !file.readAll().contains("%%EOF"))
-                continue;
-            if (test::pdfLayoutText(found.filePath()).contains(marker))
-                return found.filePath();
-            foreign.insert(found.filePath(), written);
-        }
-        QCoreApplication::processEvents();
-        QThread::msleep(200);
-    }
-    return {};
-}
-
-} // namespace
+namespace {} // namespace
 
 class TestLogPrintCups : public QObject {
     Q_OBJECT
@@ -117,9 +77,9 @@ private Q_SLOTS:
         const QDateTime since = QDateTime::currentDateTime().addSecs(-1);
         QTest::mouseClick(form.Command3, Qt::LeftButton);
         QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.shown.join('\n') + cups.errorLog()));
-        const QString pdf = waitForJobHolding(since, patient(0));
+        const QString pdf = test::waitForJobHolding(since, patient(0));
         QVERIFY2(!pdf.isEmpty(), qPrintable(cups.errorLog()));
-        const QString info = pdfInfo(pdf);
+        const QString info = test::pdfInfo(pdf);
         const std::vector<test::PdfWord> words = test::pdfWords(pdf);
         QFile::remove(pdf);
 
