@@ -172,7 +172,7 @@ void BM_PatientQueryOnly(benchmark::State& state, const QString& key) {
     const Database& db = *workbench().state.mainDb;
     std::size_t rows = 0;
     for (auto _ : state)
-        rows = suggestPatients(db, key).size();
+        rows = findPatients(db, key).size();
     state.counters["rows"] = double(rows);
 }
 
@@ -195,6 +195,8 @@ BENCHMARK_CAPTURE(BM_PatientSuggestions, two_chinese, QStringLiteral("张"), QSt
 BENCHMARK_CAPTURE(BM_PatientSuggestions, two_initials, QStringLiteral("z"), QStringLiteral("zw"))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PatientSuggestions, birth_year, QStringLiteral("197"), QStringLiteral("1975"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PatientSuggestions, birth_decade, QStringLiteral("19"), QStringLiteral("197"))
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PatientQueryOnly, two_chinese, QStringLiteral("张伟"))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_PatientQueryOnly, birth_year, QStringLiteral("1975"))->Unit(benchmark::kMillisecond);

@@ -48,7 +48,7 @@ void readNames(const Database& main, ArchiveNames& list) {
         characters += name.size();
     list.folded.reserve(list.names.size(), characters);
     for (const QString& name : list.names)
-        list.folded.append(copies::foldAscii(name));
+        list.folded.append(name);
 }
 
 const ArchiveNames& archiveNames(const Database& main) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <optional>
 
 namespace lichuan {
@@ -45,15 +46,27 @@ PatientRow patientFrom(const Statement& row) {
                       row.text(5), row.text(6), row.text(7), row.text(8)};
 }
 
+} // namespace
+
 // The name field asks on every keystroke, so each connection keeps a copy of 患者信息 in rowid order (rows
 // without a key never match and are left out), each row packed into one text, and the folded keys joined
 // into one text that a single scan searches. When the table's change stamp moved, the rows changed since are
-// read again, or the whole table when they are not known.
+// read again, or the whole table when they are not known. The rows are replaced, never changed in place, so
+// the matches a list still shows keep the rows they were found in.
 struct PackedPatient {
     qint64 rowid = 0;
     QString text;                  // the nine columns one after the other
     std::array<quint32, 9> ends{}; // where column k ends in `text`
+
+    QStringView column(std::size_t k) const {
+        const quint32 from = k == 0 ? 0 : ends[k - 1];
+        return QStringView(text).mid(from, ends[k] - from);
+    }
 };
+
+namespace {
+
+using PackedRows = std::vector<PackedPatient>;
 
 PackedPatient pack(const Statement& row) {
     PackedPatient packed;
@@ -66,45 +79,35 @@ PackedPatient pack(const Statement& row) {
     return packed;
 }
 
-PatientRow unpack(const PackedPatient& packed) {
-    std::array<QString, 9> columns;
-    quint32 from = 0;
-    for (std::size_t k = 0; k < 9; ++k) {
-        columns[k] = packed.text.mid(from, packed.ends[k] - from);
-        from = packed.ends[k];
-    }
-    return PatientRow{columns[0], columns[1], columns[2], columns[3], columns[4],
-                      columns[5], columns[6], columns[7], columns[8]};
-}
-
 struct PatientCopy {
     copies::CopyStamp at;
-    std::vector<PackedPatient> rows; // ascending rowid
-    copies::JoinedTexts keys;        // the folded key of every row
+    std::shared_ptr<PackedRows> rows = std::make_shared<PackedRows>(); // ascending rowid
+    copies::JoinedTexts keys;                                          // the folded key of every row
 
     void joinKeys() {
         keys.clear();
         qsizetype length = 0;
-        for (const PackedPatient& row : rows)
+        for (const PackedPatient& row : *rows)
             length += row.ends[0];
-        keys.reserve(rows.size(), length);
-        for (const PackedPatient& row : rows)
-            keys.append(copies::foldAscii(QStringView(row.text).left(row.ends[0])));
+        keys.reserve(rows->size(), length);
+        for (const PackedPatient& row : *rows)
+            keys.append(row.column(0));
     }
 };
 
 const QString kPatientCopyColumns = kPatientColumns + QStringLiteral(",rowid");
 
 void readAllPatients(const Database& main, PatientCopy& copy) {
-    copy.rows.clear();
+    PackedRows rows;
     Statement select(main, QStringLiteral("select %1 from [患者信息] where [序号] is not null order by rowid")
                                .arg(kPatientCopyColumns));
     while (select.next())
-        copy.rows.push_back(pack(select));
-    copy.rows.shrink_to_fit();
+        rows.push_back(pack(select));
+    rows.shrink_to_fit();
+    copy.rows = std::make_shared<PackedRows>(std::move(rows));
 }
 
-// Merges the current state of the changed rows into the copy, keeping the rowid order.
+// Merges the current state of the changed rows into a new copy, keeping the rowid order.
 void applyPatientChanges(const Database& main, PatientCopy& copy, std::vector<qint64> rowids) {
     std::sort(rowids.begin(), rowids.end());
     std::vector<std::optional<PackedPatient>> current;
@@ -116,22 +119,27 @@ void applyPatientChanges(const Database& main, PatientCopy& copy, std::vector<qi
         select.bind(1, rowid);
         current.push_back(select.next() ? std::optional<PackedPatient>(pack(select)) : std::nullopt);
     }
-    std::vector<PackedPatient> merged;
-    merged.reserve(copy.rows.size() + rowids.size());
+    PackedRows merged;
+    merged.reserve(copy.rows->size() + rowids.size());
+    const bool shown = copy.rows.use_count() > 1; // a list still shows matches found in these rows
     std::size_t c = 0;
-    for (PackedPatient& row : copy.rows) {
+    for (PackedPatient& row : *copy.rows) {
         for (; c < rowids.size() && rowids[c] <= row.rowid; ++c) {
             if (current[c])
                 merged.push_back(std::move(*current[c]));
         }
-        if (!std::binary_search(rowids.begin(), rowids.end(), row.rowid))
-            merged.push_back(std::move(row));
+        if (!std::binary_search(rowids.begin(), rowids.end(), row.rowid)) {
+            if (shown)
+                merged.push_back(row); // shares the text
+            else
+                merged.push_back(std::move(row));
+        }
     }
     for (; c < rowids.size(); ++c) {
         if (current[c])
             merged.push_back(std::move(*current[c]));
     }
-    copy.rows = std::move(merged);
+    copy.rows = std::make_shared<PackedRows>(std::move(merged));
 }
 
 const PatientCopy& patientCopy(const Database& main, qint64 stamp) {
@@ -149,7 +157,41 @@ const PatientCopy& patientCopy(const Database& main, qint64 stamp) {
     return copy;
 }
 
+// The rows the query finds, packed like the copy's, when there is no stamp to keep a copy by.
+PatientMatches::Rows queriedPatients(const Database& main, const QString& key) {
+    PackedRows rows;
+    Statement select(main, QStringLiteral("select %1 from [患者信息] where [序号] like ? escape '\\' "
+                                          "order by rowid")
+                               .arg(kPatientCopyColumns));
+    select.bind(1, containsPattern(key));
+    while (select.next())
+        rows.push_back(pack(select));
+    return std::make_shared<const PackedRows>(std::move(rows));
+}
+
 } // namespace
+
+PatientMatches::PatientMatches() = default;
+PatientMatches::PatientMatches(Rows rows, std::vector<int> found)
+    : rows_(std::move(rows)), found_(std::move(found)) {}
+PatientMatches::~PatientMatches() = default;
+PatientMatches::PatientMatches(PatientMatches&&) noexcept = default;
+PatientMatches& PatientMatches::operator=(PatientMatches&&) noexcept = default;
+
+QStringView PatientMatches::name(std::size_t k) const {
+    return (*rows_)[std::size_t(found_[k])].column(1);
+}
+
+QStringView PatientMatches::birthYear(std::size_t k) const {
+    return (*rows_)[std::size_t(found_[k])].column(3);
+}
+
+PatientRow PatientMatches::row(std::size_t k) const {
+    const PackedPatient& packed = (*rows_)[std::size_t(found_[k])];
+    const auto column = [&](std::size_t c) { return packed.column(c).toString(); };
+    return PatientRow{column(0), column(1), column(2), column(3), column(4),
+                      column(5), column(6), column(7), column(8)};
+}
 
 std::vector<PatientRow> suggestPatientsByQuery(const Database& main, const QString& key) {
     std::vector<PatientRow> patients;
@@ -166,19 +208,30 @@ std::vector<PatientRow> suggestPatientsByQuery(const Database& main, const QStri
     return patients;
 }
 
-std::vector<PatientRow> suggestPatients(const Database& main, const QString& key) {
-    std::vector<PatientRow> patients;
+PatientMatches findPatients(const Database& main, const QString& key) {
     try {
         const qint64 stamp = main.tableStamp(schema::kPatient);
-        if (stamp < 0)
-            return suggestPatientsByQuery(main, key);
+        if (stamp < 0) {
+            PatientMatches::Rows rows = queriedPatients(main, key);
+            std::vector<int> all(rows->size());
+            for (std::size_t k = 0; k < all.size(); ++k)
+                all[k] = int(k);
+            return PatientMatches(std::move(rows), std::move(all));
+        }
         const PatientCopy& copy = patientCopy(main, stamp);
-        for (const int k : copy.keys.find(copies::foldAscii(key)))
-            patients.push_back(unpack(copy.rows[std::size_t(k)]));
+        return PatientMatches(copy.rows, copy.keys.find(copies::foldAscii(key)));
     } catch (const DbError&) {
         main.attachment<PatientCopy>() = PatientCopy();
-        patients.clear();
+        return PatientMatches();
     }
+}
+
+std::vector<PatientRow> suggestPatients(const Database& main, const QString& key) {
+    const PatientMatches matches = findPatients(main, key);
+    std::vector<PatientRow> patients;
+    patients.reserve(matches.size());
+    for (std::size_t k = 0; k < matches.size(); ++k)
+        patients.push_back(matches.row(k));
     return patients;
 }
 

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <vector>
 
 namespace lichuan {
@@ -21,8 +22,34 @@ struct PatientRow {
     QString diagnosis; // 诊断
 };
 
+struct PackedPatient;
+
+// The patients a key found, read from the rows they were found in without copying them; what is stored
+// later does not change them.
+class PatientMatches {
+public:
+    using Rows = std::shared_ptr<const std::vector<PackedPatient>>;
+
+    PatientMatches();
+    PatientMatches(Rows rows, std::vector<int> found);
+    ~PatientMatches();
+    PatientMatches(PatientMatches&&) noexcept;
+    PatientMatches& operator=(PatientMatches&&) noexcept;
+
+    std::size_t size() const { return found_.size(); }
+    QStringView name(std::size_t k) const;
+    QStringView birthYear(std::size_t k) const;
+    PatientRow row(std::size_t k) const;
+
+private:
+    Rows rows_;
+    std::vector<int> found_; // positions in *rows_
+};
+
 // Patients whose key (序号) contains `key` literally (ASCII letters without regard to case), in the order
 // the rows were stored. Answered from a copy this connection keeps current by the table's change stamp.
+PatientMatches findPatients(const Database& main, const QString& key);
+// The same, each row copied out.
 std::vector<PatientRow> suggestPatients(const Database& main, const QString& key);
 // The same rows read by one query each time, as the program did before it kept a copy.
 std::vector<PatientRow> suggestPatientsByQuery(const Database& main, const QString& key);

@@ -78,7 +78,7 @@ QString birthYear(const QString& age, int currentYear);
 QString patientKey(const QString& name, const QString& age, int currentYear);
 // Age shown for a stored birth year: current year minus the year, rounded half to even, as an integer;
 // false when the stored text is not a number.
-bool ageFromBirthYear(const QString& storedYear, int currentYear, int* age);
+bool ageFromBirthYear(QStringView storedYear, int currentYear, int* age);
 
 // One entry of the history list.
 struct HistoryRow {

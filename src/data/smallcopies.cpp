@@ -27,7 +27,7 @@ void readWords(const Database& main, const QString& table, WordList& list) {
                      QStringLiteral("select rowid,[名称],[序号] from %1 order by rowid").arg(quoted(table)));
     while (select.next()) {
         list.rows.push_back(Word{select.integer(0), select.text(1), select.isNull(2)});
-        list.keys.append(copies::foldAscii(select.text(2)));
+        list.keys.append(select.text(2));
     }
 }
 

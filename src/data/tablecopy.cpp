@@ -2,6 +2,8 @@
 
 #include "data/tracking.h"
 
+#include <algorithm>
+
 namespace lichuan::copies {
 
 QString foldAscii(QStringView text) {
@@ -23,12 +25,34 @@ void JoinedTexts::reserve(std::size_t count, qsizetype characters) {
     text_.reserve(characters + qsizetype(count));
 }
 
-void JoinedTexts::append(QStringView folded) {
+namespace {
+
+void foldInPlace(QChar* c, QChar* end) {
+    for (; c != end; ++c) {
+        if (*c >= QLatin1Char('A') && *c <= QLatin1Char('Z'))
+            *c = QChar(c->unicode() + ('a' - 'A'));
+    }
+}
+
+} // namespace
+
+void JoinedTexts::append(QStringView text) {
     if (starts_.empty())
         starts_.push_back(0);
-    text_ += folded;
+    const qsizetype from = text_.size();
+    text_ += text;
     text_ += QChar(0);
+    foldInPlace(text_.data() + from, text_.data() + text_.size());
     starts_.push_back(text_.size());
+}
+
+bool JoinedTexts::replace(std::size_t k, QStringView text) {
+    if (k >= size() || starts_[k + 1] - starts_[k] - 1 != text.size())
+        return false;
+    QChar* at = text_.data() + starts_[k];
+    std::copy(text.begin(), text.end(), at);
+    foldInPlace(at, at + text.size());
+    return true;
 }
 
 std::vector<int> JoinedTexts::find(const QString& foldedPart) const {

@@ -22,8 +22,11 @@ class JoinedTexts {
 public:
     void clear();
     void reserve(std::size_t count, qsizetype characters);
-    // Appends the text of the next entry (already folded).
-    void append(QStringView folded);
+    // Appends the text of the next entry, folded.
+    void append(QStringView text);
+    // Puts `text`, folded, in place of the text of entry k when it is as long; false (nothing changed) when
+    // it is not.
+    bool replace(std::size_t k, QStringView text);
     std::size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
     // The entries whose text contains `foldedPart`, in entry order; every entry for an empty part.
     std::vector<int> find(const QString& foldedPart) const;

@@ -3,6 +3,8 @@
 #include "app/services.h"
 #include "app/state.h"
 #include "data/clock.h"
+#include "data/lookups.h"
+#include "data/record.h"
 #include "data/textrules.h"
 #include "prescription/form2.h"
 #include "prescription/headerrules.h"
@@ -137,21 +139,33 @@ bool HeaderFields::onKeyPress(int field, int key) {
     return false;
 }
 
+// The patients one keystroke found and which of them the suggestions show: those with a readable birth
+// year. The texts (张三[35岁]) are made as the list shows them.
+struct HeaderFields::ShownPatients {
+    ShownPatients(PatientMatches found, int currentYear) : matches(std::move(found)), texts(currentYear) {}
+
+    PatientMatches matches;
+    std::vector<std::size_t> shown; // entry k shows matches[shown[k]]
+    PatientEntries texts;
+};
+
 void HeaderFields::fillPatients(const QString& key) {
     PickList* list = form_.sheet.List5;
     list->hide();
-    patients_.clear();
-    QStringList entries;
-    if (const Database* db = form_.services().state.mainDb.get()) {
-        const int year = form_.services().clock.today().year();
-        for (PatientRow& row : suggestPatients(*db, key)) {
-            if (const std::optional<QString> entry = patientEntryText(row, year)) {
-                entries << *entry;
-                patients_.push_back(std::move(row));
-            }
-        }
+    const Database* db = form_.services().state.mainDb.get();
+    const int year = form_.services().clock.today().year();
+    auto patients = std::make_shared<ShownPatients>(db ? findPatients(*db, key) : PatientMatches(), year);
+    patients->shown.reserve(patients->matches.size());
+    for (std::size_t k = 0; k < patients->matches.size(); ++k) {
+        if (ageFromBirthYear(patients->matches.birthYear(k), year, nullptr))
+            patients->shown.push_back(k);
     }
-    list->setEntries(entries);
+    patients_ = patients;
+    list->setEntries(int(patients->shown.size()), [patients](int row) {
+        const std::size_t k = patients->shown[std::size_t(row)];
+        return patients->texts.text(patients->matches.name(k), patients->matches.birthYear(k))
+            .value_or(QString());
+    });
     showIfUseful(list);
 }
 
@@ -221,9 +235,9 @@ void HeaderFields::pickAddress(int row) {
 }
 
 void HeaderFields::takeOverPatient(int row) {
-    if (row < 0 || static_cast<size_t>(row) >= patients_.size())
+    if (!patients_ || row < 0 || static_cast<size_t>(row) >= patients_->shown.size())
         return;
-    const PatientRow patient = patients_[static_cast<size_t>(row)];
+    const PatientRow patient = patients_->matches.row(patients_->shown[static_cast<size_t>(row)]);
     SheetControls& s = form_.sheet;
     form_.state.SuggestSuppressed = true;
     s.Text5[kName]->setText(patient.name);

@@ -2,10 +2,8 @@
 // The header fields: sex shortcuts, the suggestion lists of names, addresses and diagnoses, Enter walking the
 // fields.
 
-#include "data/lookups.h"
-
 #include <QObject>
-#include <vector>
+#include <memory>
 
 namespace lichuan {
 
@@ -42,9 +40,10 @@ private:
     int fieldOf(const QObject* watched) const;
 
     Form2& form_;
-    // The patient rows the patient suggestions show, entry k from row k: a row without a readable birth
-    // year has no entry and shifts nothing.
-    std::vector<PatientRow> patients_;
+    // The patients the name found, and for entry k of the suggestions the match it shows: a patient without
+    // a readable birth year has no entry and shifts nothing.
+    struct ShownPatients;
+    std::shared_ptr<ShownPatients> patients_;
 };
 
 } // namespace lichuan

@@ -53,10 +53,22 @@ std::optional<QString> patientAgeText(const PatientRow& row, int currentYear) {
 }
 
 std::optional<QString> patientEntryText(const PatientRow& row, int currentYear) {
-    const std::optional<QString> age = patientAgeText(row, currentYear);
-    if (!age)
+    return PatientEntries(currentYear).text(row.name, row.birthYear);
+}
+
+PatientEntries::PatientEntries(int currentYear) : currentYear_(currentYear) {}
+
+std::optional<QString> PatientEntries::text(QStringView name, QStringView birthYear) {
+    int age = 0;
+    if (!ageFromBirthYear(birthYear, currentYear_, &age))
         return std::nullopt;
-    return row.name + QLatin1Char('[') + *age + QLatin1Char(']');
+    auto [at, added] = suffixes_.try_emplace(age);
+    if (added)
+        at->second = QLatin1Char('[') + QString::number(age) + QStringLiteral("岁]");
+    QString entry;
+    entry.reserve(name.size() + at->second.size());
+    entry.append(name).append(at->second);
+    return entry;
 }
 
 } // namespace lichuan

@@ -3,7 +3,9 @@
 // lists, the completion of a diagnosis and the text of a known patient.
 
 #include <QString>
+#include <QStringView>
 #include <optional>
+#include <unordered_map>
 
 namespace lichuan {
 
@@ -28,5 +30,16 @@ bool namePromptsPatients(const QString& nameText);
 std::optional<QString> patientAgeText(const PatientRow& row, int currentYear);
 // The suggestion of a known patient: 张三[35岁]; nothing when the stored year is not a number.
 std::optional<QString> patientEntryText(const PatientRow& row, int currentYear);
+
+// The same texts for the thousands of patients one keystroke can list, each age's "[35岁]" made once.
+class PatientEntries {
+public:
+    explicit PatientEntries(int currentYear);
+    std::optional<QString> text(QStringView name, QStringView birthYear);
+
+private:
+    int currentYear_;
+    std::unordered_map<int, QString> suffixes_;
+};
 
 } // namespace lichuan

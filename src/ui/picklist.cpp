@@ -1,9 +1,34 @@
 #include "ui/picklist.h"
 
-#include <QStringListModel>
+#include <QAbstractListModel>
 #include <QStyledItemDelegate>
 
 namespace lichuan {
+
+class PickListModel final : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    void reset(int count, std::function<QString(int)> textOf) {
+        beginResetModel();
+        count_ = std::max(0, count);
+        textOf_ = std::move(textOf);
+        endResetModel();
+    }
+    int count() const { return count_; }
+    QString text(int row) const { return row >= 0 && row < count_ ? textOf_(row) : QString(); }
+
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : count_; }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+            return {};
+        return text(index.row());
+    }
+
+private:
+    int count_ = 0;
+    std::function<QString(int)> textOf_;
+};
 
 namespace {
 
@@ -21,7 +46,7 @@ private:
 
 } // namespace
 
-PickList::PickList(QWidget* parent) : QListView(parent), model_(new QStringListModel(this)) {
+PickList::PickList(QWidget* parent) : QListView(parent), model_(new PickListModel(this)) {
     setModel(model_);
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -33,8 +58,27 @@ PickList::PickList(QWidget* parent) : QListView(parent), model_(new QStringListM
 }
 
 void PickList::setEntries(const QStringList& entries) {
-    entries_ = entries;
-    model_->setStringList(entries_);
+    model_->reset(int(entries.size()), [entries](int row) { return entries.at(row); });
+}
+
+void PickList::setEntries(int count, std::function<QString(int)> textOf) {
+    model_->reset(count, std::move(textOf));
+}
+
+int PickList::count() const {
+    return model_->count();
+}
+
+QString PickList::text(int row) const {
+    return model_->text(row);
+}
+
+QStringList PickList::entries() const {
+    QStringList texts;
+    texts.reserve(count());
+    for (int row = 0; row < count(); ++row)
+        texts << model_->text(row);
+    return texts;
 }
 
 int PickList::currentRow() const {

@@ -1,13 +1,15 @@
 #pragma once
-// A list of plain text entries that is refilled on every keystroke: a view over a string model, so that
-// thousands of entries are replaced in one step instead of one list item at a time.
+// A list of plain text entries that is refilled on every keystroke: a view over a model of texts, so that
+// thousands of entries are replaced in one step instead of one list item at a time. The texts can also be
+// made as rows are shown, so that a keystroke that finds tens of thousands of entries makes only a screenful.
 
 #include <QListView>
 #include <QStringList>
-
-class QStringListModel;
+#include <functional>
 
 namespace lichuan {
+
+class PickListModel;
 
 class PickList : public QListView {
     Q_OBJECT
@@ -15,11 +17,13 @@ public:
     explicit PickList(QWidget* parent = nullptr);
 
     void setEntries(const QStringList& entries);
+    // `count` entries whose texts `textOf` gives for 0 … count - 1 when they are asked for.
+    void setEntries(int count, std::function<QString(int)> textOf);
     void clear() { setEntries({}); }
-    int count() const { return static_cast<int>(entries_.size()); }
+    int count() const;
     // The text of entry `row`, or empty text when there is no such entry.
-    QString text(int row) const { return entries_.value(row); }
-    const QStringList& entries() const { return entries_; }
+    QString text(int row) const;
+    QStringList entries() const;
 
     // The selected entry, or -1.
     int currentRow() const;
@@ -32,8 +36,7 @@ Q_SIGNALS:
     void rowDoubleClicked(int row);
 
 private:
-    QStringListModel* model_;
-    QStringList entries_;
+    PickListModel* model_;
 };
 
 } // namespace lichuan

@@ -159,11 +159,19 @@ void TestRecord::ageFromStoredBirthYear() {
     QCOMPARE(age, 34); // 34.5 goes to the even neighbour
     QVERIFY(ageFromBirthYear(QStringLiteral("1988.5"), 2024, &age));
     QCOMPARE(age, 36);
+    // A whole number with blanks around it, a sign, a point or an exponent (e or d) still counts.
+    for (const char* stored : {" 1989 ", "+1989", "1989.", ".5e3", "1.989E3", "19890d-1", "\t1989\r\n"})
+        QVERIFY2(ageFromBirthYear(QString::fromLatin1(stored), 2024, &age), stored);
+    QVERIFY(ageFromBirthYear(QStringLiteral("19890d-1"), 2024, &age));
+    QCOMPARE(age, 35);
     age = -1;
-    for (const char* stored : {"", "abc", "1989abc", "-"}) {
+    for (const char* stored :
+         {"", "abc", "1989abc", "-", ".", "1e", "e3", "1 989", "19-89", "1989.5.0", "++1"}) {
         QVERIFY2(!ageFromBirthYear(QString::fromLatin1(stored), 2024, &age), stored);
         QCOMPARE(age, -1);
     }
+    QVERIFY(!ageFromBirthYear(QStringLiteral("\u00a01989"), 2024, &age)); // only ASCII blanks
+    QVERIFY(!ageFromBirthYear(QStringLiteral("１９８９"), 2024, &age));   // nor wide digits
 }
 
 void TestRecord::historyEntry() {

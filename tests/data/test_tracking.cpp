@@ -214,6 +214,9 @@ void TestTracking::patientCopyAnswersAsTheQuery() {
     addPatients(*here_, 300);
     run(*here_, QStringLiteral("insert into [患者信息]([姓名]) values('无键')")); // no key: never offered
     compareAll("first read");
+    // A list showing what was found keeps reading those rows while the copy takes in changes.
+    const PatientMatches shown = findPatients(*here_, QStringLiteral("19"));
+    const QString shownBefore = patientsText(suggestPatients(*here_, QStringLiteral("19")));
     // Another station adds, changes and deletes rows (the copy takes in only those rows).
     addPatients(*other_, 20);
     run(*other_,
@@ -222,6 +225,11 @@ void TestTracking::patientCopyAnswersAsTheQuery() {
     run(*other_, QStringLiteral("delete from [患者信息] where rowid in (2, 40, 41)"));
     run(*other_, QStringLiteral("update [患者信息] set [姓名] = '王五' where rowid = 9"));
     compareAll("after another station's changes");
+    std::vector<PatientRow> stillShown;
+    for (std::size_t k = 0; k < shown.size(); ++k)
+        stillShown.push_back(shown.row(k));
+    QCOMPARE(patientsText(stillShown), shownBefore);
+    QVERIFY(patientsText(suggestPatients(*here_, QStringLiteral("19"))) != shownBefore);
     // This station's own save, then a change too big for the log: read again whole.
     SheetRecord sheet;
     sheet.key = QStringLiteral("20240301100000b1");

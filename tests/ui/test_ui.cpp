@@ -1,5 +1,6 @@
 #include "ui/appearance.h"
 #include "ui/crlftextedit.h"
+#include "ui/picklist.h"
 #include "ui/placement.h"
 #include "ui/qtmessages.h"
 #include "ui/twips.h"
@@ -42,6 +43,7 @@ private Q_SLOTS:
     void centredPositionShiftsAndClamps();
     void mdiChildIsPlacedByItsOuterSize();
     void multiLineBoxKeepsTheTextVerbatim();
+    void pickListMakesOnlyTheTextsItShows();
 };
 
 void TestUi::initTestCase() {
@@ -195,4 +197,31 @@ void TestUi::multiLineBoxKeepsTheTextVerbatim() {
 }
 
 QTEST_MAIN(TestUi)
+void TestUi::pickListMakesOnlyTheTextsItShows() {
+    PickList list;
+    list.resize(200, 160);
+    QSet<int> asked;
+    list.setEntries(50000, [&asked](int row) {
+        asked.insert(row);
+        return QStringLiteral("病人%1").arg(row);
+    });
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QCOMPARE(list.count(), 50000);
+    QVERIFY2(asked.size() < 100, qPrintable(QString::number(asked.size())));
+    QCOMPARE(list.text(49999), QStringLiteral("病人49999"));
+    QVERIFY(list.text(50000).isEmpty());
+    QVERIFY(list.text(-1).isEmpty());
+    list.setCurrentRow(7);
+    QCOMPARE(list.currentRow(), 7);
+
+    // Plain texts replace made ones; the selection goes with them.
+    list.setEntries({QStringLiteral("甲"), QStringLiteral("乙")});
+    QCOMPARE(list.entries(), (QStringList{QStringLiteral("甲"), QStringLiteral("乙")}));
+    QCOMPARE(list.currentRow(), -1);
+    list.clear();
+    QCOMPARE(list.count(), 0);
+    QVERIFY(list.text(0).isEmpty());
+}
+
 #include "test_ui.moc"
