@@ -57,6 +57,16 @@ CatalogItem itemOf(const CatalogRow& row) {
     return CatalogItem{row.name, row.usualQty, row.unit, row.usage, row.price, row.drawer, row.category};
 }
 
+void joinCodes(Category& copy) {
+    copy.codes.clear();
+    qsizetype characters = 0;
+    for (const Placed& placed : copy.placed)
+        characters += placed.code.size();
+    copy.codes.reserve(copy.placed.size(), characters);
+    for (const Placed& placed : copy.placed)
+        copy.codes.append(placed.code);
+}
+
 // Makes the lists of the copy from rows in list order.
 void assign(Category& copy, std::vector<Row>& ordered) {
     auto rows = std::make_shared<std::vector<CatalogRow>>();
@@ -65,19 +75,14 @@ void assign(Category& copy, std::vector<Row>& ordered) {
     items->reserve(ordered.size());
     copy.placed.clear();
     copy.placed.reserve(ordered.size());
-    copy.codes.clear();
-    qsizetype characters = 0;
-    for (const Row& row : ordered)
-        characters += row.placed.code.size();
-    copy.codes.reserve(ordered.size(), characters);
     for (Row& row : ordered) {
-        copy.codes.append(row.placed.code);
         items->push_back(itemOf(row.row));
         rows->push_back(std::move(row.row));
         copy.placed.push_back(std::move(row.placed));
     }
     copy.rows = std::move(rows);
     copy.items = std::move(items);
+    joinCodes(copy);
 }
 
 void readWhole(const Database& main, const QString& category, Category& copy) {
@@ -92,6 +97,48 @@ void readWhole(const Database& main, const QString& category, Category& copy) {
     std::sort(ordered.begin(), ordered.end(),
               [](const Row& a, const Row& b) { return placedBefore(a.placed, b.placed); });
     assign(copy, ordered);
+}
+
+// The lists of the copy to change in place: the very lists when nobody else holds them, otherwise copies
+// (a window may still show the matches of the last keystroke).
+template <class T> std::shared_ptr<std::vector<T>> ownLists(std::shared_ptr<const std::vector<T>>& lists) {
+    if (lists.use_count() == 1)
+        return std::const_pointer_cast<std::vector<T>>(lists);
+    auto own = std::make_shared<std::vector<T>>(*lists);
+    lists = own;
+    return own;
+}
+
+// A change that leaves every changed row at its place in the order (a new price, usage or drawer; the most
+// common change by far) is put into the lists in place. False, with nothing changed, for any other change.
+bool changeInPlace(Category& copy, const std::set<qint64>& changed, std::vector<Row>& current) {
+    constexpr std::size_t kFewRows = 16;
+    if (current.size() != changed.size() || current.size() > kFewRows)
+        return false; // a row left the category or lost its code, or too many to look up one by one
+    std::vector<std::size_t> places;
+    for (const Row& row : current) {
+        const auto at = std::find_if(copy.placed.begin(), copy.placed.end(),
+                                     [&](const Placed& p) { return p.rowid == row.placed.rowid; });
+        if (at == copy.placed.end() || at->nullName != row.placed.nullName ||
+            at->sortKey != row.placed.sortKey)
+            return false; // new to the category, or renamed
+        places.push_back(std::size_t(at - copy.placed.begin()));
+    }
+    const auto rows = ownLists(copy.rows);
+    const auto items = ownLists(copy.items);
+    bool joinAgain = false;
+    for (std::size_t c = 0; c < current.size(); ++c) {
+        const std::size_t k = places[c];
+        Row& row = current[c];
+        if (copy.placed[k].code != row.placed.code && !copy.codes.replace(k, row.placed.code))
+            joinAgain = true;
+        (*items)[k] = itemOf(row.row);
+        (*rows)[k] = std::move(row.row);
+        copy.placed[k] = std::move(row.placed);
+    }
+    if (joinAgain)
+        joinCodes(copy);
+    return true;
 }
 
 // Puts the current state of the changed rows into the copy: each changed row leaves its old place, and
@@ -114,6 +161,8 @@ void applyChanges(const Database& main, const QString& category, Category& copy,
                                      [&](const Placed& p) { return changed.count(p.rowid) > 0; });
     if (current.empty() && !touched)
         return; // changes of other categories: the lists stay the very same
+    if (changeInPlace(copy, changed, current))
+        return;
     std::vector<Row> ordered;
     ordered.reserve(copy.placed.size() + current.size());
     for (std::size_t k = 0; k < copy.placed.size(); ++k) {

@@ -285,6 +285,17 @@ void TestTracking::pickListCopyAnswersAsTheQuery() {
     // (A server's copy of a table is read again whole on any change of it.)
     QVERIFY(test::onServer() || matchCatalog(*here_, kHerbs, QString()).list == herbs.list);
     compareAll();
+    // Changes that leave a row at its place (price and usage, a search code as long or longer, letter
+    // case) are taken in where the row stands; the list a window still holds keeps what it showed.
+    const QString heldText = itemsText(*herbs.list);
+    run(*other_, QStringLiteral("update [商品] set [单价] = '7.5', [用法] = '先煎' where [名称] = '当归'"));
+    run(*other_, QStringLiteral("update [商品] set [查询] = upper([查询]) where [名称] = '党参'"));
+    run(*other_, QStringLiteral("update [商品] set [名称] = '当归' where [名称] = '当归'"));
+    compareAll();
+    run(*other_, QStringLiteral("update [商品] set [查询] = [查询] || 'qq7' where [名称] = '丁香'"));
+    compareAll();
+    QCOMPARE(itemsText(*herbs.list), heldText);
+    QVERIFY(!itemsText(searchCatalog(*here_, kHerbs, QStringLiteral("qq7"))).isEmpty());
     // A whole category replaced at once (an import): read again whole.
     {
         Transaction transaction(*other_);
