@@ -1,6 +1,7 @@
 // The server road seen from several stations: saves from two processes at once, the first start of two
-// stations, a server restarted during work, a commit whose answer is lost, GBK order of texts GBK cannot
-// encode, and the connection parameters the program sets itself. Runs against the test cluster.
+// stations, a server restarted during work, a server that falls silent, a commit whose answer is lost, GBK
+// order of texts GBK cannot encode, and the connection parameters the program sets itself. Runs against the
+// test cluster.
 
 #include "data/defaults.h"
 #include "data/engine.h"
@@ -10,6 +11,7 @@
 #include "data/schema.h"
 #include "data/serveraddress.h"
 #include "data/serverdatabase.h"
+#include "server/silentproxy.h"
 #include "testsupport.h"
 
 #include <QElapsedTimer>
@@ -75,6 +77,7 @@ private slots:
     void twoStationsStartingAtOnceWriteTheTablesOnce();
     void aRestartedServerIsReconnectedAndNothingIsStoredTwice();
     void aLostCommitAnswerIsSettled();
+    void aSilentServerHoldsNoCallLong();
     void anUnreachableServerAnswersAtOnce();
     void gbkOrderOnTheServerIsTheProgramsOrder();
     void textWithNulIsRefusedWhole();
@@ -169,6 +172,55 @@ void TestServer::aLostCommitAnswerIsSettled() {
     // Saved again (the doctor presses save once more): still one prescription.
     QVERIFY(savePrescription(*db_, sheetFor(QStringLiteral("20240301090000A")), false, kToday).saved);
     QCOMPARE(count(*db_, QStringLiteral("select count(*) from [档案]")), 1);
+}
+
+void TestServer::aSilentServerHoldsNoCallLong() {
+    test::SilentProxy proxy(qEnvironmentVariable("LICHUAN_TEST_CLUSTER") + QStringLiteral("/.s.PGSQL.5432"));
+    QVERIFY(proxy.isValid());
+    QString error;
+    auto db = Database::connect(
+        QStringLiteral("postgresql:///lichuan_test?host=%1&user=postgres").arg(proxy.folder()), schema_,
+        &error);
+    QVERIFY2(db, qPrintable(error));
+    QVERIFY(savePrescription(*db, sheetFor(QStringLiteral("20240301090000A")), true, kToday).saved);
+
+    // While the server takes connections and never answers, every call is refused within the waiting
+    // limit of a keystroke: through a whole connect timeout of one attempt and the pause before the next.
+    proxy.goSilent();
+    QElapsedTimer during;
+    during.start();
+    qint64 longest = 0;
+    int refused = 0;
+    while (during.elapsed() < (server::kConnectTimeoutSeconds + 2) * 1000) {
+        QElapsedTimer call;
+        call.start();
+        try {
+            count(*db, QStringLiteral("select count(*) from [档案]"));
+        } catch (const DbError&) {
+            ++refused;
+        }
+        longest = std::max(longest, call.elapsed());
+        QTest::qWait(50);
+    }
+    QVERIFY(refused > 20);
+    QVERIFY2(longest < 1000, qPrintable(QStringLiteral("a call waited %1 ms").arg(longest)));
+    const SaveOutcome refusedSave =
+        savePrescription(*db, sheetFor(QStringLiteral("20240301090001A")), true, kToday);
+    QVERIFY(!refusedSave.saved);
+    QVERIFY(!refusedSave.error.isEmpty());
+
+    // Once it answers again the station is back by itself, and the refused sheet is saved once.
+    proxy.answerAgain();
+    QElapsedTimer after;
+    after.start();
+    bool saved = false;
+    while (!saved && after.elapsed() < 20000) {
+        saved = savePrescription(*db, sheetFor(QStringLiteral("20240301090001A")), true, kToday).saved;
+        if (!saved)
+            QTest::qWait(100);
+    }
+    QVERIFY(saved);
+    QCOMPARE(count(*db, QStringLiteral("select count(*) from [档案]")), 2);
 }
 
 void TestServer::anUnreachableServerAnswersAtOnce() {
