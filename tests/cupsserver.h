@@ -53,6 +53,7 @@ public:
             return fail(QStringLiteral("cupsd runs its PDF backend only when started by root"));
         if (!folder_.isValid())
             return fail(QStringLiteral("no temporary folder"));
+        started_ = QDateTime::currentDateTime();
         // The filters run as user lp and must reach the spool folder inside.
         QFile::setPermissions(folder_.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                   QFileDevice::ExeOwner | QFileDevice::ReadGroup |
@@ -140,10 +141,12 @@ public:
         QElapsedTimer waited;
         waited.start();
         while (waited.elapsed() < timeoutMs) {
-            const QStringList found =
-                out.entryList({title + QStringLiteral("-job_*.pdf")}, QDir::Files, QDir::Time);
-            if (!found.isEmpty()) {
-                const QString path = out.filePath(found.first());
+            const QFileInfoList found =
+                out.entryInfoList({title + QStringLiteral("-job_*.pdf")}, QDir::Files, QDir::Time);
+            // A file of an earlier run, or one already handed out, is not this job's.
+            if (!found.isEmpty() && found.first().lastModified() >= started_ &&
+                !made_.contains(found.first().filePath())) {
+                const QString path = found.first().filePath();
                 QFile file(path);
                 if (file.open(QIODevice::ReadOnly) && file.size() > 64 && file.seek(file.size() - 32) &&
                     file.readAll().contains("%%EOF")) {
@@ -200,6 +203,7 @@ private:
     QString socket_;
     QString why_;
     QStringList made_;
+    QDateTime started_;
 };
 
 // The finished job file in ~/PDF written since `since` that holds `marker`. Other tests and other test runs
