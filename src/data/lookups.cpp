@@ -38,14 +38,6 @@ QStringList namesByKey(const Database& main, const QString& table, const QString
     return names;
 }
 
-const QString kPatientColumns =
-    QStringLiteral("[序号],[姓名],[性别],[年龄],[医疗证号],[电话],[住址],[费别],[诊断]");
-
-PatientRow patientFrom(const Statement& row) {
-    return PatientRow{row.text(0), row.text(1), row.text(2), row.text(3), row.text(4),
-                      row.text(5), row.text(6), row.text(7), row.text(8)};
-}
-
 } // namespace
 
 // The name field asks on every keystroke, so each connection keeps a copy of 患者信息 in rowid order (rows
@@ -95,7 +87,9 @@ struct PatientCopy {
     }
 };
 
-const QString kPatientCopyColumns = kPatientColumns + QStringLiteral(",rowid");
+// The nine columns of PatientRow, then the rowid.
+const QString kPatientCopyColumns =
+    QStringLiteral("[序号],[姓名],[性别],[年龄],[医疗证号],[电话],[住址],[费别],[诊断],rowid");
 
 void readAllPatients(const Database& main, PatientCopy& copy) {
     PackedRows rows;
@@ -157,8 +151,9 @@ const PatientCopy& patientCopy(const Database& main, qint64 stamp) {
     return copy;
 }
 
-// The rows the query finds, packed like the copy's, when there is no stamp to keep a copy by.
-PatientMatches::Rows queriedPatients(const Database& main, const QString& key) {
+// The patients the query finds, packed like the copy's rows: when there is no stamp to keep a copy by, and
+// as the way the program answered before it kept a copy.
+PatientMatches queriedPatients(const Database& main, const QString& key) {
     PackedRows rows;
     Statement select(main, QStringLiteral("select %1 from [患者信息] where [序号] like ? escape '\\' "
                                           "order by rowid")
@@ -166,7 +161,18 @@ PatientMatches::Rows queriedPatients(const Database& main, const QString& key) {
     select.bind(1, containsPattern(key));
     while (select.next())
         rows.push_back(pack(select));
-    return std::make_shared<const PackedRows>(std::move(rows));
+    std::vector<int> all(rows.size());
+    for (std::size_t k = 0; k < all.size(); ++k)
+        all[k] = int(k);
+    return PatientMatches(std::make_shared<const PackedRows>(std::move(rows)), std::move(all));
+}
+
+std::vector<PatientRow> rowsOf(const PatientMatches& matches) {
+    std::vector<PatientRow> patients;
+    patients.reserve(matches.size());
+    for (std::size_t k = 0; k < matches.size(); ++k)
+        patients.push_back(matches.row(k));
+    return patients;
 }
 
 } // namespace
@@ -194,30 +200,18 @@ PatientRow PatientMatches::row(std::size_t k) const {
 }
 
 std::vector<PatientRow> suggestPatientsByQuery(const Database& main, const QString& key) {
-    std::vector<PatientRow> patients;
     try {
-        Statement select(main, QStringLiteral("select %1 from [患者信息] where [序号] like ? escape '\\' "
-                                              "order by rowid")
-                                   .arg(kPatientColumns));
-        select.bind(1, containsPattern(key));
-        while (select.next())
-            patients.push_back(patientFrom(select));
+        return rowsOf(queriedPatients(main, key));
     } catch (const DbError&) {
-        patients.clear();
+        return {};
     }
-    return patients;
 }
 
 PatientMatches findPatients(const Database& main, const QString& key) {
     try {
         const qint64 stamp = main.tableStamp(schema::kPatient);
-        if (stamp < 0) {
-            PatientMatches::Rows rows = queriedPatients(main, key);
-            std::vector<int> all(rows->size());
-            for (std::size_t k = 0; k < all.size(); ++k)
-                all[k] = int(k);
-            return PatientMatches(std::move(rows), std::move(all));
-        }
+        if (stamp < 0)
+            return queriedPatients(main, key);
         const PatientCopy& copy = patientCopy(main, stamp);
         return PatientMatches(copy.rows, copy.keys.find(copies::foldAscii(key)));
     } catch (const DbError&) {
@@ -227,12 +221,7 @@ PatientMatches findPatients(const Database& main, const QString& key) {
 }
 
 std::vector<PatientRow> suggestPatients(const Database& main, const QString& key) {
-    const PatientMatches matches = findPatients(main, key);
-    std::vector<PatientRow> patients;
-    patients.reserve(matches.size());
-    for (std::size_t k = 0; k < matches.size(); ++k)
-        patients.push_back(matches.row(k));
-    return patients;
+    return rowsOf(findPatients(main, key));
 }
 
 QStringList suggestAddresses(const Database& main, const QString& key) {
