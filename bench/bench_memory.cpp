@@ -58,12 +58,8 @@ QString archiveInsert() {
 
 void writeFiles(const QString& folder) {
     std::mt19937 random(17);
-    auto main =
-        Database::open(folder + QStringLiteral("/数据库.dat"), databaseKey(), Database::OpenMode::CreateNew);
-    auto stats = Database::open(folder + QStringLiteral("/用药统计.dat"), databaseKey(),
-                                Database::OpenMode::CreateNew);
-    schema::createMain(*main);
-    schema::createStatistics(*stats);
+    const bench::ClinicDatabases files = bench::createClinicDatabases(QDir(folder));
+    const std::unique_ptr<Database>& main = files.main;
     defaults::fillMain(*main, kNow);
     Transaction transaction(*main);
     Statement item(*main,

@@ -67,12 +67,9 @@ struct ClinicFiles {
     std::unique_ptr<Database> statistics;
 
     explicit ClinicFiles(int linesPerPrescription) {
-        main = Database::open(dir.filePath(QStringLiteral("数据库.dat")), databaseKey(),
-                              Database::OpenMode::CreateNew);
-        statistics = Database::open(dir.filePath(QStringLiteral("用药统计.dat")), databaseKey(),
-                                    Database::OpenMode::CreateNew);
-        schema::createMain(*main);
-        schema::createStatistics(*statistics);
+        bench::ClinicDatabases files = bench::createClinicDatabases(QDir(dir.path()));
+        main = std::move(files.main);
+        statistics = std::move(files.statistics);
         std::mt19937 random(7);
         Transaction mainTransaction(*main);
         Transaction statisticsTransaction(*statistics);

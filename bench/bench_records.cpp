@@ -74,12 +74,9 @@ struct RecordsFixture {
 
     // The statistics lines take most of the time to write: only the benchmarks that need them ask for them.
     explicit RecordsFixture(bool withStatistics) {
-        main = Database::open(dir.filePath(QStringLiteral("数据库.dat")), databaseKey(),
-                              Database::OpenMode::CreateNew);
-        statistics = Database::open(dir.filePath(QStringLiteral("用药统计.dat")), databaseKey(),
-                                    Database::OpenMode::CreateNew);
-        schema::createMain(*main);
-        schema::createStatistics(*statistics);
+        bench::ClinicDatabases files = bench::createClinicDatabases(QDir(dir.path()));
+        main = std::move(files.main);
+        statistics = std::move(files.statistics);
         std::mt19937 random(11);
         for (int i = 0; i < kPatients; ++i)
             patientNames << bench::randomName(random, 2, 3);

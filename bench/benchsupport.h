@@ -2,11 +2,33 @@
 // Synthetic data for the benchmarks: names made of common Chinese characters, their initials and
 // letter-pad digits, all from a fixed seed so every run measures the same files.
 
+#include "data/engine.h"
+#include "data/schema.h"
+
+#include <QDir>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <random>
 
 namespace lichuan::bench {
+
+// The two database files of a new data folder, with their tables.
+struct ClinicDatabases {
+    std::unique_ptr<Database> main;
+    std::unique_ptr<Database> statistics;
+};
+
+inline ClinicDatabases createClinicDatabases(const QDir& folder) {
+    ClinicDatabases files;
+    files.main = Database::open(folder.filePath(QStringLiteral("数据库.dat")), databaseKey(),
+                                Database::OpenMode::CreateNew);
+    files.statistics = Database::open(folder.filePath(QStringLiteral("用药统计.dat")), databaseKey(),
+                                      Database::OpenMode::CreateNew);
+    schema::createMain(*files.main);
+    schema::createStatistics(*files.statistics);
+    return files;
+}
 
 // Characters of herb and patient names, each followed by its pinyin initial.
 inline const QString kCharactersWithInitials =
