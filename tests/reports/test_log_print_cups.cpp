@@ -23,8 +23,6 @@
 
 using namespace lichuan;
 
-namespace {} // namespace
-
 class TestLogPrintCups : public QObject {
     Q_OBJECT
 private Q_SLOTS:
