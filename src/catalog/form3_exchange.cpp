@@ -43,7 +43,8 @@ void Form3::importWorkbook() {
     QString message;
     {
         BusyPointer busy;
-        const spreadsheet::ReadResult read = spreadsheet::readFirstSheet(path);
+        const spreadsheet::ReadResult read =
+            spreadsheet::readFirstSheet(path, int(catalog::kSheetHeader.size()));
         if (!read.ok) {
             message = QStringLiteral("没有导入：") + read.error;
         } else {

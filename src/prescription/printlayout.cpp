@@ -62,12 +62,17 @@ QStringList herbalLineItems(const QString& line) {
     if (!marked.contains(QLatin1Char('$')))
         return {};
     QStringList pieces = marked.split(QLatin1Char('$'));
-    pieces.removeLast(); // the filler after the last unit character
+    // After the last unit character stand the filler spaces, or a piece without a unit (a herb typed
+    // without its quantity, an instruction): that piece is kept.
+    const QString tail = pieces.takeLast();
     QStringList items;
     for (QString piece : pieces) {
         piece.remove(QStringLiteral("\r\n"));
         items << trimSpaces(piece);
     }
+    const QString rest = trimSpaces(QString(tail).remove(QStringLiteral("\r\n")));
+    if (!rest.isEmpty())
+        items << rest;
     return items;
 }
 
@@ -153,12 +158,22 @@ void layOutPrescription(printing::Surface& surface, const PrintedSheet& sheet,
             surface.print(line, true);
             continue;
         }
-        for (int k = 0; k < items.size(); ++k) {
-            const QString& item = items.at(k);
+        int k = 0; // the column of the printed row
+        for (const QString& item : items) {
+            // Three columns to a row; a piece that would run past the sheet's right edge starts the next
+            // row too, so that nothing is printed beyond the paper of the sheet.
+            const bool full =
+                k == kColumnsPerRow ||
+                (k > 0 && sheet.itemsLeft + k * kColumnWidth + surface.textWidth(item) > kPrintedSheetRight);
+            if (full) {
+                surface.setY(surface.y() + kHerbRowHeight);
+                k = 0;
+            }
             const int open = item.indexOf(QLatin1Char('['));
             if (open < 0) {
                 surface.setX(sheet.itemsLeft + k * kColumnWidth);
                 surface.print(item, false);
+                ++k;
                 continue;
             }
             const int close = item.indexOf(QLatin1Char(']'), open);
@@ -171,10 +186,12 @@ void layOutPrescription(printing::Surface& surface, const PrintedSheet& sheet,
             surface.setY(surface.y() - kNoteRaise);
             surface.setX(surface.x() - kNoteShift);
             surface.setFont(kSong, kNotePoints, false);
-            surface.print(QLatin1Char('[') + note + QLatin1Char(']'), false);
+            // A note the box wrapped before its "]" is printed as the box shows it, without one.
+            surface.print(QLatin1Char('[') + note + (close < 0 ? QString() : QStringLiteral("]")), false);
             surface.setY(surface.y() + kNoteRaise);
             surface.setFont(itemFont, itemPoints, false);
             surface.print(tail, false);
+            ++k;
         }
         surface.setY(surface.y() + kHerbRowHeight);
     }

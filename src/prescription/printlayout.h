@@ -70,6 +70,8 @@ constexpr double kNotePoints = 8;
 constexpr double kEmptyLineRise = 200;
 constexpr double kTextLineGap = 120;
 constexpr double kHerbRowHeight = 420;
+constexpr int kColumnsPerRow = 3;                                           // herb columns of a printed row
+constexpr double kPrintedSheetRight = sheetgeometry::kSheet.width * kScale; // its right edge on paper
 } // namespace printlayout
 
 // What the sheet holds, for printedSheet().
@@ -90,13 +92,16 @@ PrintedSheet printedSheet(const SheetContent& content);
 // The lines of the item text as the item box of `layout` shows them (宋体 11.25 points).
 QStringList itemBoxLines(const QString& itemText, sheetgeometry::Layout layout);
 
-// The prescription onto `surface` (the caller ends the document).
+// The prescription onto `surface` (the caller ends the document). A herbal line prints its items in
+// columns, three to a printed row: a fourth item, or one that would reach past the sheet's right edge,
+// continues on the next row.
 void layOutPrescription(printing::Surface& surface, const PrintedSheet& sheet,
                         const PrescriptionPrintSettings& settings);
 
 // The items of a herbal line: cut after every unit character ("条", "g", "枚", "个", or a "$"), each
-// without surrounding spaces; the text after the last one is left out. Empty when the line has no unit
-// character.
+// without surrounding spaces and line breaks. The text after the last one is an item too when it is not
+// only spaces (石膏 typed without a quantity, an instruction such as 水煎服). Empty when the line has no
+// unit character.
 QStringList herbalLineItems(const QString& line);
 
 } // namespace lichuan
