@@ -100,7 +100,8 @@ void TestClinicalData::aNewDatabaseHasTheDefaultRules() {
     QCOMPARE(rules.size(), std::size_t(53 + 64 + 23 + 282));
     for (std::size_t i = 0; i < rules.size(); ++i) {
         QVERIFY(rules[i].sameContent(clinical::defaultRules()[i]));
-        QVERIFY(rules[i].inForce() && !rules[i].changed);
+        QVERIFY(rules[i].inForce() && !rules[i].changed && !rules[i].source.isEmpty());
+        QVERIFY2(clinical::ruleProblem(rules[i]).isEmpty(), qPrintable(rules[i].key));
     }
     const std::optional<Rule> xixin = ruleOf(*main_, kXixinDose);
     QVERIFY(xixin);

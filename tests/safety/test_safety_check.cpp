@@ -46,7 +46,6 @@ const QString kOrdinary = QStringLiteral("黄芪 15，当归 10，白术[炒] 10
 class TestSafetyCheck : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void theDefaultRulesAreShipped();
     void warnings_data();
     void warnings();
     void ageInYears_data();
@@ -55,24 +54,6 @@ private Q_SLOTS:
     void aConfirmationCoversTheSameHardWarnings();
     void theStripGroupsAKind();
 };
-
-void TestSafetyCheck::theDefaultRulesAreShipped() {
-    int pairs = 0, pregnancy = 0, toxic = 0, dose = 0, unreviewed = 0;
-    for (const clinical::Rule& rule : clinical::defaultRules()) {
-        pairs += clinical::isPairKind(rule.kind);
-        pregnancy += rule.kind == clinical::kPregnancy;
-        toxic += rule.kind == clinical::kToxic;
-        dose += rule.kind == clinical::kDose;
-        unreviewed += !rule.reviewed();
-        QVERIFY2(clinical::ruleProblem(rule).isEmpty(), qPrintable(rule.key + clinical::ruleProblem(rule)));
-        QVERIFY2(!rule.source.isEmpty(), qPrintable(rule.key));
-    }
-    QCOMPARE(pairs, 53);
-    QCOMPARE(pregnancy, 64);
-    QCOMPARE(toxic, 23);
-    QCOMPARE(dose, 282);
-    QCOMPARE(unreviewed, 9); // the sources that begin with 待核
-}
 
 void TestSafetyCheck::warnings_data() {
     QTest::addColumn<QString>("items");
