@@ -75,6 +75,7 @@ private Q_SLOTS:
     void theStripListsWhatTheItemsBreak_data();
     void theStripListsWhatTheItemsBreak();
     void thePregnantBoxFollowsTheSex();
+    void aFormulaPickedWholeIsChecked();
     void saveAsksForAConfirmation();
     void printAsksForAConfirmation();
     void settlementAsksForAConfirmation();
@@ -155,6 +156,18 @@ void TestForm2Safety::thePregnantBoxFollowsTheSex() {
     QVERIFY(pregnant->isHidden());
     QVERIFY(!pregnant->isChecked());
     QVERIFY(form.safety().warnings().empty());
+}
+
+void TestForm2Safety::aFormulaPickedWholeIsChecked() {
+    test::Form2Fixture f;
+    Form2& form = f.openActive();
+    fillPatient(form, QStringLiteral("女"), QStringLiteral("30"));
+    QTest::mouseClick(form.search.Command1[5], Qt::LeftButton); // 中药方剂
+    form.search.Text1->setFocus();
+    QTest::keyClicks(form.search.Text1, QStringLiteral("gzt"));
+    QTest::keyClick(form.search.Text1, Qt::Key_Return);
+    QVERIFY(form.sheet.R1->text().startsWith(QStringLiteral("桂枝")));
+    QCOMPARE(form.safety().strip()->accessibleName(), QStringLiteral("用药警示：孕妇慎用：桂枝"));
 }
 
 void TestForm2Safety::saveAsksForAConfirmation() {
