@@ -4,6 +4,7 @@
 #include "app/messages.h"
 #include "app/state.h"
 #include "app/weblinks.h"
+#include "catalog/clinicalruleswindow.h"
 #include "catalog/form3.h"
 #include "catalog/form4.h"
 #include "catalog/templaterules.h"
@@ -111,6 +112,8 @@ void Form1::buildMenu() {
          [this] { openChild(ChildWindow::Addresses); });
     wire(addItem(templates, QStringLiteral("诊断名称"), QStringLiteral("添加常用诊断")),
          [this] { openChild(ChildWindow::Diagnoses); });
+    wire(addItem(templates, QStringLiteral("用药警示维护"), QStringLiteral("用药警示维护")),
+         [this] { openChild(ChildWindow::ClinicalRules); });
 
     wire(addItem(bar, QStringLiteral("开具处方"), QStringLiteral("处方录入(&C)")),
          [this] { showPrescriptionWindow(); });
@@ -150,6 +153,8 @@ QWidget* Form1::createChild(ChildWindow which) {
         return WordListWindow::createForm5(services_);
     case ChildWindow::Addresses:
         return WordListWindow::createForm6(services_);
+    case ChildWindow::ClinicalRules:
+        return new ClinicalRulesWindow(services_);
     }
     return nullptr;
 }

@@ -39,6 +39,7 @@ public:
         BusinessStatistics, // Form12 业务统计
         UsageStatistics,    // Form13 用药统计
         CaseRecord,         // Form14 门诊病历
+        ClinicalRules,      // 用药警示维护
     };
 
     Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, Messages& messages,

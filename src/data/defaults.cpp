@@ -1,6 +1,8 @@
 #include "data/defaults.h"
 
+#include "data/clinicalrules.h"
 #include "data/engine.h"
+#include "data/numbers.h"
 #include "data/schema.h"
 #include "data/searchcodes.h"
 #include "data/textrules.h"
@@ -351,6 +353,14 @@ void fillTemplates(Database& db, const QDateTime& created) {
             ++order, false);
 }
 
+// A herb is picked with 10 g, or with its largest dose per day when that is less (细辛 3 g, 冰片 0.3 g): the
+// pick then never writes more than the dose rules allow.
+QString usualHerbQuantity(const QString& name) {
+    constexpr double kUsual = 10;
+    const double largest = clinical::defaultMaxGrams(namePart(name));
+    return numbers::shortest(largest > 0 && largest < kUsual ? largest : kUsual);
+}
+
 void fillCatalog(Database& db, const QDateTime& created) {
     Inserter catalog(db, schema::kCatalog,
                      {QStringLiteral("ID号"), QStringLiteral("查询"), QStringLiteral("用法"),
@@ -380,7 +390,7 @@ void fillCatalog(Database& db, const QDateTime& created) {
     for (const QString& name : splitNames(kHerbNames)) {
         const auto priced = pricedHerbs().find(name);
         const bool hasPrice = priced != pricedHerbs().end();
-        add(name, QStringLiteral("中药"), QStringLiteral("g"), QStringLiteral("10"),
+        add(name, QStringLiteral("中药"), QStringLiteral("g"), usualHerbQuantity(name),
             hasPrice ? QString::fromLatin1(priced->second.price) : empty, empty,
             hasPrice ? QString::fromLatin1(priced->second.drawer) : empty);
     }
@@ -404,6 +414,7 @@ void fillMain(Database& db, const QDateTime& created) {
     fillDictionary(db, schema::kAddress, kAddresses, std::size(kAddresses));
     fillTemplates(db, created);
     fillCatalog(db, created);
+    clinical::mergeDefaultRules(db);
     transaction.commit();
 }
 

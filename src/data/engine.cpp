@@ -4,7 +4,7 @@
 #include "data/engine_file.h"
 #include "data/engine_server.h"
 #include "data/serveraddress.h"
-#include "data/tracking.h"
+#include "data/upgrade.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -36,7 +36,7 @@ std::unique_ptr<Database> Database::open(const QString& path, const QByteArray& 
             detail::FileConnection::open(path, key, mode == OpenMode::CreateNew), Engine::File, path));
         try {
             if (mode == OpenMode::ExistingOnly)
-                tracking::upgrade(*result);
+                upgradeDatabase(*result);
         } catch (const DbError&) {
             result.reset();
             throw;

@@ -1,5 +1,6 @@
 #include "data/prescriptions.h"
 
+#include "data/clinicalnotes.h"
 #include "data/dates.h"
 #include "data/engine.h"
 #include "data/schema.h"
@@ -129,6 +130,7 @@ SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firs
         row.emplace_back(QStringLiteral("计价"), pricingText(sheet.lines));
         updateOrInsert(main, schema::kArchive, kArchiveKeyEquals, key,
                        fitting(schema::kArchive, row, &outcome.refusedColumns));
+        clinical::writeNote(main, key, sheet.clinical);
 
         const QString& name = sheet.fields[kName];
         const QString& age = sheet.fields[kAge];
@@ -196,6 +198,7 @@ std::optional<SheetRecord> loadPrescription(const Database& main, const QString&
         sheet.settled = select.text(column++);
         sheet.caseRecord = select.text(column++);
         sheet.lines = readPricingText(select.text(column++));
+        sheet.clinical = clinical::readNote(main, sheet.key);
         return sheet;
     } catch (const DbError&) {
         return std::nullopt;
@@ -212,9 +215,12 @@ bool prescriptionExists(const Database& main, const QString& key) {
 
 bool deletePrescription(Database& main, Database* statistics, const QString& key) {
     try {
+        Transaction transaction(main);
         Statement remove(main, QStringLiteral("delete from [档案] where ") + kArchiveKeyEquals);
         remove.bind(1, key);
         remove.run();
+        clinical::deleteNote(main, key);
+        transaction.commit();
     } catch (const DbError&) {
         // The prescription stays, and so do its statistics lines: they still count in the statistics.
         return false;

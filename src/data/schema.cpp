@@ -50,9 +50,18 @@ void create(Database& db, const std::vector<Table>& tables, const QStringList& i
         db.exec(createTableSql(db, table));
     for (const QString& index : indexes)
         db.exec(index);
-    db.setUserVersion(kVersion);
     tracking::addTo(db);
+    db.setUserVersion(kVersion);
     transaction.commit();
+}
+
+// The indexes of the tables a later release added, by table.
+QStringList laterIndexes(const QString& table) {
+    if (table == kClinicalRules)
+        return {QStringLiteral("CREATE UNIQUE INDEX [用药规则_序号] ON [用药规则]([序号] COLLATE NOCASE)")};
+    if (table == kClinicalConfirmations)
+        return {QStringLiteral("CREATE UNIQUE INDEX [用药确认_序号] ON [用药确认]([序号] COLLATE NOCASE)")};
+    return {};
 }
 
 } // namespace
@@ -99,6 +108,28 @@ const std::vector<Table>& mainTables() {
                {"左边距2", 10},  {"上边距2", 10},    {"打印机2", 50},    {"打印机3", 50},  {"费别", 10},
                {"处方字体", 20}, {"处方字号", 5},    {"日志上边距", 5},  {"日志左边距", 5}})},
         {kDiagnosis, cols({{"名称", 50}, {"拼音", 50}, {"序号", 50}})},
+        // 序号 "默认:类别:药物[:药物2]" for a default rule, any other unique text for a clinic's own; 类别
+        // 十八反, 十九畏, 妊娠, 毒性 or 剂量; 等级 禁用/慎用 or 大毒/有毒/小毒; 最小量 and 最大量 in grams
+        // per dose; 状态 "" (in force), 停用 (switched off) or 删除 (a default rule the clinic deleted); 修改
+        // "1" on a default rule the clinic changed, which a later release's defaults leave alone.
+        {kClinicalRules,
+         cols({{"序号", 50},
+               {"类别", 5},
+               {"药物", 20},
+               {"药物2", 20},
+               {"等级", 5},
+               {"最小量", 10},
+               {"最大量", 10},
+               {"说明", 200},
+               {"来源", 500},
+               {"状态", 5},
+               {"修改", 5}}),
+         true},
+        // One row per prescription (序号 = 档案.序号) with 妊娠 ticked or a confirmation: 妊娠 "1" or "";
+        // 理由 the doctor's reason, 警示 the warnings confirmed, one a line, 时间 yyyy-MM-dd hh:mm:ss, 站点
+        // the station that confirmed.
+        {kClinicalConfirmations,
+         cols({{"序号", 50}, {"妊娠", 5}, {"理由", 100}, {"警示", 0}, {"时间", 0}, {"站点", 50}}), true},
     };
     return tables;
 }
@@ -147,7 +178,7 @@ bool fits(const QString& table, const QString& column, const QString& value) {
 
 void createMain(Database& db) {
     create(db, mainTables(),
-           {
+           QStringList{
                // Unique keys of the old files; text compares without regard to ASCII case as it always did.
                QStringLiteral("CREATE UNIQUE INDEX [档案_ID号] ON [档案]([序号] COLLATE NOCASE)"),
                QStringLiteral("CREATE UNIQUE INDEX [地址_序号] ON [地址]([序号] COLLATE NOCASE)"),
@@ -162,7 +193,18 @@ void createMain(Database& db) {
                QStringLiteral("CREATE INDEX [商品_分类] ON [商品]([分类])"),
                // The save looks the patient row up by its key.
                QStringLiteral("CREATE INDEX [患者信息_序号] ON [患者信息]([序号] COLLATE NOCASE)"),
-           });
+           } + laterIndexes(kClinicalRules) +
+               laterIndexes(kClinicalConfirmations));
+}
+
+void addLaterTables(Database& db) {
+    for (const Table& table : mainTables()) {
+        if (!table.addedLater || db.hasTable(table.name))
+            continue;
+        db.exec(createTableSql(db, table));
+        for (const QString& index : laterIndexes(table.name))
+            db.exec(index);
+    }
 }
 
 void createStatistics(Database& db) {

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 namespace lichuan {
@@ -21,9 +20,15 @@ inline const QString kCatalog = QStringLiteral("商品");
 inline const QString kSettings = QStringLiteral("设置");
 inline const QString kDiagnosis = QStringLiteral("诊断");
 inline const QString kStatistics = QStringLiteral("统计");
+// The rules of the clinical checks, and the doctor's confirmations of the prescriptions that break them.
+inline const QString kClinicalRules = QStringLiteral("用药规则");
+inline const QString kClinicalConfirmations = QStringLiteral("用药确认");
 
-// Version of the schema written into new files (PRAGMA user_version).
-constexpr int kVersion = 1;
+// Version of the schema (PRAGMA user_version; on a server, the table lichuan_schema): 1 for the files of
+// the first release, 2 with the change tracking (tracking.h), 3 with the clinical tables and the default
+// rules of this release. New files are written at this version; older ones are brought up to it when they
+// are opened (upgrade.h).
+constexpr int kVersion = 3;
 
 struct Column {
     QString name;
@@ -33,9 +38,13 @@ struct Column {
 struct Table {
     QString name;
     std::vector<Column> columns;
+    // Added by a later release: made when an older file is opened, but a file without it (one that could
+    // not be written then) is still usable and is read as before.
+    bool addedLater = false;
 };
 
-// The tables of the main database (数据库.dat) and of the statistics database (用药统计.dat), columns in order.
+// The tables of the main database (数据库.dat) and of the statistics database (用药统计.dat), columns in
+// order.
 const std::vector<Table>& mainTables();
 const std::vector<Table>& statisticsTables();
 const Table* findTable(const QString& name);
@@ -49,6 +58,10 @@ bool fits(const QString& table, const QString& column, const QString& value);
 // Creates the tables and indexes of an empty file (in one transaction). Throws DbError.
 void createMain(Database& db);
 void createStatistics(Database& db);
+
+// Creates the tables of the main database that a later release added, with their indexes, where they are
+// missing (inside the caller's transaction). Throws DbError.
+void addLaterTables(Database& db);
 
 } // namespace schema
 } // namespace lichuan

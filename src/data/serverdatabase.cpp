@@ -4,6 +4,7 @@
 #include "data/defaults.h"
 #include "data/engine.h"
 #include "data/schema.h"
+#include "data/upgrade.h"
 
 namespace lichuan {
 
@@ -20,6 +21,9 @@ QString prepareServerDatabase(Database& db, const QDateTime& now) {
             schema::createStatistics(db);
         }
         transaction.commit();
+        // A database written by an earlier release gets what this one added (once, for the whole clinic).
+        if (db.userVersion() < schema::kVersion)
+            upgradeDatabase(db);
     } catch (const DbError& e) {
         return e.message();
     }

@@ -171,7 +171,6 @@ void addArchiveNames(Database& db) {
 void addTo(Database& db) {
     if (db.engine() == Database::Engine::Server) {
         addServerTracking(db);
-        db.setUserVersion(kVersion);
         return;
     }
     db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS [变更计数] "
@@ -186,7 +185,6 @@ void addTo(Database& db) {
     }
     if (tableExists(db, schema::kArchive))
         addArchiveNames(db);
-    db.setUserVersion(kVersion);
 }
 
 std::optional<std::vector<qint64>> rowsChangedSince(const Database& db, const QString& table, qint64 stamp,
@@ -210,22 +208,6 @@ std::optional<std::vector<qint64>> rowsChangedSince(const Database& db, const QS
         return rows;
     } catch (const DbError&) {
         return std::nullopt;
-    }
-}
-
-bool upgrade(Database& db) {
-    try {
-        if (db.userVersion() >= kVersion)
-            return true;
-        // A keyed file without the program's tables is left alone.
-        if (!tableExists(db, schema::kArchive) && !tableExists(db, schema::kStatistics))
-            return false;
-        Transaction transaction(db);
-        addTo(db);
-        transaction.commit();
-        return true;
-    } catch (const DbError&) {
-        return false;
     }
 }
 

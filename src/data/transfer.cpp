@@ -1,5 +1,6 @@
 #include "data/transfer.h"
 
+#include "data/clinicalrules.h"
 #include "data/dbcheck.h"
 #include "data/engine.h"
 #include "data/engine_server.h"
@@ -210,9 +211,17 @@ TableCounts copyFilesToServer(Database& mainFile, Database& statisticsFile, Data
     schema::createStatistics(server);
     // The names of 档案 are listed once after loading rather than by a trigger call per row.
     server.execNative(QStringLiteral("ALTER TABLE \"%1\" DISABLE TRIGGER \"%1_姓名\"").arg(schema::kArchive));
+    bool rulesMissing = false;
     for (const auto& [file, tables] : sources) {
         ReadSnapshot snapshot(*file);
         for (const schema::Table& table : *tables) {
+            // A file that could not be upgraded lacks the tables of later releases: they stay empty, and the
+            // server gets the default rules instead.
+            if (table.addedLater && !file->hasTable(table.name)) {
+                rulesMissing = rulesMissing || table.name == schema::kClinicalRules;
+                counts.emplace_back(table.name, 0);
+                continue;
+            }
             const qint64 inFile = countRows(*file, table.name);
             const qint64 sent = loadTable(*file, connection, table);
             const qint64 onServer = countRows(server, table.name);
@@ -229,6 +238,8 @@ TableCounts copyFilesToServer(Database& mainFile, Database& statisticsFile, Data
         }
     }
     server.execNative(QStringLiteral("ALTER TABLE \"%1\" ENABLE TRIGGER \"%1_姓名\"").arg(schema::kArchive));
+    if (rulesMissing)
+        clinical::mergeDefaultRules(server);
     tracking::addTo(server); // fills the list of names from the rows just loaded
     transaction.commit();
     return counts;
@@ -246,8 +257,10 @@ std::map<QString, qint64> copyServerToFile(Database& server, const QString& targ
         const std::map<QString, qint64> counts = rowCounts(server, schema::mainTables());
         Transaction transaction(*file);
         schema::createMain(*file);
-        for (const schema::Table& table : schema::mainTables())
-            copyRowsToFile(server, *file, table);
+        for (const schema::Table& table : schema::mainTables()) {
+            if (counts.count(table.name))
+                copyRowsToFile(server, *file, table);
+        }
         transaction.commit();
         snapshot.checkStillOpen();
         return counts;

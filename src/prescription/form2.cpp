@@ -7,6 +7,7 @@
 #include "prescription/historypanel.h"
 #include "prescription/lookuppanel.h"
 #include "prescription/pricingpanel.h"
+#include "prescription/safetypanel.h"
 #include "prescription/sheetactions.h"
 #include "prescription/sheetgeometry.h"
 #include "prescription/shortcuts.h"
@@ -48,6 +49,7 @@ Form2::Form2(Services& services, QWidget* parent) : QWidget(parent), services_(s
     buildPricing(*this);
 
     actions_ = std::make_unique<SheetActions>(*this);
+    safety_ = std::make_unique<SafetyPanel>(*this);
     totals_ = std::make_unique<TotalsPanel>(*this);
     lookup_ = std::make_unique<LookupPanel>(*this);
     header_ = std::make_unique<HeaderFields>(*this);

@@ -33,6 +33,7 @@ class HistoryPanel;
 class Toolbar;
 class PricingPanel;
 class Shortcuts;
+class SafetyPanel;
 
 // The sheet: a picture of the printed prescription paper.
 struct SheetControls {
@@ -144,6 +145,7 @@ public:
     Toolbar& toolbarActions() const { return *toolbarActions_; }
     PricingPanel& pricingPanel() const { return *pricingPanel_; }
     Shortcuts& shortcuts() const { return *shortcuts_; }
+    SafetyPanel& safety() const { return *safety_; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -160,6 +162,7 @@ private:
     std::unique_ptr<Toolbar> toolbarActions_;
     std::unique_ptr<PricingPanel> pricingPanel_;
     std::unique_ptr<Shortcuts> shortcuts_;
+    std::unique_ptr<SafetyPanel> safety_;
 };
 
 } // namespace lichuan

@@ -7,6 +7,7 @@
 #include "data/dates.h"
 #include "data/prescriptions.h"
 #include "prescription/form2.h"
+#include "prescription/safetypanel.h"
 #include "prescription/historyrules.h"
 #include "prescription/savemessages.h"
 #include "prescription/sheetactions.h"
@@ -177,6 +178,7 @@ void HistoryPanel::reload(int row) {
     // the dose count is not stored and stays as the sheet had it.
     sheet.Label5 = record->settled;
     process.PendingCaseRecord = record->caseRecord;
+    form_.safety().takeNote(record->clinical);
     sheet.List3->hide();
     sheet.List4->hide();
 

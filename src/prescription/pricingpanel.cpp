@@ -9,6 +9,7 @@
 #include "prescription/form2.h"
 #include "prescription/historypanel.h"
 #include "prescription/pricingrules.h"
+#include "prescription/safetypanel.h"
 #include "prescription/savemessages.h"
 #include "prescription/sheetactions.h"
 #include "prescription/toolbar.h"
@@ -39,6 +40,8 @@ PricingPanel::PricingPanel(Form2& form) : form_(form) {
 }
 
 void PricingPanel::settle() {
+    if (!form_.safety().confirmHardWarnings(QStringLiteral("划价结算")))
+        return;
     ProcessState& process = form_.services().state;
     SheetActions& actions = form_.actions();
 

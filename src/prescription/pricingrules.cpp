@@ -21,17 +21,6 @@ QString matchKey(const QString& name) {
     return trimTrailingSpaces(name).toCaseFolded();
 }
 
-// The name of a herb item: its digits removed, then the space that stood before the quantity and the point
-// of a decimal quantity ("黄芪 1.5" → "黄芪").
-QString herbName(const QString& item) {
-    QString name = DelNumberReg(item);
-    qsizetype end = name.size();
-    while (end > 0 && (name.at(end - 1) == QLatin1Char(' ') || name.at(end - 1) == QLatin1Char('.')))
-        --end;
-    name.truncate(end);
-    return name;
-}
-
 // A line that names no item to price: empty after its enumeration is stripped, or a usage line.
 bool isItemLine(const QString& line, const PricingCatalog& catalog) {
     return !line.isEmpty() && !line.contains(kUsages) && !catalog.isUsagePhrase(line);
@@ -91,6 +80,15 @@ QString DelNumberReg(const QString& text) {
             result += c;
     }
     return result;
+}
+
+QString herbItemName(const QString& item) {
+    QString name = DelNumberReg(item);
+    qsizetype end = name.size();
+    while (end > 0 && (name.at(end - 1) == QLatin1Char(' ') || name.at(end - 1) == QLatin1Char('.')))
+        --end;
+    name.truncate(end);
+    return name;
 }
 
 QString ggm(const QString& text) {
@@ -203,7 +201,7 @@ PricingResult priceHerbal(const HerbalLayout& layout, const QString& doses, cons
                                  QChar(0x4E2A) /* 个 */})
             s.remove(unit);
         s = trimSpaces(toCatalogBrackets(s));
-        const CatalogItem* row = catalog.herb(herbName(s));
+        const CatalogItem* row = catalog.herb(herbItemName(s));
         const QString quantity = ggm(s);
         if (!row) {
             collector.unpriced(item, UnpricedItem::Reason::NotInCatalog);

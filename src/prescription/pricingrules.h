@@ -27,6 +27,10 @@ QString ggm(const QString& text);
 // line; then the surrounding spaces go. "(1) 挂号费 1" → "挂号费 1".
 QString stripEnumeration(const QString& line);
 
+// The name of a herb item as pricing reads it (units already removed, catalog brackets): its digits removed,
+// then the spaces and the point that stood before the quantity ("黄芪 1.5" → "黄芪").
+QString herbItemName(const QString& item);
+
 // The lines of a text by its own "\r\n" breaks (never by how a text box wraps them).
 QStringList logicalLines(const QString& text);
 

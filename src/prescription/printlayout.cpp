@@ -48,6 +48,36 @@ void drawLine(printing::Surface& surface, const SheetLine& line) {
         surface.line(line.x1 * kScale, line.y1 * kScale, line.x2 * kScale, line.y2 * kScale);
 }
 
+// Cuts `text` into lines no wider than `width` in the surface's font.
+QStringList wrapped(const printing::Surface& surface, const QString& text, double width) {
+    QStringList lines;
+    QString line;
+    for (const QChar c : text) {
+        if (!line.isEmpty() && surface.textWidth(line + c) > width) {
+            lines << line;
+            line.clear();
+        }
+        line += c;
+    }
+    if (!line.isEmpty())
+        lines << line;
+    return lines;
+}
+
+// The confirmation one line under the items (wrapped when long), never below the foot of the item box, with
+// room for the doctor's signature after it.
+void printConfirmation(printing::Surface& surface, const PrintedSheet& sheet, double boxBottom) {
+    surface.setFont(kSong, kConfirmationPoints, false);
+    const double width = geo::kRuleRight * kScale - sheet.itemsLeft - kSignatureRoom;
+    const QStringList lines = wrapped(surface, sheet.confirmation, width);
+    const double lastTop = boxBottom - double(lines.size()) * surface.lineHeight();
+    surface.setY(std::min(surface.y() + kTextLineGap, lastTop));
+    for (const QString& line : lines) {
+        surface.setX(sheet.itemsLeft);
+        surface.print(line, true);
+    }
+}
+
 QString markUnits(QString line) {
     for (const QString& unit :
          {QStringLiteral("条"), QStringLiteral("g"), QStringLiteral("枚"), QStringLiteral("个")})
@@ -118,6 +148,7 @@ PrintedSheet printedSheet(const SheetContent& content) {
     sheet.itemsTop = items.top;
     sheet.itemLines = itemBoxLines(content.itemText, content.layout);
     sheet.herbal = content.herbal;
+    sheet.confirmation = content.confirmation;
     return sheet;
 }
 
@@ -195,6 +226,8 @@ void layOutPrescription(printing::Surface& surface, const PrintedSheet& sheet,
         }
         surface.setY(surface.y() + kHerbRowHeight);
     }
+    if (!sheet.confirmation.isEmpty())
+        printConfirmation(surface, sheet, (sheet.itemsTop + geo::kItemsHeight) * kScale);
 }
 
 } // namespace lichuan

@@ -45,6 +45,7 @@ struct PrintedSheet {
     double itemsTop = 0;
     QStringList itemLines; // the lines of R1 as the box shows them
     bool herbal = true;    // the dose count is shown
+    QString confirmation;  // "医师确认：<reason>" under the items, or empty
 };
 
 // The settings values the printout reads, as the settings store holds them.
@@ -72,6 +73,8 @@ constexpr double kTextLineGap = 120;
 constexpr double kHerbRowHeight = 420;
 constexpr int kColumnsPerRow = 3;                                           // herb columns of a printed row
 constexpr double kPrintedSheetRight = sheetgeometry::kSheet.width * kScale; // its right edge on paper
+constexpr double kConfirmationPoints = 10.5;
+constexpr double kSignatureRoom = 2400; // left free after the confirmation, for the doctor's signature
 } // namespace printlayout
 
 // What the sheet holds, for printedSheet().
@@ -82,6 +85,7 @@ struct SheetContent {
     bool herbal = true;
     sheetgeometry::Layout layout = sheetgeometry::Layout::WideHerbal;
     QString itemText; // R1, "\r\n" line breaks
+    QString confirmation; // the doctor's confirmation of the hard warnings, "医师确认：<reason>", or empty
 };
 
 // The sheet's printed elements at their design places: the fixed labels, the header fields (their captions

@@ -5,6 +5,7 @@
 #include "data/clock.h"
 #include "data/textrules.h"
 #include "prescription/form2.h"
+#include "prescription/safetypanel.h"
 #include "prescription/totalspanel.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
@@ -36,6 +37,8 @@ void SheetActions::applyLayout(geo::Layout layout) {
     form_.sheet.Label2[1]->setVisible(herbal);
     form_.sheet.Text6->setVisible(herbal);
     form_.pricing.Label17->setVisible(herbal);
+    form_.safety().placeStrip();
+    form_.safety().refresh();
 }
 
 void SheetActions::applyLayoutForCategory() {
@@ -78,6 +81,7 @@ void SheetActions::newRecordKey() {
     form_.sheet.Text5[kCaseNumber]->setText(timestamp14(now));
     form_.sheet.Text5[kDate]->setText(now.date().toString(kDateFormat));
     form_.state.saved = false;
+    form_.safety().startNewPrescription();
 }
 
 void SheetActions::resetHeaderFields() {
@@ -152,6 +156,7 @@ SheetRecord SheetActions::toRecord() const {
     record.settled = form_.sheet.Label5;
     record.caseRecord = form_.services().state.PendingCaseRecord;
     record.lines = pricedLines();
+    record.clinical = form_.safety().note();
     return record;
 }
 

@@ -1,6 +1,7 @@
 #include "prescription/sheetprint.h"
 
 #include "prescription/form2.h"
+#include "prescription/safetypanel.h"
 #include "prescription/sheetactions.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
@@ -20,6 +21,7 @@ SheetContent sheetContent(const Form2& form) {
     content.herbal = form.actions().herbalMode();
     content.layout = form.state.layout;
     content.itemText = form.sheet.R1->text();
+    content.confirmation = form.safety().printedConfirmation();
     return content;
 }
 

@@ -8,6 +8,7 @@
 #include "data/textrules.h"
 #include "prescription/form2.h"
 #include "prescription/historypanel.h"
+#include "prescription/safetypanel.h"
 #include "prescription/savemessages.h"
 #include "prescription/sheetactions.h"
 #include "prescription/sheetprint.h"
@@ -196,6 +197,8 @@ void Toolbar::renew() {
 }
 
 void Toolbar::save() {
+    if (!form_.safety().confirmHardWarnings(QStringLiteral("保存")))
+        return;
     if (form_.actions().herbalMode())
         form_.actions().RC1();
     SavePrescription();
@@ -203,12 +206,16 @@ void Toolbar::save() {
 }
 
 void Toolbar::print() {
+    if (!form_.safety().confirmHardWarnings(QStringLiteral("打印")))
+        return;
     const SettingsValues& settings = form_.services().settings.values();
     printing::deliver(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
                       settings.prescriptionPrinter, form_.services().messages, &form_);
 }
 
 void Toolbar::printPreview() {
+    if (!form_.safety().confirmHardWarnings(QStringLiteral("打印")))
+        return;
     const SettingsValues& settings = form_.services().settings.values();
     printPreview(settings.leftMargin, settings.topMargin);
 }
@@ -234,6 +241,8 @@ bool Toolbar::exportPdf(const QString& path) {
 }
 
 void Toolbar::exportPdfAsked() {
+    if (!form_.safety().confirmHardWarnings(QStringLiteral("打印")))
+        return;
     QString path = choosePdfPath ? choosePdfPath() : QString();
     if (path.isEmpty())
         return;

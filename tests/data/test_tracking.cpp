@@ -459,7 +459,7 @@ void TestTracking::anEarlierFileIsUpgradedOnceAndStaysPlainSql() {
     {
         auto db = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
         QVERIFY(db);
-        QCOMPARE(number(*db, QStringLiteral("PRAGMA user_version")), qint64(tracking::kVersion));
+        QCOMPARE(number(*db, QStringLiteral("PRAGMA user_version")), qint64(schema::kVersion));
         QCOMPARE(number(*db, QStringLiteral("select count(*) from [档案姓名] where [姓名] = '张三'")), 1);
         QCOMPARE(
             queryHistory(*db, QStringLiteral("张"), QStringLiteral("2024-3-1"), QStringLiteral("2024-3-1"))

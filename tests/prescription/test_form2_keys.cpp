@@ -179,7 +179,7 @@ void TestForm2Keys::categoryKeysSwitchAndPutTheCaretInTheSearchBox() {
             QCOMPARE(form.sheet.R1->text(), QStringLiteral("黄芪 10g      "));
     }
     QCOMPARE(form.sheet.R1->text(), QString());
-    QVERIFY(test::entries(form.search.List1).first().contains(QStringLiteral(" 10g")));
+    QVERIFY(test::entries(form.search.List1).first().endsWith(QStringLiteral("g")));
 }
 
 void TestForm2Keys::pricingAndHistoryKeysPressTheirButtons() {
