@@ -63,13 +63,13 @@ public:
         QString group;
         if (!account(&user, &group))
             return fail(QStringLiteral("no account to run the print jobs"));
-        const QFileDevice::Permissions open = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                              QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                              QFileDevice::ExeOther;
+        const QFileDevice::Permissions open =
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+            QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
         // As root the jobs run as user lp: they must reach the folder, the backend and the job folder.
         QFile::setPermissions(dir, open);
-        for (const char* sub : {"spool", "tmp", "cache", "state", "log", "ppd", "bin/backend", "jobs", "queues"})
+        for (const char* sub :
+             {"spool", "tmp", "cache", "state", "log", "ppd", "bin/backend", "jobs", "queues"})
             QDir(dir).mkpath(QString::fromLatin1(sub));
         for (const char* sub : {"tmp", "jobs"})
             everyoneMayWrite(folder_.filePath(QString::fromLatin1(sub)));
@@ -81,7 +81,8 @@ public:
         const QString backend = folder_.filePath(QStringLiteral("bin/backend/keepjob"));
         if (!QFile::copy(QStringLiteral(LICHUAN_KEEPJOB_BACKEND), backend) ||
             !QFile::setPermissions(backend, open & ~QFileDevice::WriteGroup))
-            return fail(QStringLiteral("cannot install the backend %1").arg(QStringLiteral(LICHUAN_KEEPJOB_BACKEND)));
+            return fail(
+                QStringLiteral("cannot install the backend %1").arg(QStringLiteral(LICHUAN_KEEPJOB_BACKEND)));
         socket_ = folder_.filePath(QStringLiteral("cups.sock"));
         if (!write(QStringLiteral("cupsd.conf"),
                    QStringLiteral(
@@ -90,12 +91,13 @@ public:
                        "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n"
                        "  </Limit>\n</Policy>\n")
                        .arg(socket_)) ||
-            !write(QStringLiteral("cups-files.conf"),
-                   QStringLiteral("ServerRoot %1\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir %1/cache\n"
-                                  "StateDir %1/state\nAccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
-                                  "PageLog %1/log/page_log\nServerBin %1/bin\nDataDir /usr/share/cups\n"
-                                  "User %2\nGroup %3\nSystemGroup %4\nFileDevice No\n")
-                       .arg(dir, user, group, ::geteuid() == 0 ? QStringLiteral("root") : group)))
+            !write(
+                QStringLiteral("cups-files.conf"),
+                QStringLiteral("ServerRoot %1\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir %1/cache\n"
+                               "StateDir %1/state\nAccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
+                               "PageLog %1/log/page_log\nServerBin %1/bin\nDataDir /usr/share/cups\n"
+                               "User %2\nGroup %3\nSystemGroup %4\nFileDevice No\n")
+                    .arg(dir, user, group, ::geteuid() == 0 ? QStringLiteral("root") : group)))
             return fail(QStringLiteral("cannot write the server's configuration"));
 
         process_.setProgram(cupsd);
@@ -147,18 +149,22 @@ public:
     }
 
     // Makes `name` the server's default printer.
-    bool setDefault(const QString& name) { return lpadmin({QStringLiteral("-h"), socket_, QStringLiteral("-d"), name}); }
+    bool setDefault(const QString& name) {
+        return lpadmin({QStringLiteral("-h"), socket_, QStringLiteral("-d"), name});
+    }
 
     // Waits until the job titled `title` is complete and returns the path of its file (empty after
     // `timeoutMs`). Each job is handed out once.
     QString waitForJob(const QString& title, int timeoutMs = 60000) {
-        return waitFor([&](const QString& info, const QString&) { return jobTitle(info) == title; }, timeoutMs);
+        return waitFor([&](const QString& info, const QString&) { return jobTitle(info) == title; },
+                       timeoutMs);
     }
 
     // Waits for a complete job whose text holds `marker` and returns the path of its file.
     QString waitForJobHolding(const QString& marker, int timeoutMs = 60000) {
-        return waitFor([&](const QString&, const QString& pdf) { return pdfLayoutText(pdf).contains(marker); },
-                       timeoutMs);
+        return waitFor(
+            [&](const QString&, const QString& pdf) { return pdfLayoutText(pdf).contains(marker); },
+            timeoutMs);
     }
 
     // The options the job of `pdf` came with, as the backend got them ("media=A5 number-up=1 …").
@@ -238,9 +244,10 @@ private:
         };
         auto sizeOf = [](const QPageSize& size) {
             const QSizeF points = size.size(QPageSize::Point);
-            const QString key = size.id() == QPageSize::Custom
-                                    ? QStringLiteral("w%1h%2").arg(qRound(points.width())).arg(qRound(points.height()))
-                                    : size.key();
+            const QString key =
+                size.id() == QPageSize::Custom
+                    ? QStringLiteral("w%1h%2").arg(qRound(points.width())).arg(qRound(points.height()))
+                    : size.key();
             return Size{key, points};
         };
         const Size wanted = sizeOf(paper);
@@ -261,11 +268,13 @@ private:
         const struct {
             const char* keyword;
             bool ui;
-        } groups[] = {{"PageSize", true}, {"PageRegion", true}, {"ImageableArea", false}, {"PaperDimension", false}};
+        } groups[] = {
+            {"PageSize", true}, {"PageRegion", true}, {"ImageableArea", false}, {"PaperDimension", false}};
         for (const auto& group : groups) {
             const QString keyword = QString::fromLatin1(group.keyword);
             if (group.ui) {
-                text += QStringLiteral("*OpenUI *%1: PickOne\n*OrderDependency: 10 AnySetup *%1\n").arg(keyword);
+                text +=
+                    QStringLiteral("*OpenUI *%1: PickOne\n*OrderDependency: 10 AnySetup *%1\n").arg(keyword);
             }
             text += QStringLiteral("*Default%1: %2\n").arg(keyword, wanted.key);
             for (const Size& size : sizes) {
@@ -286,9 +295,7 @@ private:
         return text;
     }
 
-    static QString infoOf(const QString& pdf) {
-        return pdf.left(pdf.size() - 4) + QStringLiteral(".info");
-    }
+    static QString infoOf(const QString& pdf) { return pdf.left(pdf.size() - 4) + QStringLiteral(".info"); }
     static QString jobTitle(const QString& info) {
         QFile file(info);
         if (!file.open(QIODevice::ReadOnly))

@@ -73,7 +73,8 @@ void TestPrintCups::thePrescriptionComesOutOfTheQueue() {
     QVERIFY2(info.contains(QStringLiteral("(A5)")), qPrintable(info));
     // The sheet's own text on it, as the program wrote it.
     const QString text = test::pdfLayoutText(pdf);
-    QVERIFY2(text.contains(QStringLiteral("王五")) && text.contains(QStringLiteral("石膏")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("王五")) && text.contains(QStringLiteral("石膏")),
+             qPrintable(text));
     // The system's default printer is left as it was.
     QCOMPARE(printing::systemDefaultPrinter(), systemDefault);
 }
@@ -142,8 +143,9 @@ void TestPrintCups::theQueuesPaperIsThePage() {
     QVERIFY2(printed.ok, qPrintable(printed.message));
     const QString pdf = cups_.waitForJob(title);
     QVERIFY2(!pdf.isEmpty(), qPrintable(cups_.errorLog()));
-    const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"))
-                                             .match(test::pdfInfo(pdf));
+    const QRegularExpressionMatch size =
+        QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"))
+            .match(test::pdfInfo(pdf));
     QVERIFY(size.hasMatch());
     const QSizeF points = QPageSize(page, QPageSize::Millimeter).size(QPageSize::Point);
     QVERIFY2(std::abs(size.captured(1).toDouble() - points.width()) < 1 &&

@@ -216,8 +216,8 @@ void TestSpreadsheet::fullDiskIsReportedAndTheOldFileStays() {
         environment.insert("LICHUAN_TEST_IN_NAMESPACE", "1");
         again.setProcessEnvironment(environment);
         again.setProcessChannelMode(QProcess::MergedChannels);
-        again.start("unshare", {"--user", "--map-root-user", "--mount", QCoreApplication::applicationFilePath(),
-                                QTest::currentTestFunction()});
+        again.start("unshare", {"--user", "--map-root-user", "--mount",
+                                QCoreApplication::applicationFilePath(), QTest::currentTestFunction()});
         QVERIFY(again.waitForFinished(120000));
         const QString output = QString::fromLocal8Bit(again.readAll());
         if (!output.contains("Totals:"))
