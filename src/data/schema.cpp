@@ -175,6 +175,10 @@ bool fits(const QString& table, const QString& column, const QString& value) {
     return width == 0 || (width > 0 && gbk::charCount(value) <= width);
 }
 
+bool canBeNull(const QString& column) {
+    return column.compare(QLatin1String("rowid"), Qt::CaseInsensitive) != 0;
+}
+
 void createMain(Database& db) {
     create(db, mainTables(), kMainIndexes);
 }

@@ -1,6 +1,7 @@
 #include "data/sqltranslate.h"
 
 #include "data/engine.h"
+#include "data/schema.h"
 
 #include <vector>
 
@@ -513,7 +514,9 @@ void renameFunctions(Rewriter& r) {
     }
 }
 
-// NULLs come first in ascending order on the file engine and last on the server: every term says so.
+// NULLs come first in ascending order on the file engine and last on the server: every term that can be
+// NULL says so. A column that never is (the row number) gets no clause, so that the server can walk its
+// index in that order instead of sorting.
 void orderNulls(Rewriter& r) {
     auto& t = r.tokens();
     for (int i = 0; i < int(t.size()); ++i) {
@@ -525,33 +528,42 @@ void orderNulls(Rewriter& r) {
         int depth = 0;
         int j = r.after(by);
         bool descending = false;
+        std::vector<int> term; // the tokens of the term, without asc or desc
         auto endTerm = [&](int at) {
-            const int last = r.before(at);
-            t.insert(t.begin() + last + 1, Token{Kind::Raw, descending ? QStringLiteral(" nulls last")
-                                                                       : QStringLiteral(" nulls first")});
+            const bool column = term.size() == 1 && (t[std::size_t(term[0])].kind == Kind::Name ||
+                                                     t[std::size_t(term[0])].kind == Kind::Word);
+            if (!column || schema::canBeNull(t[std::size_t(term[0])].text)) {
+                const int last = r.before(at);
+                t.insert(t.begin() + last + 1, Token{Kind::Raw, descending ? QStringLiteral(" nulls last")
+                                                                           : QStringLiteral(" nulls first")});
+                ++at;
+            }
             descending = false;
+            term.clear();
+            return at;
         };
         for (; j < int(t.size()); ++j) {
             const Token& token = t[std::size_t(j)];
-            if (isPunct(token, "(")) {
-                ++depth;
-            } else if (isPunct(token, ")")) {
-                if (depth-- == 0)
-                    break;
-            } else if (depth == 0) {
-                if (isPunct(token, ",")) {
-                    endTerm(j);
-                    ++j;
-                } else if (isPunct(token, ";") || isWord(token, "limit") || isWord(token, "offset")) {
-                    break;
-                } else if (isWord(token, "desc")) {
-                    descending = true;
-                } else if (isWord(token, "asc")) {
-                    descending = false;
-                }
+            if (depth == 0 && isPunct(token, ")"))
+                break;
+            if (depth == 0 && (isPunct(token, ";") || isWord(token, "limit") || isWord(token, "offset")))
+                break;
+            if (depth == 0 && isPunct(token, ",")) {
+                j = endTerm(j);
+                continue;
             }
+            if (isPunct(token, "("))
+                ++depth;
+            else if (isPunct(token, ")"))
+                --depth;
+            if (depth == 0 && isWord(token, "desc"))
+                descending = true;
+            else if (depth == 0 && isWord(token, "asc"))
+                descending = false;
+            else if (token.kind != Kind::Space)
+                term.push_back(j);
         }
-        endTerm(j);
+        j = endTerm(j);
         i = j;
     }
 }

@@ -58,6 +58,8 @@ private slots:
     void initTestCase();
     void everyTextTranslatesAndPrepares();
     void noDataFunctionRunsAnUnlistedText();
+    void longReadsWalkTheirIndexes_data();
+    void longReadsWalkTheirIndexes();
 
 private:
     QTemporaryDir dir_;
@@ -153,6 +155,51 @@ void TestSqlTexts::noDataFunctionRunsAnUnlistedText() {
         }
     }
     QVERIFY2(found.isEmpty(), qPrintable(found.join(QLatin1Char('\n'))));
+}
+
+void TestSqlTexts::longReadsWalkTheirIndexes_data() {
+    QTest::addColumn<QStringList>("text"); // parts that find the listed text
+    QTest::addColumn<QStringList>("values");
+    QTest::addColumn<QString>("index");     // on the server; the files name it alike
+    QTest::addColumn<bool>("walksInOrder"); // the index gives the order: no sort of the rows read
+    const QString minimum = QString::number(std::numeric_limits<qint64>::min());
+    QTest::newRow("the log of a month")
+        << QStringList{QStringLiteral("[5] between ? and ? order by [序号] limit ?")}
+        << QStringList{QStringLiteral("2024-03-01"), QStringLiteral("2024-03-31"), QStringLiteral("30001")}
+        << QStringLiteral("档案_日期") << false;
+    QTest::newRow("the history of a month")
+        << QStringList{QStringLiteral("from [档案] where [5] between ? and ? and [0] is not null")}
+        << QStringList{QStringLiteral("2024-03-01"), QStringLiteral("2024-03-31")}
+        << QStringLiteral("档案_日期") << false;
+    QTest::newRow("the history of a name")
+        << QStringList{QStringLiteral("from [档案] where [0] in (?) and [5] between ? and ?")}
+        << QStringList{QStringLiteral("病人17"), QStringLiteral("2023-01-01"), QStringLiteral("2024-12-31")}
+        << QStringLiteral("档案_姓名") << false;
+    QTest::newRow("a page of the backup")
+        << QStringList{QStringLiteral("from [档案] where rowid > ? order by rowid limit ?")}
+        << QStringList{minimum, QStringLiteral("5000")} << QStringLiteral("档案_pkey") << true;
+}
+
+void TestSqlTexts::longReadsWalkTheirIndexes() {
+    QFETCH(QStringList, text);
+    QFETCH(QStringList, values);
+    QFETCH(QString, index);
+    QFETCH(bool, walksInOrder);
+    const QString listed = listedText(text);
+    QVERIFY2(!listed.isEmpty(), qPrintable(text.join(QStringLiteral(" … "))));
+    const QString plan = planOf(*clinic_, listed, values);
+    const bool server = clinic_->engine() == Database::Engine::Server;
+    if (server) {
+        QVERIFY2(plan.contains(index) && plan.contains(QLatin1String(" Scan ")), qPrintable(plan));
+        if (walksInOrder)
+            QVERIFY2(!plan.contains(QLatin1String("Sort")), qPrintable(plan));
+    } else {
+        const QString fileIndex =
+            index.endsWith(QLatin1String("_pkey")) ? QStringLiteral("PRIMARY KEY") : index;
+        QVERIFY2(plan.contains(fileIndex), qPrintable(plan));
+        if (walksInOrder)
+            QVERIFY2(!plan.contains(QLatin1String("ORDER BY")), qPrintable(plan));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSqlTexts)

@@ -43,11 +43,17 @@ void TestSqlTranslate::translates_data() {
         << "select [名称] from [诊断] where [序号] like ? escape '\\' order by rowid"
         << "select \"名称\" from \"诊断\" where lower(\"序号\" collate \"C\") like lower($1::text collate "
            "\"C\") "
-           "escape '\\' order by rowid nulls first";
-    QTest::newRow("GBK order, NULLs first, descending NULLs last")
+           "escape '\\' order by rowid";
+    QTest::newRow("GBK order, NULLs first; the row number is never NULL")
         << "select [名称] from [商品] where [分类] = ? order by [名称] collate GBK, rowid desc limit 5"
         << "select \"名称\" from \"商品\" where \"分类\" = $1 order by lichuan_gbk(\"名称\") nulls first, "
-           "rowid desc nulls last limit 5";
+           "rowid desc limit 5";
+    QTest::newRow("columns that can be NULL: first when ascending, last when descending")
+        << "select 1 from [档案] order by [序号] desc, [5] asc, rowid limit ?"
+        << "select 1 from \"档案\" order by \"序号\" desc nulls last, \"5\" asc nulls first, rowid limit $1";
+    QTest::newRow("a page by the row number")
+        << "select rowid, [名称] from [商品] where rowid > ? order by rowid limit ?"
+        << "select rowid, \"名称\" from \"商品\" where rowid > $1 order by rowid limit $2";
     QTest::newRow("order inside a sub-query ends at its parenthesis")
         << "select * from (select [a] from [t] order by [a]) where [b] = ?"
         << "select * from (select \"a\" from \"t\" order by \"a\" nulls first) where \"b\" = $1";
