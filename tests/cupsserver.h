@@ -32,10 +32,12 @@
 #include <csignal>
 #include <cups/cups.h>
 #include <grp.h>
+#include <memory>
 #include <pwd.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #ifndef LICHUAN_KEEPJOB_BACKEND
 #error "LICHUAN_KEEPJOB_BACKEND names tests/keepjob-backend.sh (lichuan_use_print_server in CMake)"
@@ -53,72 +55,24 @@ public:
     // Starts cupsd and points this process's print clients (libcups and Qt) at it, with no default
     // printer. False when cupsd cannot run here; whyNot() says why.
     bool start() {
-        const QString cupsd = QStringLiteral("/usr/sbin/cupsd");
-        if (!QFileInfo(cupsd).isExecutable())
+        if (!QFileInfo(QString::fromLatin1(kInstalledCupsd)).isExecutable())
             return fail(QStringLiteral("cupsd is not installed (package cups)"));
-        if (!folder_.isValid())
-            return fail(QStringLiteral("no temporary folder"));
-        const QString dir = folder_.path();
-        QString user;
-        QString group;
-        if (!account(&user, &group))
-            return fail(QStringLiteral("no account to run the print jobs"));
-        const QFileDevice::Permissions open =
-            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-            QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
-        // As root the jobs run as user lp: they must reach the folder, the backend and the job folder.
-        QFile::setPermissions(dir, open);
-        for (const char* sub :
-             {"spool", "tmp", "cache", "state", "log", "ppd", "bin/backend", "jobs", "queues"})
-            QDir(dir).mkpath(QString::fromLatin1(sub));
-        for (const char* sub : {"tmp", "jobs"})
-            everyoneMayWrite(folder_.filePath(QString::fromLatin1(sub)));
-        // The filters and helper programs of the installed CUPS; the backend of the test's own.
-        for (const char* sub : {"filter", "daemon"}) {
-            QFile::link(QStringLiteral("/usr/lib/cups/") + QString::fromLatin1(sub),
-                        folder_.filePath(QStringLiteral("bin/") + QString::fromLatin1(sub)));
+        // cupsd runs from a copy of its own in the server's folder: a security profile that keeps the
+        // installed cupsd to the system's folders and programs (AppArmor) does not hold the copy, which may
+        // run the backend of the folder. The folder is in the temporary folder, or beside the test program
+        // where programs may not run from the temporary folder; last, the installed cupsd is tried.
+        const QString temporary = QDir::tempPath();
+        const QString beside = QCoreApplication::applicationDirPath();
+        QString firstFailure;
+        const std::pair<QString, bool> attempts[] = {{temporary, true}, {beside, true}, {temporary, false}};
+        for (const auto& [base, copy] : attempts) {
+            if (launch(base, copy))
+                break;
+            if (firstFailure.isEmpty())
+                firstFailure = why_;
         }
-        const QString backend = folder_.filePath(QStringLiteral("bin/backend/keepjob"));
-        if (!QFile::copy(QStringLiteral(LICHUAN_KEEPJOB_BACKEND), backend) ||
-            !QFile::setPermissions(backend, open & ~QFileDevice::WriteGroup))
-            return fail(
-                QStringLiteral("cannot install the backend %1").arg(QStringLiteral(LICHUAN_KEEPJOB_BACKEND)));
-        socket_ = folder_.filePath(QStringLiteral("cups.sock"));
-        if (!write(QStringLiteral("cupsd.conf"),
-                   QStringLiteral(
-                       "Listen %1\nLogLevel debug\nWebInterface No\nBrowsing No\nDefaultAuthType None\n"
-                       "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                       "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n"
-                       "  </Limit>\n</Policy>\n")
-                       .arg(socket_)) ||
-            !write(
-                QStringLiteral("cups-files.conf"),
-                QStringLiteral("ServerRoot %1\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir %1/cache\n"
-                               "StateDir %1/state\nAccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
-                               "PageLog %1/log/page_log\nServerBin %1/bin\nDataDir /usr/share/cups\n"
-                               "User %2\nGroup %3\nSystemGroup %4\nFileDevice No\n")
-                    .arg(dir, user, group, ::geteuid() == 0 ? QStringLiteral("root") : group)))
-            return fail(QStringLiteral("cannot write the server's configuration"));
-
-        process_.setProgram(cupsd);
-        process_.setArguments({QStringLiteral("-f"), QStringLiteral("-c"),
-                               folder_.filePath(QStringLiteral("cupsd.conf")), QStringLiteral("-s"),
-                               folder_.filePath(QStringLiteral("cups-files.conf"))});
-        process_.setWorkingDirectory(dir);
-        process_.setProcessChannelMode(QProcess::MergedChannels);
-        process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        process_.start();
-        if (!process_.waitForStarted(10000))
-            return fail(QStringLiteral("cupsd does not start: %1").arg(process_.errorString()));
-        QElapsedTimer waited;
-        waited.start();
-        while (!QFileInfo::exists(socket_)) {
-            if (process_.state() != QProcess::Running || waited.elapsed() > 20000) {
-                return fail(QStringLiteral("cupsd stopped or did not listen: %1 %2")
-                                .arg(QString::fromLocal8Bit(process_.readAll()), errorLog()));
-            }
-            QThread::msleep(50);
-        }
+        if (process_.state() != QProcess::Running)
+            return fail(firstFailure);
         // The server's own queues decide, not a printer named in the environment.
         qunsetenv("LPDEST");
         qunsetenv("PRINTER");
@@ -131,7 +85,7 @@ public:
     // further queue defaults for lpadmin -o. Its jobs are kept as they arrive.
     bool addQueue(const QString& name, const QPageSize& paper = QPageSize(QPageSize::A4),
                   const QStringList& options = {}) {
-        const QString ppd = folder_.filePath(QStringLiteral("queues/%1.ppd").arg(name));
+        const QString ppd = folder_->filePath(QStringLiteral("queues/%1.ppd").arg(name));
         if (!write(QStringLiteral("queues/%1.ppd").arg(name), ppdText(paper)))
             return fail(QStringLiteral("cannot write %1").arg(ppd));
         QStringList arguments{QStringLiteral("-h"),
@@ -140,7 +94,7 @@ public:
                               name,
                               QStringLiteral("-E"),
                               QStringLiteral("-v"),
-                              QStringLiteral("keepjob:") + folder_.filePath(QStringLiteral("jobs")),
+                              QStringLiteral("keepjob:") + folder_->filePath(QStringLiteral("jobs")),
                               QStringLiteral("-P"),
                               ppd};
         for (const QString& option : options)
@@ -179,7 +133,9 @@ public:
     QString socket() const { return socket_; }
     QString whyNot() const { return why_; }
     QString errorLog() const {
-        QFile log(folder_.filePath(QStringLiteral("log/error_log")));
+        if (!folder_)
+            return {};
+        QFile log(folder_->filePath(QStringLiteral("log/error_log")));
         return log.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(log.readAll().right(4000)) : QString();
     }
 
@@ -202,12 +158,96 @@ public:
     }
 
 private:
+    static constexpr const char* kInstalledCupsd = "/usr/sbin/cupsd";
+
+    // Prepares a server folder in `base` and starts cupsd on it (a copy of it in the folder with `copy`);
+    // true when it listens.
+    bool launch(const QString& base, bool copy) {
+        stop();
+        folder_ = std::make_unique<QTemporaryDir>(base + QStringLiteral("/lichuan-cups-XXXXXX"));
+        if (!folder_->isValid())
+            return fail(QStringLiteral("no temporary folder in %1").arg(base));
+        const QString dir = folder_->path();
+        socket_ = folder_->filePath(QStringLiteral("cups.sock"));
+        if (QFile::encodeName(socket_).size() > 100)
+            return fail(QStringLiteral("the socket's path is too long: %1").arg(socket_));
+        QString user;
+        QString group;
+        if (!account(&user, &group))
+            return fail(QStringLiteral("no account to run the print jobs"));
+        const QFileDevice::Permissions open =
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+            QFileDevice::ReadGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+        // As root the jobs run as user lp: they must reach the folder, the backend and the job folder.
+        QFile::setPermissions(dir, open);
+        for (const char* sub :
+             {"spool", "tmp", "cache", "state", "log", "ppd", "bin/backend", "sbin", "jobs", "queues"})
+            QDir(dir).mkpath(QString::fromLatin1(sub));
+        for (const char* sub : {"tmp", "jobs"})
+            everyoneMayWrite(folder_->filePath(QString::fromLatin1(sub)));
+        // The filters and helper programs of the installed CUPS; the backend of the test's own.
+        for (const char* sub : {"filter", "daemon"}) {
+            QFile::link(QStringLiteral("/usr/lib/cups/") + QString::fromLatin1(sub),
+                        folder_->filePath(QStringLiteral("bin/") + QString::fromLatin1(sub)));
+        }
+        const QString backend = folder_->filePath(QStringLiteral("bin/backend/keepjob"));
+        if (!QFile::copy(QStringLiteral(LICHUAN_KEEPJOB_BACKEND), backend) ||
+            !QFile::setPermissions(backend, open))
+            return fail(
+                QStringLiteral("cannot install the backend %1").arg(QStringLiteral(LICHUAN_KEEPJOB_BACKEND)));
+        QString cupsd = QString::fromLatin1(kInstalledCupsd);
+        if (copy) {
+            cupsd = folder_->filePath(QStringLiteral("sbin/cupsd"));
+            if (!QFile::copy(QString::fromLatin1(kInstalledCupsd), cupsd) ||
+                !QFile::setPermissions(cupsd, open))
+                return fail(QStringLiteral("cannot copy cupsd into %1").arg(dir));
+        }
+        if (!write(QStringLiteral("cupsd.conf"),
+                   QStringLiteral(
+                       "Listen %1\nLogLevel debug\nWebInterface No\nBrowsing No\nDefaultAuthType None\n"
+                       "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                       "<Policy default>\n  <Limit All>\n    Order deny,allow\n    Allow all\n"
+                       "  </Limit>\n</Policy>\n")
+                       .arg(socket_)) ||
+            !write(
+                QStringLiteral("cups-files.conf"),
+                QStringLiteral("ServerRoot %1\nRequestRoot %1/spool\nTempDir %1/tmp\nCacheDir %1/cache\n"
+                               "StateDir %1/state\nAccessLog %1/log/access_log\nErrorLog %1/log/error_log\n"
+                               "PageLog %1/log/page_log\nServerBin %1/bin\nDataDir /usr/share/cups\n"
+                               "User %2\nGroup %3\nSystemGroup %4\nFileDevice No\n")
+                    .arg(dir, user, group, ::geteuid() == 0 ? QStringLiteral("root") : group)))
+            return fail(QStringLiteral("cannot write the server's configuration"));
+
+        process_.setProgram(cupsd);
+        process_.setArguments({QStringLiteral("-f"), QStringLiteral("-c"),
+                               folder_->filePath(QStringLiteral("cupsd.conf")), QStringLiteral("-s"),
+                               folder_->filePath(QStringLiteral("cups-files.conf"))});
+        process_.setWorkingDirectory(dir);
+        process_.setProcessChannelMode(QProcess::MergedChannels);
+        process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        process_.start();
+        if (!process_.waitForStarted(10000))
+            return fail(QStringLiteral("%1 does not start: %2").arg(cupsd, process_.errorString()));
+        QElapsedTimer waited;
+        waited.start();
+        while (!QFileInfo::exists(socket_)) {
+            if (process_.state() != QProcess::Running || waited.elapsed() > 20000) {
+                const QString why = QStringLiteral("%1 stopped or did not listen: %2 %3")
+                                        .arg(cupsd, QString::fromLocal8Bit(process_.readAll()), errorLog());
+                stop();
+                return fail(why);
+            }
+            QThread::msleep(50);
+        }
+        return true;
+    }
+
     bool fail(const QString& why) {
         why_ = why;
         return false;
     }
     bool write(const QString& name, const QString& text) {
-        QFile file(folder_.filePath(name));
+        QFile file(folder_->filePath(name));
         return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0;
     }
     static void everyoneMayWrite(const QString& path) { ::chmod(QFile::encodeName(path).constData(), 01777); }
@@ -307,7 +347,7 @@ private:
     }
 
     template <class Match> QString waitFor(Match matches, int timeoutMs) {
-        const QDir jobs(folder_.filePath(QStringLiteral("jobs")));
+        const QDir jobs(folder_->filePath(QStringLiteral("jobs")));
         QElapsedTimer waited;
         waited.start();
         while (waited.elapsed() < timeoutMs) {
@@ -324,7 +364,7 @@ private:
         return {};
     }
 
-    QTemporaryDir folder_{QDir::tempPath() + QStringLiteral("/lichuan-cups-XXXXXX")};
+    std::unique_ptr<QTemporaryDir> folder_;
     QProcess process_;
     QString socket_;
     QString why_;
