@@ -3,12 +3,16 @@
 #include "data/engine.h"
 #include "data/schema.h"
 #include "data/settingsrow.h"
+#include "data/sqltexts.h"
 
 #include <QSet>
 
 namespace lichuan {
 
 namespace {
+
+const sql::Text kCountRows{QStringLiteral("select count(*) from %1"), sql::everyTable};
+const sql::Text kIntegrityCheck{QStringLiteral("PRAGMA integrity_check"), sql::Text::Engines::FileOnly};
 
 QSet<QString> tableNames(const Database& db) {
     const QStringList names = db.tableNames();
@@ -53,7 +57,7 @@ bool integrityOk(const Database& db, QString* detail) {
         return true;
     QString answer;
     try {
-        Statement check(db, QStringLiteral("PRAGMA integrity_check"));
+        Statement check(db, kIntegrityCheck);
         if (check.next())
             answer = check.text(0);
     } catch (const DbError& e) {
@@ -71,7 +75,7 @@ std::map<QString, qint64> rowCounts(const Database& db) {
     for (const QString& table : tableNames(db)) {
         if (table.startsWith(QLatin1String("sqlite_")))
             continue;
-        Statement count(db, QStringLiteral("select count(*) from ") + quoted(table));
+        Statement count(db, kCountRows.arg(quoted(table)));
         counts[table] = count.next() ? count.integer(0) : 0;
     }
     return counts;
@@ -85,7 +89,7 @@ std::map<QString, qint64> rowCounts(const Database& db, const std::vector<schema
                 continue;
             throw DbError(QStringLiteral("缺少表“%1”").arg(table.name));
         }
-        Statement count(db, QStringLiteral("select count(*) from ") + quoted(table.name));
+        Statement count(db, kCountRows.arg(quoted(table.name)));
         counts[table.name] = count.next() ? count.integer(0) : 0;
     }
     return counts;

@@ -5,6 +5,7 @@
 #include "data/numbers.h"
 #include "data/schema.h"
 #include "data/searchcodes.h"
+#include "data/sqltexts.h"
 #include "data/textrules.h"
 
 #include <QStringList>
@@ -238,6 +239,15 @@ QString namePart(const QString& name) {
     return trimSpaces(brace < 0 ? name : name.left(brace));
 }
 
+// %1 the table, %2 the columns, %3 a mark for each.
+const sql::Text kInsert{QStringLiteral("insert into %1(%2) values(%3)"), [] {
+                            return sql::forEveryTable([](const schema::Table& table) {
+                                return QStringList{quoted(table.name),
+                                                   sql::columnsOf(table, QStringLiteral(",")),
+                                                   sql::marks(int(table.columns.size()))};
+                            });
+                        }};
+
 // An insert that refuses a value wider than its column: a default row must fit as the windows would
 // store it.
 class Inserter {
@@ -260,13 +270,9 @@ public:
 private:
     static QString sql(const QString& table, const QStringList& columns) {
         QStringList names;
-        QStringList marks;
-        for (const QString& column : columns) {
+        for (const QString& column : columns)
             names << quoted(column);
-            marks << QStringLiteral("?");
-        }
-        return QStringLiteral("insert into %1(%2) values(%3)")
-            .arg(quoted(table), names.join(u','), marks.join(u','));
+        return kInsert.arg(quoted(table), names.join(u','), sql::marks(int(columns.size())));
     }
 
     QString table_;

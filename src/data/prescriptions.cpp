@@ -4,6 +4,7 @@
 #include "data/dates.h"
 #include "data/engine.h"
 #include "data/schema.h"
+#include "data/sqltexts.h"
 #include "data/textrules.h"
 
 #include <algorithm>
@@ -18,6 +19,60 @@ using ColumnValues = std::vector<std::pair<QString, QString>>;
 // Keys are compared as the old files compared them, without regard to ASCII case (the unique index of
 // 档案.序号 is NOCASE; comparing the same way lets the lookup use it).
 const QString kArchiveKeyEquals = QStringLiteral("[序号] = ? collate nocase");
+
+// The tables a save writes, for the fillings of the texts with a table (%1).
+std::vector<QStringList> savedTables(const std::function<QStringList(const schema::Table&)>& fill) {
+    std::vector<QStringList> fillings;
+    for (const QString& name : {schema::kArchive, schema::kPatient})
+        fillings.push_back(fill(*schema::findTable(name)));
+    return fillings;
+}
+
+// %1 the table, %2 the condition on the key.
+const sql::Text kFindRow{QStringLiteral("select rowid from %1 where %2 order by rowid limit 1"), [] {
+                             return savedTables([](const schema::Table& table) {
+                                 return QStringList{quoted(table.name), kArchiveKeyEquals};
+                             });
+                         }};
+// %1 the table, %2 "[column] = ?" for each column written.
+const sql::Text kUpdateRow{QStringLiteral("update %1 set %2 where rowid = ?"), [] {
+                               return savedTables([](const schema::Table& table) {
+                                   return QStringList{
+                                       quoted(table.name),
+                                       sql::columnsOf(table, QStringLiteral(","), QStringLiteral(" = ?"))};
+                               });
+                           }};
+// %1 the table, %2 the columns written, %3 a mark for each.
+const sql::Text kInsertRow{QStringLiteral("insert into %1 (%2) values (%3)"), [] {
+                               return savedTables([](const schema::Table& table) {
+                                   return QStringList{quoted(table.name),
+                                                      sql::columnsOf(table, QStringLiteral(",")),
+                                                      sql::marks(int(table.columns.size()))};
+                               });
+                           }};
+const sql::Text kArchiveKeyExists{QStringLiteral("select 1 from [档案] where ") + kArchiveKeyEquals};
+
+QString loadText() {
+    QStringList columns{QStringLiteral("序号")};
+    for (int i = 0; i < kHeaderFieldCount; ++i)
+        columns << QString::number(i);
+    columns << QStringLiteral("T1") << QStringLiteral("类别") << QStringLiteral("发药")
+            << QStringLiteral("病历") << QStringLiteral("计价");
+    QStringList quotedColumns;
+    for (const QString& column : std::as_const(columns))
+        quotedColumns << quoted(column);
+    return QStringLiteral("select %1 from [档案] where %2 order by rowid limit 1")
+        .arg(quotedColumns.join(QLatin1Char(',')), kArchiveKeyEquals);
+}
+
+// The columns of SheetRecord in its order: the key, the header fields, T1, 类别, 发药, 病历, 计价.
+const sql::Text kLoadPrescription{loadText()};
+const sql::Text kDeletePrescription{QStringLiteral("delete from [档案] where ") + kArchiveKeyEquals};
+const sql::Text kDeleteStatistics{QStringLiteral("delete from [统计] where [ID号] = ?")};
+const sql::Text kInsertStatistics{
+    QStringLiteral("insert into [统计] ([ID号],[名称],[数量],[单位],[单价],[金额],"
+                   "[斗位],[分类],[备用1],[备用2],[日期]) "
+                   "values (?,?,?,?,?,?,?,?,'','',?)")};
 
 QString columnList(const ColumnValues& values) {
     QStringList names;
@@ -44,9 +99,7 @@ bool updateOrInsert(Database& db, const QString& table, const QString& where, co
                     const ColumnValues& values) {
     qint64 rowid = -1;
     {
-        Statement find(
-            db,
-            QStringLiteral("select rowid from %1 where %2 order by rowid limit 1").arg(quoted(table), where));
+        Statement find(db, kFindRow.arg(quoted(table), where));
         find.bind(1, key);
         if (find.next())
             rowid = find.integer(0);
@@ -57,8 +110,7 @@ bool updateOrInsert(Database& db, const QString& table, const QString& where, co
         QStringList assignments;
         for (const auto& column : values)
             assignments << quoted(column.first) + QStringLiteral(" = ?");
-        Statement update(db, QStringLiteral("update %1 set %2 where rowid = ?")
-                                 .arg(quoted(table), assignments.join(QLatin1Char(','))));
+        Statement update(db, kUpdateRow.arg(quoted(table), assignments.join(QLatin1Char(','))));
         int index = 1;
         for (const auto& column : values)
             update.bind(index++, column.second);
@@ -66,11 +118,7 @@ bool updateOrInsert(Database& db, const QString& table, const QString& where, co
         update.run();
         return true;
     }
-    QStringList marks;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        marks << QStringLiteral("?");
-    Statement insert(db, QStringLiteral("insert into %1 (%2) values (%3)")
-                             .arg(quoted(table), columnList(values), marks.join(QLatin1Char(','))));
+    Statement insert(db, kInsertRow.arg(quoted(table), columnList(values), sql::marks(int(values.size()))));
     int index = 1;
     for (const auto& column : values)
         insert.bind(index++, column.second);
@@ -79,7 +127,7 @@ bool updateOrInsert(Database& db, const QString& table, const QString& where, co
 }
 
 bool archiveKeyExists(const Database& db, const QString& key) {
-    Statement find(db, QStringLiteral("select 1 from [档案] where ") + kArchiveKeyEquals);
+    Statement find(db, kArchiveKeyExists);
     find.bind(1, key);
     return find.next();
 }
@@ -171,16 +219,7 @@ SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firs
 
 std::optional<SheetRecord> loadPrescription(const Database& main, const QString& key) {
     try {
-        QStringList columns{QStringLiteral("序号")};
-        for (int i = 0; i < kHeaderFieldCount; ++i)
-            columns << QString::number(i);
-        columns << QStringLiteral("T1") << QStringLiteral("类别") << QStringLiteral("发药")
-                << QStringLiteral("病历") << QStringLiteral("计价");
-        QStringList quotedColumns;
-        for (const QString& column : std::as_const(columns))
-            quotedColumns << quoted(column);
-        Statement select(main, QStringLiteral("select %1 from [档案] where %2 order by rowid limit 1")
-                                   .arg(quotedColumns.join(QLatin1Char(',')), kArchiveKeyEquals));
+        Statement select(main, kLoadPrescription);
         select.bind(1, key);
         if (!select.next())
             return std::nullopt;
@@ -216,7 +255,7 @@ bool prescriptionExists(const Database& main, const QString& key) {
 bool deletePrescription(Database& main, Database* statistics, const QString& key) {
     try {
         Transaction transaction(main);
-        Statement remove(main, QStringLiteral("delete from [档案] where ") + kArchiveKeyEquals);
+        Statement remove(main, kDeletePrescription);
         remove.bind(1, key);
         remove.run();
         clinical::deleteNote(main, key);
@@ -235,14 +274,11 @@ bool replaceStatistics(Database& statistics, const QString& key, const QDate& da
     QStringList tooLong;
     try {
         Transaction transaction(statistics);
-        Statement remove(statistics, QStringLiteral("delete from [统计] where [ID号] = ?"));
+        Statement remove(statistics, kDeleteStatistics);
         remove.bind(1, key);
         remove.run();
 
-        Statement insert(statistics,
-                         QStringLiteral("insert into [统计] ([ID号],[名称],[数量],[单位],[单价],[金额],"
-                                        "[斗位],[分类],[备用1],[备用2],[日期]) "
-                                        "values (?,?,?,?,?,?,?,?,'','',?)"));
+        Statement insert(statistics, kInsertStatistics);
         const QString day = dates::format(date);
         for (const PricedLine& line : lines) {
             if (trimSpaces(line.name).isEmpty())
@@ -278,7 +314,7 @@ bool replaceStatistics(Database& statistics, const QString& key, const QDate& da
 
 bool deleteStatistics(Database& statistics, const QString& key) {
     try {
-        Statement remove(statistics, QStringLiteral("delete from [统计] where [ID号] = ?"));
+        Statement remove(statistics, kDeleteStatistics);
         remove.bind(1, key);
         remove.run();
         return true;

@@ -55,6 +55,11 @@ int columnWidth(const QString& table, const QString& column);
 // True when `value` fits its column (counted in characters, a surrogate pair being one).
 bool fits(const QString& table, const QString& column, const QString& value);
 
+// Whether a column of that name can hold NULL in some table: every column of the tables above can (TEXT
+// without NOT NULL), and so can any name this schema does not know; only the row number (rowid, the files'
+// own and the server's key column) never does.
+bool canBeNull(const QString& column);
+
 // Creates the tables and indexes of an empty file (in one transaction). Throws DbError.
 void createMain(Database& db);
 void createStatistics(Database& db);

@@ -2,6 +2,7 @@
 
 #include "data/engine.h"
 #include "data/schema.h"
+#include "data/sqltexts.h"
 
 namespace lichuan {
 
@@ -10,11 +11,28 @@ namespace {
 // The settings table has no key of its own: its first row is the one with the lowest rowid.
 const QString kFirstRowId = QStringLiteral("(select min(rowid) from [设置])");
 
+const schema::Table& settingsTable() {
+    return *schema::findTable(schema::kSettings);
+}
+
+const sql::Text kReadRow{QStringLiteral("select * from [设置] order by rowid limit 1")};
+// %1: "[column] = ?" for each column written.
+const sql::Text kUpdateRow{QStringLiteral("update [设置] set %1 where rowid = ") + kFirstRowId, [] {
+                               return std::vector<QStringList>{{sql::columnsOf(
+                                   settingsTable(), QStringLiteral(", "), QStringLiteral(" = ?"))}};
+                           }};
+// %1 the columns written, %2 a mark for each.
+const sql::Text kInsertRow{QStringLiteral("insert into [设置](%1) values(%2)"), [] {
+                               return std::vector<QStringList>{
+                                   {sql::columnsOf(settingsTable(), QStringLiteral(", ")),
+                                    sql::marks(int(settingsTable().columns.size()))}};
+                           }};
+
 } // namespace
 
 std::optional<SettingsRow> readSettingsRow(const Database& main) {
     try {
-        Statement select(main, QStringLiteral("select * from [设置] order by rowid limit 1"));
+        Statement select(main, kReadRow);
         if (!select.next())
             return std::nullopt;
         SettingsRow row;
@@ -55,21 +73,16 @@ bool writeSettingsRow(Database& main, const SettingsRow& values, QStringList* re
         QStringList assignments;
         for (const QString& column : columns)
             assignments << quoted(column) + QStringLiteral(" = ?");
-        Statement update(main, QStringLiteral("update [设置] set %1 where rowid = %2")
-                                   .arg(assignments.join(QStringLiteral(", ")), kFirstRowId));
+        Statement update(main, kUpdateRow.arg(assignments.join(QStringLiteral(", "))));
         for (int i = 0; i < written.size(); ++i)
             update.bind(i + 1, written.at(i));
         if (update.run() == 0) {
             // A table that lost its row gets one again rather than silently dropping the save.
             QStringList names;
-            QStringList marks;
-            for (const QString& column : columns) {
+            for (const QString& column : columns)
                 names << quoted(column);
-                marks << QStringLiteral("?");
-            }
-            Statement insert(main,
-                             QStringLiteral("insert into [设置](%1) values(%2)")
-                                 .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
+            Statement insert(
+                main, kInsertRow.arg(names.join(QStringLiteral(", ")), sql::marks(int(columns.size()))));
             for (int i = 0; i < written.size(); ++i)
                 insert.bind(i + 1, written.at(i));
             insert.run();

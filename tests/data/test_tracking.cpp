@@ -450,8 +450,6 @@ void TestTracking::wordListAndTemplateCopiesAnswerAsTheQuery() {
 }
 
 void TestTracking::anEarlierFileIsUpgradedOnceAndStaysPlainSql() {
-    if (test::onServer())
-        QSKIP("a file's upgrade");
     const QString path = dir_.filePath(QStringLiteral("earlier.dat"));
     QFile::remove(path);
     QVERIFY(QFile::copy(QStringLiteral(LICHUAN_TEST_DATA "/old-main.dat"), path));
@@ -483,8 +481,6 @@ void TestTracking::anEarlierFileIsUpgradedOnceAndStaysPlainSql() {
 }
 
 void TestTracking::aFileWithoutTrackingIsReadAsBefore() {
-    if (test::onServer())
-        QSKIP("a file without the bookkeeping tables");
     // A file that could not be upgraded (read-only, locked by another station for long) has no counters,
     // log or name list; every search still answers, by the plain queries and the per-file stamp.
     const QString path = dir_.filePath(QStringLiteral("untracked.dat"));

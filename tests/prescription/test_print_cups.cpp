@@ -1,5 +1,6 @@
-// "打印" through a real print server: the test starts its own cupsd with a PDF printer, prints the sheet on
-// it as the doctor does, and finds the PDF the printer made. A queue that refuses jobs is reported.
+// "打印" through a real print server: the test starts its own cupsd with an A5 queue, prints the sheet on
+// it as the doctor does, and reads the job the queue was handed. A queue that refuses jobs is reported;
+// a queue's paper, however it was set, is the page of its jobs.
 
 #include "cupsserver.h"
 #include "data/settingsrow.h"
@@ -12,6 +13,7 @@
 
 #include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
 
 using namespace lichuan;
 
@@ -31,6 +33,8 @@ private slots:
     void thePrescriptionComesOutOfTheQueue();
     void aQueueThatRefusesTheJobIsReported();
     void noDefaultPrinterIsSaid();
+    void theQueuesPaperIsThePage_data();
+    void theQueuesPaperIsThePage();
 
 private:
     test::CupsServer cups_;
@@ -39,9 +43,9 @@ private:
 
 void TestPrintCups::initTestCase() {
     if (!cups_.start())
-        QSKIP(qPrintable(QStringLiteral("no print server can run here: ") + cups_.whyNot()));
+        LICHUAN_SKIP(QStringLiteral("no print server can run here: ") + cups_.whyNot());
     queue_ = QStringLiteral("RxPDF%1").arg(QCoreApplication::applicationPid());
-    QVERIFY2(cups_.addPdfQueue(queue_, {QStringLiteral("PageSize=A5")}), qPrintable(cups_.whyNot()));
+    QVERIFY2(cups_.addQueue(queue_, QPageSize(QPageSize::A5)), qPrintable(cups_.whyNot()));
     QVERIFY2(printing::installedPrinters().contains(queue_),
              qPrintable(printing::installedPrinters().join(',')));
     // The paper the queue is set up with is the paper the page is laid onto.
@@ -62,13 +66,15 @@ void TestPrintCups::thePrescriptionComesOutOfTheQueue() {
     clickPrint(form);
     QVERIFY2(f.messages.shown.isEmpty(), qPrintable(f.messages.shown.join('\n') + cups_.errorLog()));
     // The job is titled with the sheet's first line, the clinic's name.
-    const QString pdf = cups_.waitForPdf(title);
+    const QString pdf = cups_.waitForJob(title);
     QVERIFY2(!pdf.isEmpty(), qPrintable(cups_.errorLog()));
     const QString info = test::pdfInfo(pdf);
     QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))), qPrintable(info));
     QVERIFY2(info.contains(QStringLiteral("(A5)")), qPrintable(info));
-    // A page with something on it (an empty page is about 1 KB).
-    QVERIFY2(QFileInfo(pdf).size() > 2000, qPrintable(QString::number(QFileInfo(pdf).size())));
+    // The sheet's own text on it, as the program wrote it.
+    const QString text = test::pdfLayoutText(pdf);
+    QVERIFY2(text.contains(QStringLiteral("王五")) && text.contains(QStringLiteral("石膏")),
+             qPrintable(text));
     // The system's default printer is left as it was.
     QCOMPARE(printing::systemDefaultPrinter(), systemDefault);
 }
@@ -99,13 +105,53 @@ void TestPrintCups::aQueueThatRefusesTheJobIsReported() {
 }
 
 void TestPrintCups::noDefaultPrinterIsSaid() {
+    // The test's server has none; a default of the user's own (~/.cups/lpoptions) would still count.
     if (!printing::systemDefaultPrinter().isEmpty())
-        QSKIP("the server has a default printer");
+        LICHUAN_SKIP(QStringLiteral("this user has a default printer: ") + printing::systemDefaultPrinter());
     printing::Surface surface;
     surface.print(QStringLiteral("处方"), true);
     const printing::OutputResult result = printing::printDocument(surface.endDocument(), QString());
     QVERIFY(!result.ok);
     QVERIFY2(result.message.contains(QStringLiteral("没有默认打印机")), qPrintable(result.message));
+}
+
+void TestPrintCups::theQueuesPaperIsThePage_data() {
+    QTest::addColumn<QSizeF>("queuePaper"); // millimetres
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QSizeF>("page"); // millimetres
+    const QSizeF a4(210, 297);
+    const QSizeF a5(148, 210);
+    QTest::newRow("an A5 queue") << a5 << QStringList() << a5;
+    QTest::newRow("an A4 queue set to A5 with media=") << a4 << QStringList{QStringLiteral("media=A5")} << a5;
+    QTest::newRow("an A4 queue set to A5 with PageSize=")
+        << a4 << QStringList{QStringLiteral("PageSize=A5")} << a5;
+    QTest::newRow("an 80 mm receipt roll") << QSizeF(80, 297) << QStringList() << QSizeF(80, 297);
+}
+
+void TestPrintCups::theQueuesPaperIsThePage() {
+    QFETCH(QSizeF, queuePaper);
+    QFETCH(QStringList, options);
+    QFETCH(QSizeF, page);
+    static int made = 0;
+    const QString queue = QStringLiteral("Paper%1").arg(++made);
+    QVERIFY2(cups_.addQueue(queue, QPageSize(queuePaper, QPageSize::Millimeter), options),
+             qPrintable(cups_.whyNot()));
+    printing::Surface surface;
+    surface.print(QStringLiteral("纸张"), true);
+    const QString title = test::CupsServer::uniqueTitle(queue);
+    const printing::OutputResult printed = printing::printDocument(surface.endDocument(), queue, title);
+    QVERIFY2(printed.ok, qPrintable(printed.message));
+    const QString pdf = cups_.waitForJob(title);
+    QVERIFY2(!pdf.isEmpty(), qPrintable(cups_.errorLog()));
+    const QRegularExpressionMatch size =
+        QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"))
+            .match(test::pdfInfo(pdf));
+    QVERIFY(size.hasMatch());
+    const QSizeF points = QPageSize(page, QPageSize::Millimeter).size(QPageSize::Point);
+    QVERIFY2(std::abs(size.captured(1).toDouble() - points.width()) < 1 &&
+                 std::abs(size.captured(2).toDouble() - points.height()) < 1,
+             qPrintable(size.captured(0)));
+    QVERIFY(test::pdfLayoutText(pdf).contains(QStringLiteral("纸张")));
 }
 
 QTEST_MAIN(TestPrintCups)
