@@ -3,12 +3,20 @@
 #include "data/engine.h"
 #include "data/gbk.h"
 #include "data/schema.h"
+#include "data/sqltexts.h"
 
 namespace lichuan::clinical {
 
 namespace {
 
 const QString kKeyEquals = QStringLiteral("[序号] = ? collate nocase");
+const sql::Text kInsertNote{
+    QStringLiteral("insert into [用药确认]([序号],[妊娠],[理由],[警示],[时间],[站点]) "
+                   "values(?,?,?,?,?,?)")};
+const sql::Text kSelectNote{
+    QStringLiteral("select [妊娠],[理由],[警示],[时间],[站点] from [用药确认] where ") + kKeyEquals +
+    QStringLiteral(" order by rowid limit 1")};
+const sql::Text kDeleteNote{QStringLiteral("delete from [用药确认] where ") + kKeyEquals};
 
 bool hasTable(const Database& main) {
     return main.hasTable(schema::kClinicalConfirmations);
@@ -29,8 +37,7 @@ void writeNote(Database& main, const QString& key, const ClinicalNote& note) {
     deleteNote(main, key);
     if (note.isEmpty())
         return;
-    Statement insert(main, QStringLiteral("insert into [用药确认]([序号],[妊娠],[理由],[警示],[时间],[站点]) "
-                                          "values(?,?,?,?,?,?)"));
+    Statement insert(main, kInsertNote);
     insert.bind(1, key)
         .bind(2, note.pregnant ? QStringLiteral("1") : QString(QLatin1String("")))
         .bind(3, fitted(QStringLiteral("理由"), note.reason))
@@ -44,9 +51,7 @@ ClinicalNote readNote(const Database& main, const QString& key) {
     ClinicalNote note;
     if (!hasTable(main))
         return note;
-    Statement select(main,
-                     QStringLiteral("select [妊娠],[理由],[警示],[时间],[站点] from [用药确认] where ") +
-                         kKeyEquals + QStringLiteral(" order by rowid limit 1"));
+    Statement select(main, kSelectNote);
     select.bind(1, key);
     if (select.next()) {
         note.pregnant = select.text(0) == QLatin1String("1");
@@ -61,7 +66,7 @@ ClinicalNote readNote(const Database& main, const QString& key) {
 void deleteNote(Database& main, const QString& key) {
     if (!hasTable(main))
         return;
-    Statement remove(main, QStringLiteral("delete from [用药确认] where ") + kKeyEquals);
+    Statement remove(main, kDeleteNote);
     remove.bind(1, key);
     remove.run();
 }

@@ -4,6 +4,7 @@
 #include "data/numbers.h"
 #include "data/record.h"
 #include "data/schema.h"
+#include "data/sqltexts.h"
 #include "data/textrules.h"
 
 #include <QFile>
@@ -23,6 +24,25 @@ const QStringList kColumnNames{QStringLiteral("序号"),   QStringLiteral("类�
                                QStringLiteral("最大量"), QStringLiteral("说明"), QStringLiteral("来源"),
                                QStringLiteral("状态"),   QStringLiteral("修改")};
 const QString kKeyEquals = QStringLiteral("[序号] = ? collate nocase");
+
+const sql::Text kSelectRule{
+    QStringLiteral("select %1 from [用药规则] where %2 order by rowid limit 1").arg(kColumns, kKeyEquals)};
+const sql::Text kInsertRule{
+    QStringLiteral("insert into [用药规则](%1) values(?,?,?,?,?,?,?,?,?,?,?)").arg(kColumns)};
+const sql::Text kUpdateRule{QStringLiteral("update [用药规则] set %1 where %2")
+                                .arg(
+                                    [] {
+                                        QStringList assignments;
+                                        for (qsizetype i = 1; i < kColumnNames.size(); ++i)
+                                            assignments
+                                                << quoted(kColumnNames.at(i)) + QStringLiteral(" = ?");
+                                        return assignments.join(QLatin1Char(','));
+                                    }(),
+                                    kKeyEquals)};
+const sql::Text kRuleKeyTaken{QStringLiteral("select 1 from [用药规则] where ") + kKeyEquals};
+const sql::Text kAllRulesInOrder{QStringLiteral("select %1 from [用药规则] order by rowid").arg(kColumns)};
+const sql::Text kAllRules{QStringLiteral("select %1 from [用药规则]").arg(kColumns)};
+const sql::Text kDeleteRule{QStringLiteral("delete from [用药规则] where ") + kKeyEquals};
 
 QStringList values(const Rule& rule) {
     return {rule.key,
@@ -137,8 +157,7 @@ bool differsFromShipped(const Rule& rule) {
 }
 
 std::optional<Rule> findRule(const Database& main, const QString& key) {
-    Statement select(main, QStringLiteral("select %1 from [用药规则] where %2 order by rowid limit 1")
-                               .arg(kColumns, kKeyEquals));
+    Statement select(main, kSelectRule);
     select.bind(1, key);
     if (!select.next())
         return std::nullopt;
@@ -146,8 +165,7 @@ std::optional<Rule> findRule(const Database& main, const QString& key) {
 }
 
 void insertRule(Database& main, const Rule& rule) {
-    Statement insert(
-        main, QStringLiteral("insert into [用药规则](%1) values(?,?,?,?,?,?,?,?,?,?,?)").arg(kColumns));
+    Statement insert(main, kInsertRule);
     const QStringList v = values(rule);
     for (int i = 0; i < v.size(); ++i)
         insert.bind(i + 1, v.at(i));
@@ -155,11 +173,7 @@ void insertRule(Database& main, const Rule& rule) {
 }
 
 void updateRule(Database& main, const QString& key, const Rule& rule) {
-    QStringList assignments;
-    for (qsizetype i = 1; i < kColumnNames.size(); ++i)
-        assignments << quoted(kColumnNames.at(i)) + QStringLiteral(" = ?");
-    Statement update(main, QStringLiteral("update [用药规则] set %1 where %2")
-                               .arg(assignments.join(QLatin1Char(',')), kKeyEquals));
+    Statement update(main, kUpdateRule);
     const QStringList v = values(rule);
     for (int i = 1; i < v.size(); ++i)
         update.bind(i, v.at(i));
@@ -168,7 +182,7 @@ void updateRule(Database& main, const QString& key, const Rule& rule) {
 }
 
 bool keyTaken(const Database& main, const QString& key) {
-    Statement find(main, QStringLiteral("select 1 from [用药规则] where ") + kKeyEquals);
+    Statement find(main, kRuleKeyTaken);
     find.bind(1, key);
     return find.next();
 }
@@ -266,7 +280,7 @@ std::vector<Rule> readRules(const Database& main, bool* ok) {
     try {
         if (!main.hasTable(schema::kClinicalRules))
             return rules;
-        Statement select(main, QStringLiteral("select %1 from [用药规则] order by rowid").arg(kColumns));
+        Statement select(main, kAllRulesInOrder);
         while (select.next())
             rules.push_back(ruleFrom(select));
         if (ok)
@@ -280,7 +294,7 @@ std::vector<Rule> readRules(const Database& main, bool* ok) {
 void mergeDefaultRules(Database& main) {
     QHash<QString, Rule> stored;
     {
-        Statement select(main, QStringLiteral("select %1 from [用药规则]").arg(kColumns));
+        Statement select(main, kAllRules);
         while (select.next()) {
             Rule rule = ruleFrom(select);
             if (rule.isDefault())
@@ -300,7 +314,7 @@ void mergeDefaultRules(Database& main) {
     for (const Rule& rule : std::as_const(stored)) {
         if (rule.changed || shipped.contains(rule.key.toCaseFolded()))
             continue;
-        Statement remove(main, QStringLiteral("delete from [用药规则] where ") + kKeyEquals);
+        Statement remove(main, kDeleteRule);
         remove.bind(1, rule.key);
         remove.run();
     }
@@ -365,7 +379,7 @@ bool deleteRule(Database& main, const QString& key) {
             rule->changed = true;
             updateRule(main, rule->key, *rule);
         } else {
-            Statement remove(main, QStringLiteral("delete from [用药规则] where ") + kKeyEquals);
+            Statement remove(main, kDeleteRule);
             remove.bind(1, key);
             remove.run();
         }

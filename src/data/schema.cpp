@@ -98,8 +98,7 @@ void create(Database& db, const std::vector<Table>& tables, const std::vector<co
     transaction.commit();
 }
 
-template <std::size_t n>
-std::vector<const sql::Text*> listOf(const sql::Text (&texts)[n]) {
+template <std::size_t n> std::vector<const sql::Text*> listOf(const sql::Text (&texts)[n]) {
     std::vector<const sql::Text*> list;
     for (const sql::Text& text : texts)
         list.push_back(&text);
