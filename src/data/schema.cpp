@@ -92,12 +92,17 @@ const std::vector<Table>& mainTables() {
                          {"备用3", 50},
                          {"分类", 50},
                          {"斗位", 10}})},
+        // clang-format off
         {kSettings,
          cols({{"密码", 20},     {"单位名称", 50},   {"医师", 50},       {"科别", 50},     {"发药人", 50},
                {"备用1", 50},    {"备用2", 50},      {"备用3", 50},      {"左边距", 10},   {"上边距", 10},
                {"自动打印", 5},  {"默认打印机", 50}, {"处方打印机", 50}, {"左边距1", 10},  {"上边距1", 10},
                {"左边距2", 10},  {"上边距2", 10},    {"打印机2", 50},    {"打印机3", 50},  {"费别", 10},
-               {"处方字体", 20}, {"处方字号", 5},    {"日志上边距", 5},  {"日志左边距", 5}})},
+               {"处方字体", 20}, {"处方字号", 5},    {"日志上边距", 5},  {"日志左边距", 5},
+               // Added by this version ("1" prints the pick-up ticket after every settlement): older files
+               // and server databases get it when this version first opens them.
+               {"结算后打印取药单", 5}})},
+        // clang-format on
         {kDiagnosis, cols({{"名称", 50}, {"拼音", 50}, {"序号", 50}})},
     };
     return tables;
@@ -143,6 +148,44 @@ int columnWidth(const QString& table, const QString& column) {
 bool fits(const QString& table, const QString& column, const QString& value) {
     const int width = columnWidth(table, column);
     return width == 0 || (width > 0 && gbk::charCount(value) <= width);
+}
+
+QStringList columnsOf(const Database& db, const QString& table) {
+    QStringList names;
+    if (db.engine() == Database::Engine::Server) {
+        Statement select(db, QStringLiteral("select column_name from information_schema.columns "
+                                            "where table_schema = current_schema() and table_name = ?"));
+        select.bind(1, table);
+        while (select.next())
+            names << select.text(0);
+    } else {
+        Statement select(db, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table)));
+        while (select.next())
+            names << select.text(1);
+    }
+    return names;
+}
+
+void addMissingColumns(Database& db) {
+    for (const auto* tables : {&mainTables(), &statisticsTables()}) {
+        for (const Table& table : *tables) {
+            if (!db.hasTable(table.name))
+                continue;
+            const QStringList present = columnsOf(db, table.name);
+            for (const Column& column : table.columns) {
+                if (present.contains(column.name))
+                    continue;
+                // The rows already there read the new column as empty text.
+                if (db.engine() == Database::Engine::Server) {
+                    db.execNative(QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN \"%2\" TEXT")
+                                      .arg(table.name, column.name));
+                } else {
+                    db.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT")
+                                .arg(quoted(table.name), quoted(column.name)));
+                }
+            }
+        }
+    }
 }
 
 void createMain(Database& db) {

@@ -4,6 +4,7 @@
 #include "data/defaults.h"
 #include "data/engine.h"
 #include "data/schema.h"
+#include "data/tracking.h"
 
 namespace lichuan {
 
@@ -18,6 +19,10 @@ QString prepareServerDatabase(Database& db, const QDateTime& now) {
             schema::createMain(db);
             defaults::fillMain(db, now);
             schema::createStatistics(db);
+        } else if (db.userVersion() < tracking::kVersion) {
+            // A database of an earlier version gets the columns added since, once.
+            schema::addMissingColumns(db);
+            db.setUserVersion(tracking::kVersion);
         }
         transaction.commit();
     } catch (const DbError& e) {

@@ -215,13 +215,17 @@ std::optional<std::vector<qint64>> rowsChangedSince(const Database& db, const QS
 
 bool upgrade(Database& db) {
     try {
-        if (db.userVersion() >= kVersion)
+        const int version = db.userVersion();
+        if (version >= kVersion)
             return true;
         // A keyed file without the program's tables is left alone.
         if (!tableExists(db, schema::kArchive) && !tableExists(db, schema::kStatistics))
             return false;
         Transaction transaction(db);
-        addTo(db);
+        if (version < kTrackingVersion)
+            addTo(db);
+        schema::addMissingColumns(db);
+        db.setUserVersion(kVersion);
         transaction.commit();
         return true;
     } catch (const DbError&) {
