@@ -33,6 +33,7 @@ class HistoryPanel;
 class Toolbar;
 class PricingPanel;
 class Shortcuts;
+class TicketPanel;
 
 // The sheet: a picture of the printed prescription paper.
 struct SheetControls {
@@ -75,6 +76,8 @@ struct PricingControls {
     QPushButton* Command4 = nullptr;  // "划价结算"
     QPushButton* Command9 = nullptr;  // "撤消结算"
     QPushButton* Command12 = nullptr; // "按斗位排序"
+    // "取药单": the pick-up ticket
+    QPushButton* ticketButton = nullptr;
 };
 
 // The search panel.
@@ -144,6 +147,7 @@ public:
     Toolbar& toolbarActions() const { return *toolbarActions_; }
     PricingPanel& pricingPanel() const { return *pricingPanel_; }
     Shortcuts& shortcuts() const { return *shortcuts_; }
+    TicketPanel& ticketPanel() const { return *ticketPanel_; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -159,6 +163,7 @@ private:
     std::unique_ptr<HistoryPanel> historyPanel_;
     std::unique_ptr<Toolbar> toolbarActions_;
     std::unique_ptr<PricingPanel> pricingPanel_;
+    std::unique_ptr<TicketPanel> ticketPanel_;
     std::unique_ptr<Shortcuts> shortcuts_;
 };
 
