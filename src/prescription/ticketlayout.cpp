@@ -4,9 +4,11 @@
 #include "printing/painter.h"
 #include "printing/surface.h"
 
+#include <QHash>
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <map>
 
 namespace lichuan {
 
@@ -71,10 +73,19 @@ public:
             s_.setFont(kSong, points, bold);
             points_ = points;
             bold_ = bold;
+            widths_ = &widthsByFont_[{points, bold}];
         }
     }
 
-    double textWidth(const QString& text) const { return s_.textWidth(text); }
+    // Texts repeat (units, quantities, the characters of names): each is measured once per font.
+    double textWidth(const QString& text) const {
+        const auto found = widths_->constFind(text);
+        if (found != widths_->cend())
+            return *found;
+        const double width = s_.textWidth(text);
+        widths_->insert(text, width);
+        return width;
+    }
 
     // The pieces of `text` that fit into `width` one after the other. A piece ends before or after a Chinese
     // character, a space or a sign, not inside a run of letters and digits ("27mg") unless the run alone is
@@ -90,6 +101,8 @@ public:
             return !(isWordChar(before) && isWordChar(after)) && !opening.contains(before) &&
                    !closing.contains(after);
         };
+        if (textWidth(text) <= width + 1e-6)
+            return {text};
         QStringList pieces;
         QString piece;
         double used = 0;
@@ -97,7 +110,7 @@ public:
         for (qsizetype i = 0; i < text.size();) {
             const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
             const QString character = text.mid(i, length);
-            const double w = s_.textWidth(character);
+            const double w = textWidth(character);
             if (!piece.isEmpty() && mayBreak(piece.back(), character.front()))
                 breakAt = piece.size();
             if (!piece.isEmpty() && used + w > width + 1e-6) {
@@ -106,7 +119,7 @@ public:
                 piece = piece.mid(cut);
                 if (piece.startsWith(QLatin1Char(' ')))
                     piece.remove(0, 1);
-                used = s_.textWidth(piece);
+                used = textWidth(piece);
                 breakAt = -1;
                 if (piece.isEmpty() && character == QLatin1String(" ")) {
                     i += length;
@@ -186,10 +199,7 @@ public:
 
     // A text whose top-left corner stands at (x, y).
     void at(double x, const QString& text) { at(x, y_, text); }
-    void at(double x, double y, const QString& text) {
-        s_.setPosition(x, y);
-        s_.print(text, false);
-    }
+    void at(double x, double y, const QString& text) { s_.place(x, y, text); }
 
     std::function<void()> onNewPage; // what every following page starts with (the column headings)
 
@@ -200,6 +210,8 @@ private:
     double y_;
     double points_ = -1;
     bool bold_ = false;
+    std::map<std::pair<double, bool>, QHash<QString, double>> widthsByFont_;
+    QHash<QString, double>* widths_ = &widthsByFont_[{0.0, false}];
 };
 
 // Where the columns of the items stand, measured from the texts they hold.

@@ -56,6 +56,10 @@ public:
     // prints as that many lines, each but the last ending its line.
     void print(const QString& text, bool endLine);
 
+    // Prints `text` (one line) with its top-left corner at (x, y), in the current font; the current position
+    // stays where it is. For a layout that places each text itself: nothing is measured.
+    void place(double x, double y, const QString& text);
+
     // Width of the following lines, in screen pixels (1/96 inch); less than 1 draws 1.
     void setPenWidth(int pixels) { penWidth_ = pixels; }
     int penWidth() const { return penWidth_; }
