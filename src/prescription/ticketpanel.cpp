@@ -21,7 +21,7 @@
 
 namespace lichuan {
 
-const QString TicketPanel::kNothingToPrint = QStringLiteral("处方中没有划价的项目，取药单没有打印。");
+const QString TicketPanel::kNothingToPrint = QStringLiteral("处方中没有划价的药品。");
 
 namespace {
 
