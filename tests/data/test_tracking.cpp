@@ -490,6 +490,7 @@ void TestTracking::anEarlierDatabaseGetsTheNewSettingsColumn() {
     std::unique_ptr<Database> db;
     if (test::onServer()) {
         // A server database of the earlier version: its settings table without the column.
+        schema::createStatistics(*here_);
         here_->execNative(QStringLiteral("ALTER TABLE \"设置\" DROP COLUMN \"%1\"").arg(column));
         here_->setUserVersion(tracking::kTrackingVersion);
         QVERIFY(!schema::columnsOf(*here_, schema::kSettings).contains(column));
