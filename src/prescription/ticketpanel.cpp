@@ -25,6 +25,11 @@ const QString TicketPanel::kNothingToPrint = QStringLiteral("处方中没有划�
 
 namespace {
 
+// The paper of the ticket printer; an empty name stands for the system's default printer.
+printing::PageSetup paperOf(const QString& printer) {
+    return printing::pageSetupFor(printer.isEmpty() ? printing::systemDefaultPrinter() : printer);
+}
+
 // A file or a preview shows the paper from its corner.
 printing::PageSetup fromCorner(printing::PageSetup setup) {
     setup.printableOffset = QPointF();
@@ -113,20 +118,19 @@ bool TicketPanel::prepare(const printing::PageSetup& paper, printing::Document* 
 void TicketPanel::print() {
     const QString printer = form_.services().settings.values().ticketPrinter;
     printing::Document document;
-    if (prepare(printing::pageSetupFor(printer), &document))
+    if (prepare(paperOf(printer), &document))
         printing::deliver(document, printer, form_.services().messages, &form_);
 }
 
 void TicketPanel::preview() {
     const QString printer = form_.services().settings.values().ticketPrinter;
     printing::Document document;
-    if (prepare(fromCorner(printing::pageSetupFor(printer)), &document))
+    if (prepare(fromCorner(paperOf(printer)), &document))
         printing::showPreview(document, form_.services().messages, &form_, printer);
 }
 
 bool TicketPanel::exportPdf(const QString& path) {
-    const printing::PageSetup paper =
-        fromCorner(printing::pageSetupFor(form_.services().settings.values().ticketPrinter));
+    const printing::PageSetup paper = fromCorner(paperOf(form_.services().settings.values().ticketPrinter));
     printing::Document document;
     if (!prepare(paper, &document))
         return false;
