@@ -105,6 +105,25 @@ template <std::size_t n> std::vector<const sql::Text*> listOf(const sql::Text (&
     return list;
 }
 
+// The columns a table has, and a column added to a table of an earlier release.
+const sql::Text kServerColumnNames{QStringLiteral("select column_name from information_schema.columns "
+                                                  "where table_schema = current_schema() and table_name = ?"),
+                                   sql::Text::Engines::ServerOnly};
+const sql::Text kFileColumnNames{QStringLiteral("PRAGMA table_info(%1)"), [] { return sql::everyTable(); },
+                                 sql::Text::Engines::FileOnly};
+const sql::Text kServerAddColumn{
+    QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN \"%2\" TEXT"),
+    [] {
+        return std::vector<QStringList>{{QStringLiteral("设置"), QStringLiteral("备用9")}};
+    },
+    sql::Text::Engines::ServerOnly};
+const sql::Text kFileAddColumn{
+    QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT"),
+    [] {
+        return std::vector<QStringList>{{QStringLiteral("[设置]"), QStringLiteral("[备用9]")}};
+    },
+    sql::Text::Engines::FileOnly};
+
 } // namespace
 
 const std::vector<Table>& mainTables() {
@@ -142,12 +161,17 @@ const std::vector<Table>& mainTables() {
                          {"备用3", 50},
                          {"分类", 50},
                          {"斗位", 10}})},
+        // clang-format off
         {kSettings,
          cols({{"密码", 20},     {"单位名称", 50},   {"医师", 50},       {"科别", 50},     {"发药人", 50},
                {"备用1", 50},    {"备用2", 50},      {"备用3", 50},      {"左边距", 10},   {"上边距", 10},
                {"自动打印", 5},  {"默认打印机", 50}, {"处方打印机", 50}, {"左边距1", 10},  {"上边距1", 10},
                {"左边距2", 10},  {"上边距2", 10},    {"打印机2", 50},    {"打印机3", 50},  {"费别", 10},
-               {"处方字体", 20}, {"处方字号", 5},    {"日志上边距", 5},  {"日志左边距", 5}})},
+               {"处方字体", 20}, {"处方字号", 5},    {"日志上边距", 5},  {"日志左边距", 5},
+               // Added by this version ("1" prints the pick-up ticket after every settlement): older files
+               // and server databases get it when this version first opens them.
+               {"结算后打印取药单", 5}})},
+        // clang-format on
         {kDiagnosis, cols({{"名称", 50}, {"拼音", 50}, {"序号", 50}})},
         // 序号 "默认:类别:药物[:药物2]" for a default rule, any other unique text for a clinic's own; 类别
         // 十八反, 十九畏, 妊娠, 毒性 or 剂量; 等级 禁用/慎用 or 大毒/有毒/小毒; 最小量 and 最大量 in grams
@@ -219,6 +243,40 @@ bool fits(const QString& table, const QString& column, const QString& value) {
 
 bool canBeNull(const QString& column) {
     return column.compare(QLatin1String("rowid"), Qt::CaseInsensitive) != 0;
+}
+
+QStringList columnsOf(const Database& db, const QString& table) {
+    QStringList names;
+    if (db.engine() == Database::Engine::Server) {
+        Statement select(db, kServerColumnNames);
+        select.bind(1, table);
+        while (select.next())
+            names << select.text(0);
+    } else {
+        Statement select(db, kFileColumnNames.arg(quoted(table)));
+        while (select.next())
+            names << select.text(1);
+    }
+    return names;
+}
+
+void addMissingColumns(Database& db) {
+    for (const auto* tables : {&mainTables(), &statisticsTables()}) {
+        for (const Table& table : *tables) {
+            if (!db.hasTable(table.name))
+                continue;
+            const QStringList present = columnsOf(db, table.name);
+            for (const Column& column : table.columns) {
+                if (present.contains(column.name))
+                    continue;
+                // The rows already there read the new column as empty text.
+                if (db.engine() == Database::Engine::Server)
+                    db.execNative(kServerAddColumn.arg(table.name, column.name));
+                else
+                    db.exec(kFileAddColumn.arg(quoted(table.name), quoted(column.name)));
+            }
+        }
+    }
 }
 
 void createMain(Database& db) {

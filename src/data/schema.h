@@ -60,6 +60,13 @@ bool fits(const QString& table, const QString& column, const QString& value);
 // own and the server's key column) never does.
 bool canBeNull(const QString& column);
 
+// The columns a table of `db` has, in their order. Throws DbError.
+QStringList columnsOf(const Database& db, const QString& table);
+
+// Adds to the tables of a database written by an earlier version the columns they lack (TEXT, empty in the
+// rows already there). Runs inside the caller's transaction. Throws DbError.
+void addMissingColumns(Database& db);
+
 // Creates the tables and indexes of an empty file (in one transaction). Throws DbError.
 void createMain(Database& db);
 void createStatistics(Database& db);

@@ -18,6 +18,9 @@ bool upgradeDatabase(Database& db) {
         // Another station may have done it meanwhile (a server's write transaction waits for the others').
         if (db.userVersion() >= schema::kVersion)
             return true;
+        // The columns this release added to tables of an earlier one (the settings row's
+        // 结算后打印取药单), then the tables it added.
+        schema::addMissingColumns(db);
         if (main) {
             schema::addLaterTables(db);
             clinical::mergeDefaultRules(db);

@@ -11,6 +11,7 @@
 #include "prescription/sheetactions.h"
 #include "prescription/sheetgeometry.h"
 #include "prescription/shortcuts.h"
+#include "prescription/ticketpanel.h"
 #include "prescription/toolbar.h"
 #include "prescription/totalspanel.h"
 #include "settings/settingsstore.h"
@@ -56,6 +57,7 @@ Form2::Form2(Services& services, QWidget* parent) : QWidget(parent), services_(s
     historyPanel_ = std::make_unique<HistoryPanel>(*this);
     toolbarActions_ = std::make_unique<Toolbar>(*this);
     pricingPanel_ = std::make_unique<PricingPanel>(*this);
+    ticketPanel_ = std::make_unique<TicketPanel>(*this);
     shortcuts_ = std::make_unique<Shortcuts>(*this);
 
     // The focus order of the sheet: fields 0 … 6, then the search box.

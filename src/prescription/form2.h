@@ -34,6 +34,7 @@ class Toolbar;
 class PricingPanel;
 class Shortcuts;
 class SafetyPanel;
+class TicketPanel;
 
 // The sheet: a picture of the printed prescription paper.
 struct SheetControls {
@@ -76,6 +77,8 @@ struct PricingControls {
     QPushButton* Command4 = nullptr;  // "划价结算"
     QPushButton* Command9 = nullptr;  // "撤消结算"
     QPushButton* Command12 = nullptr; // "按斗位排序"
+    // "取药单": the pick-up ticket
+    QPushButton* ticketButton = nullptr;
 };
 
 // The search panel.
@@ -146,6 +149,7 @@ public:
     PricingPanel& pricingPanel() const { return *pricingPanel_; }
     Shortcuts& shortcuts() const { return *shortcuts_; }
     SafetyPanel& safety() const { return *safety_; }
+    TicketPanel& ticketPanel() const { return *ticketPanel_; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -161,6 +165,7 @@ private:
     std::unique_ptr<HistoryPanel> historyPanel_;
     std::unique_ptr<Toolbar> toolbarActions_;
     std::unique_ptr<PricingPanel> pricingPanel_;
+    std::unique_ptr<TicketPanel> ticketPanel_;
     std::unique_ptr<Shortcuts> shortcuts_;
     std::unique_ptr<SafetyPanel> safety_;
 };

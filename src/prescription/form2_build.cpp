@@ -271,6 +271,8 @@ void buildPricing(Form2& form) {
     p.Command4 = pushButton(&form, QStringLiteral("划价结算"), geo::kSettleButton, buttonFont);
     p.Command9 = pushButton(&form, QStringLiteral("撤消结算"), geo::kUndoButton, buttonFont);
     p.Command12 = pushButton(&form, QStringLiteral("按斗位排序"), geo::kDrawerSortButton, buttonFont);
+    p.ticketButton = pushButton(&form, QStringLiteral("取药单"), geo::kTicketButton, buttonFont);
+    p.ticketButton->setObjectName(QStringLiteral("ticketButton"));
 }
 
 void buildSearch(Form2& form) {

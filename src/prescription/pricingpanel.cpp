@@ -12,6 +12,7 @@
 #include "prescription/safetypanel.h"
 #include "prescription/savemessages.h"
 #include "prescription/sheetactions.h"
+#include "prescription/ticketpanel.h"
 #include "prescription/toolbar.h"
 #include "prescription/totalspanel.h"
 #include "ui/crlftextedit.h"
@@ -95,6 +96,8 @@ void PricingPanel::settle() {
 
     if (!result.unpriced.empty())
         messages.inform(unpricedMessage(result.unpriced));
+    if (saved)
+        form_.ticketPanel().afterSettlement();
 }
 
 void PricingPanel::undoSettlement() {

@@ -38,6 +38,18 @@ QStringList logicalLines(const QString& text);
 QString toCatalogBrackets(QString text);
 QString toSheetBrackets(QString text);
 
+// A herb item of the laid-out item text as pricing reads it: the name it is looked up by (catalog
+// brackets, without the quantity and the space before it) and its quantity per dose ("" when it has none).
+// "石膏[先煎]30g" → "石膏{先煎}", "30".
+struct HerbItemText {
+    QString name;
+    QString quantity;
+};
+HerbItemText readHerbItem(const QString& item);
+
+// How names are compared with the catalog's: without trailing spaces and without regard to letter case.
+QString catalogNameKey(const QString& name);
+
 // The catalog rows pricing looks items up in. Names compare without regard to trailing spaces and to
 // letter case, as the catalog's unique names do; of two equal names the first row counts.
 class PricingCatalog {

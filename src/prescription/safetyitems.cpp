@@ -57,15 +57,10 @@ std::vector<safety::Item> herbsOfItemText(const QString& itemText, bool herbal) 
         if (item.isEmpty())
             continue;
         // As pricing reads it: the unit characters out, the digits and what stood before them gone.
-        QString s = item;
-        for (const QChar unit : {QChar(0x6761) /* 条 */, QChar(QLatin1Char('g')), QChar(0x679A) /* 枚 */,
-                                 QChar(0x4E2A) /* 个 */})
-            s.remove(unit);
-        s = trimSpaces(toCatalogBrackets(s));
-        const QString quantity = ggm(s);
+        const HerbItemText read = readHerbItem(item);
         const bool inGrams = item.endsWith(QLatin1Char('g')) && !item.endsWith(QLatin1String("mg"));
         items.push_back(
-            {herbItemName(s), inGrams && !quantity.isEmpty() ? numbers::leadingNumber(quantity) : -1.0});
+            {read.name, inGrams && !read.quantity.isEmpty() ? numbers::leadingNumber(read.quantity) : -1.0});
     }
     for (const QString& line : logicalLines(layout.tail))
         addLine(items, line);

@@ -137,9 +137,10 @@ constexpr int separatorY(int line) {
 }
 
 // The pricing buttons below the panel.
-constexpr Rect kSettleButton{10080, 8790, 1560, 420};     // Command4 "划价结算"
-constexpr Rect kUndoButton{11730, 8790, 1560, 420};       // Command9 "撤消结算"
-constexpr Rect kDrawerSortButton{13380, 8790, 1575, 420}; // Command12 "按斗位排序"
+constexpr Rect kSettleButton{10080, 8790, 1170, 420};     // Command4 "划价结算"
+constexpr Rect kUndoButton{11315, 8790, 1170, 420};       // Command9 "撤消结算"
+constexpr Rect kDrawerSortButton{12550, 8790, 1380, 420}; // Command12 "按斗位排序"
+constexpr Rect kTicketButton{13995, 8790, 960, 420};      // "取药单"
 
 // The search panel.
 constexpr Rect kSearchCaption{60, 1695, 1300, 255};

@@ -28,6 +28,10 @@ struct SettingsValues {
     QString recordTopMargin;     // 上边距1
     QString ticketLeftMargin;    // 左边距2
     QString ticketTopMargin;     // 上边距2
+    // 结算后打印取药单: "1" prints the pick-up ticket after every settlement.
+    QString ticketAfterSettlement;
+
+    bool printsTicketAfterSettlement() const { return ticketAfterSettlement == QLatin1String("1"); }
 };
 
 class SettingsStore {
