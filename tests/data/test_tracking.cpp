@@ -490,7 +490,7 @@ void TestTracking::anEarlierDatabaseGetsTheNewSettingsColumn() {
         // A server database of the earlier version: its settings table without the column.
         schema::createStatistics(*here_);
         here_->execNative(QStringLiteral("ALTER TABLE \"设置\" DROP COLUMN \"%1\"").arg(column));
-        here_->setUserVersion(tracking::kTrackingVersion);
+        here_->setUserVersion(tracking::kVersion);
         QVERIFY(!schema::columnsOf(*here_, schema::kSettings).contains(column));
         QCOMPARE(prepareServerDatabase(*here_, QDateTime(QDate(2024, 3, 1), QTime(9, 0))), QString());
     } else {
@@ -502,7 +502,7 @@ void TestTracking::anEarlierDatabaseGetsTheNewSettingsColumn() {
         QVERIFY(db);
     }
     Database& upgraded = db ? *db : *here_;
-    QCOMPARE(upgraded.userVersion(), tracking::kVersion);
+    QCOMPARE(upgraded.userVersion(), schema::kVersion);
     QCOMPARE(schema::columnsOf(upgraded, schema::kSettings).count(column), 1);
     // The row already there reads it as empty; it is written and read as the other settings are.
     const std::optional<SettingsRow> before = readSettingsRow(upgraded);
