@@ -210,6 +210,18 @@ bool prescriptionExists(const Database& main, const QString& key) {
     }
 }
 
+bool storeCaseRecord(Database& main, const QString& key, const QString& caseRecord) {
+    try {
+        Statement update(main, QStringLiteral("update [档案] set [病历] = ? where ") + kArchiveKeyEquals);
+        update.bind(1, caseRecord.isNull() ? QString(QLatin1String("")) : caseRecord);
+        update.bind(2, key);
+        update.run();
+        return true;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
 bool deletePrescription(Database& main, Database* statistics, const QString& key) {
     try {
         Statement remove(main, QStringLiteral("delete from [档案] where ") + kArchiveKeyEquals);

@@ -1,10 +1,13 @@
 #include "prescription/sheetactions.h"
 
+#include "app/messages.h"
 #include "app/services.h"
 #include "app/state.h"
 #include "data/clock.h"
+#include "data/prescriptions.h"
 #include "data/textrules.h"
 #include "prescription/form2.h"
+#include "prescription/savemessages.h"
 #include "prescription/totalspanel.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
@@ -78,6 +81,7 @@ void SheetActions::newRecordKey() {
     form_.sheet.Text5[kCaseNumber]->setText(timestamp14(now));
     form_.sheet.Text5[kDate]->setText(now.date().toString(kDateFormat));
     form_.state.saved = false;
+    form_.state.stored = SheetRecord();
 }
 
 void SheetActions::resetHeaderFields() {
@@ -116,6 +120,31 @@ void SheetActions::centreTitles() {
         title->adjustSize();
         title->move((sheetWidth - title->width()) / 2, title->y());
     }
+}
+
+void SheetActions::takeCaseRecord() {
+    Services& services = form_.services();
+    if (services.caseRecord)
+        services.state.PendingCaseRecord = services.caseRecord->recordText();
+}
+
+void SheetActions::leaveRecordKey() {
+    takeCaseRecord();
+    Services& services = form_.services();
+    const QString& record = services.state.PendingCaseRecord;
+    if (!form_.state.saved || record == form_.state.stored.caseRecord)
+        return;
+    Database* main = services.state.mainDb.get();
+    if (main && storeCaseRecord(*main, form_.state.stored.key, record)) {
+        form_.state.stored.caseRecord = record;
+        return;
+    }
+    services.messages.inform(savemessages::kCaseRecordNotStored);
+}
+
+void SheetActions::followRecordKey() {
+    if (CaseRecordWindow* window = form_.services().caseRecord)
+        window->followSheet();
 }
 
 PricedLines SheetActions::pricedLines() const {

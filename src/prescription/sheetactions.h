@@ -35,6 +35,15 @@ public:
     // Centres the clinic title and the heading on the sheet.
     void centreTitles();
 
+    // The medical record belongs to the record key it was written for. Before the sheet moves to another
+    // key, leaveRecordKey() takes the record the sheet holds (what an open record window shows, else
+    // `PendingCaseRecord`) and, when the sheet's row is stored with another record, stores it there; after
+    // the move, followRecordKey() has the open record window show the new sheet's record.
+    void leaveRecordKey();
+    void followRecordKey();
+    // `PendingCaseRecord` = what the open record window shows (nothing changes when none is open).
+    void takeCaseRecord();
+
     PricedLines pricedLines() const;
     // Writes the cells Lb2 … Lb7 of every line, and Lb8 too when `withCategory` is set.
     void setPricedLines(const PricedLines& lines, bool withCategory);

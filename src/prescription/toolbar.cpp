@@ -175,6 +175,7 @@ void Toolbar::run(int button) {
 
 void Toolbar::newSheet() {
     SheetActions& actions = form_.actions();
+    actions.leaveRecordKey();
     actions.resetHeaderFields();
     actions.newRecordKey();
     form_.sheet.R1->setText(QString());
@@ -183,16 +184,21 @@ void Toolbar::newSheet() {
     actions.applyLayoutForCategory();
     form_.sheet.Label5.clear();
     form_.services().state.PendingCaseRecord.clear();
+    actions.followRecordKey();
 }
 
 void Toolbar::renew() {
+    // The same patient's next prescription: a visit of its own, with a record of its own.
     SheetActions& actions = form_.actions();
+    actions.leaveRecordKey();
     actions.newRecordKey();
     form_.sheet.R1->setText(QString());
     actions.clearPricedLines();
     form_.search.Text1->setFocus();
     actions.applyLayoutForCategory();
     form_.sheet.Label5.clear();
+    form_.services().state.PendingCaseRecord.clear();
+    actions.followRecordKey();
 }
 
 void Toolbar::save() {
@@ -257,6 +263,9 @@ void Toolbar::saveAsSet() {
 
 void Toolbar::copySheet() {
     SheetActions& actions = form_.actions();
+    // The copy is a prescription of its own: the record stays with the sheet it was written for.
+    actions.leaveRecordKey();
+    form_.services().state.PendingCaseRecord.clear();
     actions.clearPricedLines();
     actions.newRecordKey();
 
@@ -277,6 +286,7 @@ void Toolbar::copySheet() {
     form_.sheet.Label5.clear();
     form_.search.Text1->setFocus();
     form_.totals().RecalcTotals();
+    actions.followRecordKey();
 }
 
 void Toolbar::about() {
@@ -295,8 +305,10 @@ bool Toolbar::SavePrescription() {
         services.messages.inform(savemessages::kNotSaved);
         return false;
     }
-    const SaveOutcome outcome =
-        savePrescription(*main, form_.actions().toRecord(), !form_.state.saved, services.clock.today());
+    // The record saved is the one an open record window shows now.
+    form_.actions().takeCaseRecord();
+    SheetRecord record = form_.actions().toRecord();
+    const SaveOutcome outcome = savePrescription(*main, record, !form_.state.saved, services.clock.today());
     if (outcome.dateUnreadable) {
         services.messages.inform(savemessages::kDateUnreadable);
         return false;
@@ -305,8 +317,13 @@ bool Toolbar::SavePrescription() {
         services.messages.inform(savemessages::kNotSaved);
         return false;
     }
+    const bool keyMoved = outcome.key != form_.sheet.Label4;
     form_.sheet.Label4 = outcome.key;
     form_.state.saved = true;
+    record.key = outcome.key;
+    form_.state.stored = record;
+    if (keyMoved)
+        form_.actions().followRecordKey(); // the record window's visit time follows the key
     if (!outcome.refusedColumns.isEmpty())
         services.messages.inform(savemessages::refusedValues(outcome.refusedColumns));
     return true;

@@ -30,6 +30,7 @@ public:
         templateContent = content;
     }
     void openCaseRecord() override { opened << QStringLiteral("record"); }
+    void openRecordTemplates() override { opened << QStringLiteral("recordTemplates"); }
     void openStatistics() override { opened << QStringLiteral("statistics"); }
     void openAbout() override { opened << QStringLiteral("about"); }
     void openHelp() override { opened << QStringLiteral("help"); }
