@@ -147,6 +147,15 @@ void SheetActions::followRecordKey() {
         window->followSheet();
 }
 
+bool SheetActions::hasUnsavedChanges() const {
+    if (!form_.state.saved)
+        return true;
+    const SheetRecord now = toRecord();
+    const SheetRecord& stored = form_.state.stored;
+    return now.key != stored.key || now.fields != stored.fields || now.items != stored.items ||
+           now.herbal != stored.herbal || now.settled != stored.settled || now.lines != stored.lines;
+}
+
 PricedLines SheetActions::pricedLines() const {
     const PricingControls& p = form_.pricing;
     PricedLines lines;

@@ -43,6 +43,9 @@ public:
     void followRecordKey();
     // `PendingCaseRecord` = what the open record window shows (nothing changes when none is open).
     void takeCaseRecord();
+    // The sheet differs from what was last stored or reloaded, or was never stored (its medical record
+    // aside).
+    bool hasUnsavedChanges() const;
 
     PricedLines pricedLines() const;
     // Writes the cells Lb2 … Lb7 of every line, and Lb8 too when `withCategory` is set.

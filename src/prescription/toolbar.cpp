@@ -202,13 +202,32 @@ void Toolbar::renew() {
 }
 
 void Toolbar::save() {
+    saveThenRequery();
+}
+
+bool Toolbar::saveThenRequery() {
     if (form_.actions().herbalMode())
         form_.actions().RC1();
-    SavePrescription();
+    const bool saved = SavePrescription();
     form_.historyPanel().runQuery();
+    return saved;
 }
 
 void Toolbar::print() {
+    // The printed sheet is the clinic's record of what was dispensed: one with changes that are not stored
+    // is saved first when the doctor wants it so; a save that fails prints nothing.
+    if (form_.actions().hasUnsavedChanges()) {
+        switch (form_.services().messages.askYesNoCancel(kSaveBeforePrinting)) {
+        case Messages::Answer::Yes:
+            if (!saveThenRequery())
+                return;
+            break;
+        case Messages::Answer::No:
+            break;
+        case Messages::Answer::Cancel:
+            return;
+        }
+    }
     const SettingsValues& settings = form_.services().settings.values();
     printing::deliver(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
                       settings.prescriptionPrinter, form_.services().messages, &form_);

@@ -1,6 +1,7 @@
 // "打印" of the prescription window: a missing printer is named and the preview opens; the right-click menu
 // offers the preview and a PDF file whose herbs stand in their columns; printing stores nothing.
 
+#include "data/prescriptions.h"
 #include "data/settingsrow.h"
 #include "form2fixture.h"
 #include "pdftext.h"
@@ -60,6 +61,8 @@ private slots:
     void aPdfThatCannotBeWrittenIsReported();
     void theSettingsWindowPreviewsOtherMargins();
     void itemLinesAsShownFollowTheBoxWidth();
+    void printAsksToSaveAnUnsavedSheet_data();
+    void printAsksToSaveAnUnsavedSheet();
 };
 
 void TestForm2Print::aMissingPrinterIsNamedAndThePreviewOpens() {
@@ -70,11 +73,14 @@ void TestForm2Print::aMissingPrinterIsNamedAndThePreviewOpens() {
     form.sheet.R1->setText(kHerbs);
     const QByteArray before = fileHash(f.state.MainConnStr);
 
+    // Printed without saving (否 to the question whether to save first).
+    f.messages.threeWayAnswer = Messages::Answer::No;
     QTest::mousePress(form.toolbar.Label18[Toolbar::Print], Qt::LeftButton);
     QTest::mouseRelease(form.toolbar.Label18[Toolbar::Print], Qt::LeftButton);
-    QCOMPARE(f.messages.shown.size(), 1);
-    QVERIFY2(f.messages.shown.at(0).contains(QStringLiteral("诊室打印机")),
-             qPrintable(f.messages.shown.at(0)));
+    QCOMPARE(f.messages.shown.size(), 2);
+    QCOMPARE(f.messages.shown.at(0), Toolbar::kSaveBeforePrinting);
+    QVERIFY2(f.messages.shown.at(1).contains(QStringLiteral("诊室打印机")),
+             qPrintable(f.messages.shown.at(1)));
     const QList<printing::PreviewWindow*> previews = openPreviews();
     QCOMPARE(previews.size(), 1);
     QCOMPARE(previews.at(0)->windowTitle(), QStringLiteral("打印预览"));
@@ -197,6 +203,47 @@ void TestForm2Print::itemLinesAsShownFollowTheBoxWidth() {
     // Hidden, the box shows the same lines.
     form.hide();
     QCOMPARE(link.itemLinesAsShown(), wide);
+}
+
+void TestForm2Print::printAsksToSaveAnUnsavedSheet_data() {
+    QTest::addColumn<int>("before"); // 0 new, 1 saved, 2 saved and changed
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("printed");
+    QTest::addColumn<bool>("stored"); // the row holds the sheet as it is
+    using A = Messages::Answer;
+    QTest::newRow("new, 是") << 0 << QStringLiteral("张三") << int(A::Yes) << true << true;
+    QTest::newRow("new, 否") << 0 << QStringLiteral("张三") << int(A::No) << true << false;
+    QTest::newRow("new, 取消") << 0 << QStringLiteral("张三") << int(A::Cancel) << false << false;
+    QTest::newRow("new, 是, not stored") << 0 << QString() << int(A::Yes) << false << false;
+    QTest::newRow("saved") << 1 << QStringLiteral("张三") << int(A::Cancel) << true << true;
+    QTest::newRow("changed, 是") << 2 << QStringLiteral("张三") << int(A::Yes) << true << true;
+    QTest::newRow("changed, 取消") << 2 << QStringLiteral("张三") << int(A::Cancel) << false << false;
+}
+
+void TestForm2Print::printAsksToSaveAnUnsavedSheet() {
+    QFETCH(int, before);
+    QFETCH(QString, name);
+    QFETCH(int, answer);
+    QFETCH(bool, printed);
+    QFETCH(bool, stored);
+    test::Form2Fixture f;
+    setSettings(f, {{QStringLiteral("处方打印机"), QStringLiteral("诊室打印机")}});
+    Form2& form = f.open();
+    form.sheet.Text5[kName]->setText(name);
+    form.sheet.R1->setText(kHerbs);
+    if (before > 0)
+        form.toolbarActions().run(Toolbar::Save);
+    if (before > 1)
+        form.sheet.R1->setText(form.sheet.R1->text() + QStringLiteral("甘草6g"));
+    f.messages.threeWayAnswer = Messages::Answer(answer);
+    form.toolbarActions().run(Toolbar::Print);
+    QCOMPARE(f.messages.shown.contains(Toolbar::kSaveBeforePrinting), before != 1);
+    QCOMPARE(f.messages.shown.contains(QStringLiteral("打印机“诊室打印机”没有安装，不能打印。")), printed);
+    QCOMPARE(openPreviews().size(), printed ? 1 : 0);
+    const std::optional<SheetRecord> row = loadPrescription(*f.state.mainDb, form.sheet.Label4);
+    QCOMPARE(row && row->items == form.sheet.R1->text(), stored);
+    closePreviews();
 }
 
 QTEST_MAIN(TestForm2Print)
