@@ -48,6 +48,7 @@ Form14::Form14(Services& services, QWidget* parent) : QWidget(parent), services_
     connect(Command3, &QPushButton::clicked, this, [this] { save(); });
     connect(Command4, &QPushButton::clicked, this, [this] { closeWindow(*this); });
     connect(Command5, &QPushButton::clicked, this, [this] { editTemplates(); });
+    connect(Command6, &QPushButton::clicked, this, [this] { preview(); });
     load();
 }
 
@@ -170,8 +171,15 @@ printing::Document Form14::printedRecord() const {
 
 void Form14::print() {
     // On the record printer; a missing printer or a refused job is named, then the preview offers another
-    // printer and a PDF file.
+    // printer and a PDF file. The header is the sheet's as it is now.
+    showHeader();
     printing::deliver(printedRecord(), services_.settings.values().recordPrinter, services_.messages, this);
+}
+
+void Form14::preview() {
+    showHeader();
+    printing::showPreview(printedRecord(), services_.messages, this,
+                          services_.settings.values().recordPrinter);
 }
 
 void Form14::editTemplates() {

@@ -50,6 +50,7 @@ public:
     QPushButton* Command3 = nullptr;                      // "保  存"
     QPushButton* Command4 = nullptr;                      // "关  闭"
     QPushButton* Command5 = nullptr;                      // "编辑病历模板"
+    QPushButton* Command6 = nullptr;                      // "打印预览"
     QLabel* Label3 = nullptr;                             // says that a "$" was written full-width
 
     // The ten fields as the window holds them ("\r\n" line breaks).
@@ -78,6 +79,7 @@ private:
     void citePrescription();
     void save();
     void print();
+    void preview();
     void unregister();
     void editTemplates();
     void keepSeparatorOut(int field);

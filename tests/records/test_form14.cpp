@@ -418,6 +418,17 @@ void TestForm14::printWithoutThePrinterNamesItAndShowsThePreview() {
     QVERIFY(preview);
     QCOMPARE(preview->document().pages.size(), size_t(2));
     delete preview;
+
+    // 打印预览 beside 打印病历 shows the same pages and says nothing.
+    QCOMPARE(record.Command6->y(), record.Command1->y());
+    QTest::mouseClick(record.Command6, Qt::LeftButton);
+    QCOMPARE(f.sheet.messages.shown.size(), 1);
+    preview = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        preview = preview ? preview : qobject_cast<printing::PreviewWindow*>(window);
+    QVERIFY(preview && preview->windowTitle() == QStringLiteral("打印预览"));
+    QCOMPARE(preview->document().pages.size(), size_t(2));
+    delete preview;
 }
 
 void TestForm14::fieldsWrapWhereThePrintedLinesWrap() {
