@@ -72,8 +72,16 @@ QStringList herbalLineItems(const QString& line) {
 }
 
 QStringList itemBoxLines(const QString& itemText, geo::Layout layout) {
-    return printing::textBoxLines(itemText, printing::printerFont(kSong, kItemBoxPoints, false),
-                                  geo::itemsRect(layout).width);
+    const geo::Rect box = geo::itemsRect(layout);
+    return printing::scrollingTextBoxLines(itemText, printing::printerFont(kSong, kItemBoxPoints, false),
+                                           box.width, box.height, geo::kItemsScrollBarPixels)
+        .lines;
+}
+
+bool itemBoxScrolls(const QString& itemText, geo::Layout layout) {
+    const geo::Rect box = geo::itemsRect(layout);
+    return printing::textBoxOverflows(itemText, printing::printerFont(kSong, kItemBoxPoints, false),
+                                      box.width, box.height);
 }
 
 PrintedSheet printedSheet(const SheetContent& content) {

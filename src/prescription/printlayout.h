@@ -87,8 +87,11 @@ struct SheetContent {
 // the item box of the layout shows them.
 PrintedSheet printedSheet(const SheetContent& content);
 
-// The lines of the item text as the item box of `layout` shows them (宋体 11.25 points).
+// The lines of the item text as the item box of `layout` shows them (宋体 11.25 points): narrower while the
+// box shows its scroll bar.
 QStringList itemBoxLines(const QString& itemText, sheetgeometry::Layout layout);
+// Whether the item box of `layout` shows its scroll bar for this text: while the text is taller than it.
+bool itemBoxScrolls(const QString& itemText, sheetgeometry::Layout layout);
 
 // The prescription onto `surface` (the caller ends the document).
 void layOutPrescription(printing::Surface& surface, const PrintedSheet& sheet,

@@ -7,6 +7,7 @@
 #include "data/prescriptions.h"
 #include "data/textrules.h"
 #include "prescription/form2.h"
+#include "prescription/printlayout.h"
 #include "prescription/savemessages.h"
 #include "prescription/totalspanel.h"
 #include "settings/settingsstore.h"
@@ -39,6 +40,13 @@ void SheetActions::applyLayout(geo::Layout layout) {
     form_.sheet.Label2[1]->setVisible(herbal);
     form_.sheet.Text6->setVisible(herbal);
     form_.pricing.Label17->setVisible(herbal);
+    fitItemScrollBar();
+}
+
+void SheetActions::fitItemScrollBar() {
+    CrLfTextEdit* r1 = form_.sheet.R1;
+    const bool scrolls = itemBoxScrolls(r1->text(), form_.state.layout);
+    r1->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
 void SheetActions::applyLayoutForCategory() {

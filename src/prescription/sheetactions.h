@@ -17,6 +17,8 @@ public:
     bool herbalMode() const;
     // Puts R1 where the layout wants it and shows or hides the dose count, its label and its caption.
     void applyLayout(sheetgeometry::Layout layout);
+    // Shows R1's scroll bar while its text is taller than the box of the layout, hides it otherwise.
+    void fitItemScrollBar();
     // The layout New, Renew and the delete apply: categories 0 and 5 the wide herbal layout with the dose
     // count 6, categories 1 and 4 the Western layout; 2 and 3 leave the layout as it is.
     void applyLayoutForCategory();

@@ -6,7 +6,9 @@
 #include "form2fixture.h"
 #include "pdftext.h"
 #include "prescription/printlayout.h"
+#include "prescription/sheetactions.h"
 #include "prescription/sheetlink.h"
+#include "prescription/sheetprint.h"
 #include "prescription/toolbar.h"
 #include "printing/printui.h"
 #include "ui/crlftextedit.h"
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPrintPreviewWidget>
+#include <QScrollBar>
 
 using namespace lichuan;
 
@@ -48,6 +51,10 @@ void closePreviews() {
     QApplication::processEvents();
 }
 
+QString repeated(const QString& line, int count) {
+    return QStringList(count, line).join(QStringLiteral("\r\n"));
+}
+
 const QString kHerbs = QStringLiteral("黄芪10g       当归6g        石膏[先煎]30g \r\n白术10g       茯苓12g");
 
 } // namespace
@@ -61,6 +68,8 @@ private slots:
     void aPdfThatCannotBeWrittenIsReported();
     void theSettingsWindowPreviewsOtherMargins();
     void itemLinesAsShownFollowTheBoxWidth();
+    void itemLinesFollowTheScrollBar_data();
+    void itemLinesFollowTheScrollBar();
     void printAsksToSaveAnUnsavedSheet_data();
     void printAsksToSaveAnUnsavedSheet();
 };
@@ -203,6 +212,44 @@ void TestForm2Print::itemLinesAsShownFollowTheBoxWidth() {
     // Hidden, the box shows the same lines.
     form.hide();
     QCOMPARE(link.itemLinesAsShown(), wide);
+}
+
+void TestForm2Print::itemLinesFollowTheScrollBar_data() {
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<QString>("items");
+    QTest::addColumn<bool>("scrolls");
+    // Twenty lines fill the wide box; 24 characters fill a line of it all but 9 pixels.
+    const QString edge = QString(24, QChar(u'服'));
+    const int wide = int(sheetgeometry::Layout::WideHerbal);
+    QTest::newRow("20 lines") << wide << repeated(QStringLiteral("黄芪"), 20) << false;
+    QTest::newRow("21 lines") << wide << repeated(QStringLiteral("黄芪"), 21) << true;
+    QTest::newRow("19 lines, one wrapped") << wide << repeated(QStringLiteral("黄芪"), 20) + edge << true;
+    QTest::newRow("full lines") << wide << repeated(edge, 30) << true;
+    QTest::newRow("western") << int(sheetgeometry::Layout::Western)
+                             << repeated(QStringLiteral("阿莫西林胶囊[0.25g*24粒] 2盒 口服 每日三次"), 14)
+                             << true;
+}
+
+void TestForm2Print::itemLinesFollowTheScrollBar() {
+    QFETCH(int, layout);
+    QFETCH(QString, items);
+    QFETCH(bool, scrolls);
+    test::Form2Fixture f;
+    Form2& form = f.open();
+    SheetLink link([&] { return &form; });
+    form.actions().applyLayout(sheetgeometry::Layout(layout));
+    CrLfTextEdit* r1 = form.sheet.R1;
+    r1->setText(items);
+    QApplication::processEvents();
+    // The printout and 引用处方 take the lines the box shows.
+    const QStringList shown = test::shownLines(r1);
+    QCOMPARE(link.itemLinesAsShown(), shown);
+    QCOMPARE(printedSheet(sheetContent(form)).itemLines, shown);
+    // The bar shows exactly while the text is taller than the box (as the box itself counts), at its width.
+    QCOMPARE(r1->verticalScrollBar()->isVisible(), scrolls);
+    QCOMPARE(r1->verticalScrollBar()->maximum() > 0, scrolls);
+    const int boxPixels = sheetgeometry::itemsRect(sheetgeometry::Layout(layout)).width / 15;
+    QCOMPARE(r1->viewport()->width(), boxPixels - (scrolls ? sheetgeometry::kItemsScrollBarPixels : 0));
 }
 
 void TestForm2Print::printAsksToSaveAnUnsavedSheet_data() {

@@ -18,12 +18,10 @@
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTextBlock>
 #include <QtTest>
 #include <random>
 
@@ -41,21 +39,6 @@ void typeLines(QWidget* field, const QStringList& lines) {
 
 void setHeader(Form2& form, int field, const QString& text) {
     form.sheet.Text5[static_cast<size_t>(field)]->setText(text);
-}
-
-// The lines a record field shows, each block laid out even where it is scrolled out of the small box.
-QStringList shownLines(CrLfTextEdit* field) {
-    QStringList lines;
-    QAbstractTextDocumentLayout* layout = field->document()->documentLayout();
-    for (QTextBlock block = field->document()->begin(); block.isValid(); block = block.next()) {
-        layout->blockBoundingRect(block);
-        const QTextLayout* text = block.layout();
-        if (text->lineCount() == 0)
-            lines << QString();
-        for (int i = 0; i < text->lineCount(); ++i)
-            lines << block.text().mid(text->lineAt(i).textStart(), text->lineAt(i).textLength());
-    }
-    return lines;
 }
 
 // Record texts as doctors write them: Chinese, Latin words, digits, spaces, full-width and ASCII
@@ -451,7 +434,7 @@ void TestForm14::fieldsWrapWhereThePrintedLinesWrap() {
             edit->setText(text);
             QApplication::processEvents();
             const QStringList printed = recordFieldLines(record.fields()[static_cast<size_t>(field)], field);
-            QCOMPARE(shownLines(edit), printed);
+            QCOMPARE(test::shownLines(edit), printed);
             compared += int(printed.size());
         }
     }
