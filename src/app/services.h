@@ -56,6 +56,18 @@ public:
     virtual void previewPrescription(const QString& leftMm, const QString& topMm) = 0;
 };
 
+// The open medical-record window as the sheet sees it. The record it shows belongs to the sheet's record
+// key: the sheet takes the window's text when it saves and before it moves to another key, and has the
+// window show the new sheet's record after.
+class CaseRecordWindow {
+public:
+    virtual ~CaseRecordWindow() = default;
+    // The stored form of the ten fields as the window shows them now.
+    virtual QString recordText() const = 0;
+    // The sheet shows another prescription: the window shows its header and `PendingCaseRecord`.
+    virtual void followSheet() = 0;
+};
+
 struct Services {
     ProcessState& state;
     SettingsStore& settings;
@@ -63,6 +75,7 @@ struct Services {
     Messages& messages;
     Navigator& navigator;
     SheetAccess* sheet = nullptr; // null where no prescription sheet exists (tests of single windows)
+    CaseRecordWindow* caseRecord = nullptr; // the open medical-record window, if any
 };
 
 } // namespace lichuan

@@ -68,6 +68,7 @@ QString loadText() {
 // The columns of SheetRecord in its order: the key, the header fields, T1, 类别, 发药, 病历, 计价.
 const sql::Text kLoadPrescription{loadText()};
 const sql::Text kDeletePrescription{QStringLiteral("delete from [档案] where ") + kArchiveKeyEquals};
+const sql::Text kStoreCaseRecord{QStringLiteral("update [档案] set [病历] = ? where ") + kArchiveKeyEquals};
 const sql::Text kDeleteStatistics{QStringLiteral("delete from [统计] where [ID号] = ?")};
 const sql::Text kInsertStatistics{
     QStringLiteral("insert into [统计] ([ID号],[名称],[数量],[单位],[单价],[金额],"
@@ -247,6 +248,18 @@ std::optional<SheetRecord> loadPrescription(const Database& main, const QString&
 bool prescriptionExists(const Database& main, const QString& key) {
     try {
         return archiveKeyExists(main, key);
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
+bool storeCaseRecord(Database& main, const QString& key, const QString& caseRecord) {
+    try {
+        Statement update(main, kStoreCaseRecord);
+        update.bind(1, caseRecord.isNull() ? QString(QLatin1String("")) : caseRecord);
+        update.bind(2, key);
+        update.run();
+        return true;
     } catch (const DbError&) {
         return false;
     }

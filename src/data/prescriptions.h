@@ -41,6 +41,10 @@ std::vector<HistoryRow> queryHistory(const Database& main, const QString& nameFi
 std::vector<HistoryRow> queryHistoryByDate(const Database& main, const QString& nameFilter,
                                            const QString& from, const QString& to);
 
+// Writes `caseRecord` into 病历 of the 档案 row with this key and leaves the rest of the row as it is; a key
+// without a row changes nothing. False when the database refused it.
+bool storeCaseRecord(Database& main, const QString& key, const QString& caseRecord);
+
 // Deletes the 档案 row with this key and its statistics lines; true when nothing failed.
 bool deletePrescription(Database& main, Database* statistics, const QString& key);
 

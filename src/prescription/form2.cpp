@@ -15,6 +15,7 @@
 #include "prescription/toolbar.h"
 #include "prescription/totalspanel.h"
 #include "settings/settingsstore.h"
+#include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 #include "ui/twips.h"
 
@@ -69,6 +70,9 @@ Form2::Form2(Services& services, QWidget* parent) : QWidget(parent), services_(s
     setTabOrder(previous, search.Text1);
     // The window hands its focus to the name field, where every new prescription begins.
     setFocusProxy(sheet.Text5[kName]);
+    // The item box shows its scroll bar exactly while its text is taller than it, so that its lines are
+    // the lines the printout and the medical record's citation count with.
+    connect(sheet.R1, &QPlainTextEdit::textChanged, this, [this] { actions_->fitItemScrollBar(); });
 
     load();
 }

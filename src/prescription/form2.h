@@ -120,6 +120,7 @@ struct SheetState {
     bool TotalsSuspended = false;   // quantity and price edits do not recompute the totals
     int HistoryIndex = -1;          // position of the history entry last picked
     bool saved = false;             // the sheet's row has been written (or was reloaded)
+    SheetRecord stored;             // while `saved`: the sheet as it was last written or reloaded
     sheetgeometry::Layout layout = sheetgeometry::Layout::WideHerbal; // where R1 stands
 };
 

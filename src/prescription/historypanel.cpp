@@ -159,6 +159,7 @@ void HistoryPanel::reload(int row) {
 
     SheetActions& actions = form_.actions();
     SheetControls& sheet = form_.sheet;
+    actions.leaveRecordKey();
     // The layout follows the record; the category of the pick list stays as it is.
     if (record->herbal) {
         actions.applyLayout(sheetgeometry::Layout::NarrowHerbal);
@@ -190,6 +191,8 @@ void HistoryPanel::reload(int row) {
     }
     actions.hideSuggestions();
     state.saved = true;
+    state.stored = actions.toRecord();
+    actions.followRecordKey();
 }
 
 void HistoryPanel::deleteSheetRecord() {
@@ -218,19 +221,24 @@ void HistoryPanel::deleteSheetRecord() {
         list->setCurrentRow(-1);
     }
     form_.sheet.Label5.clear();
+    // The row is gone, and its record with it.
+    form_.state.saved = false;
     startNewSheet();
 }
 
 void HistoryPanel::startNewSheet() {
     const FlagScope suggestions(form_.state.SuggestSuppressed);
     SheetActions& actions = form_.actions();
+    actions.leaveRecordKey();
     actions.resetHeaderFields();
     actions.newRecordKey();
     form_.sheet.R1->setText(QString());
     actions.clearPricedLines();
     actions.applyLayoutForCategory();
     form_.sheet.Label5.clear();
+    form_.services().state.PendingCaseRecord.clear();
     form_.sheet.Text5[kName]->setFocus();
+    actions.followRecordKey();
 }
 
 void HistoryPanel::showRecordMenu(const QPoint& pointerInList) {

@@ -106,9 +106,18 @@ QStringList herbalLineItems(const QString& line) {
     return items;
 }
 
-QStringList itemBoxLines(const QString& itemText, geo::Layout layout) {
-    return printing::textBoxLines(itemText, printing::printerFont(kSong, kItemBoxPoints, false),
-                                  geo::itemsRect(layout).width);
+QStringList itemBoxLines(const QString& itemText, geo::Layout layout, int heightTwips) {
+    const geo::Rect box = geo::itemsRect(layout);
+    return printing::scrollingTextBoxLines(itemText, printing::printerFont(kSong, kItemBoxPoints, false),
+                                           box.width, heightTwips > 0 ? heightTwips : box.height,
+                                           geo::kItemsScrollBarPixels)
+        .lines;
+}
+
+bool itemBoxScrolls(const QString& itemText, geo::Layout layout, int heightTwips) {
+    const geo::Rect box = geo::itemsRect(layout);
+    return printing::textBoxOverflows(itemText, printing::printerFont(kSong, kItemBoxPoints, false),
+                                      box.width, heightTwips > 0 ? heightTwips : box.height);
 }
 
 PrintedSheet printedSheet(const SheetContent& content) {
@@ -146,7 +155,7 @@ PrintedSheet printedSheet(const SheetContent& content) {
     const geo::Rect items = geo::itemsRect(content.layout);
     sheet.itemsLeft = items.left;
     sheet.itemsTop = items.top;
-    sheet.itemLines = itemBoxLines(content.itemText, content.layout);
+    sheet.itemLines = itemBoxLines(content.itemText, content.layout, content.itemsHeight);
     sheet.herbal = content.herbal;
     sheet.confirmation = content.confirmation;
     return sheet;

@@ -84,7 +84,8 @@ struct SheetContent {
     QString doses;                                 // Text6
     bool herbal = true;
     sheetgeometry::Layout layout = sheetgeometry::Layout::WideHerbal;
-    QString itemText; // R1, "\r\n" line breaks
+    QString itemText;    // R1, "\r\n" line breaks
+    int itemsHeight = 0; // R1's height as it stands (twips), 0 for the layout's
     QString confirmation; // the doctor's confirmation of the hard warnings, "医师确认：<reason>", or empty
 };
 
@@ -93,8 +94,13 @@ struct SheetContent {
 // the item box of the layout shows them.
 PrintedSheet printedSheet(const SheetContent& content);
 
-// The lines of the item text as the item box of `layout` shows them (宋体 11.25 points).
-QStringList itemBoxLines(const QString& itemText, sheetgeometry::Layout layout);
+// The lines of the item text as the item box of `layout` shows them (宋体 11.25 points): narrower while the
+// box shows its scroll bar.
+// `heightTwips` is the box's height as it stands (less while the warning strip stands below it), 0 for the
+// height of the layout.
+QStringList itemBoxLines(const QString& itemText, sheetgeometry::Layout layout, int heightTwips = 0);
+// Whether the item box of `layout` shows its scroll bar for this text: while the text is taller than it.
+bool itemBoxScrolls(const QString& itemText, sheetgeometry::Layout layout, int heightTwips = 0);
 
 // The prescription onto `surface` (the caller ends the document). A herbal line prints its items in
 // columns, three to a printed row: a fourth item, or one that would reach past the sheet's right edge,

@@ -160,6 +160,7 @@ void SafetyPanel::placeStrip() {
     if (shownText_.isEmpty()) {
         strip_->hide();
         form_.sheet.R1->setGeometry(box);
+        form_.actions().fitItemScrollBar();
         return;
     }
     const int most = int(box.height() * kStripShare);
@@ -168,6 +169,8 @@ void SafetyPanel::placeStrip() {
     form_.sheet.R1->setGeometry(box.left(), box.top(), box.width(), box.height() - height);
     strip_->show();
     strip_->raise();
+    // The box is shorter now: it may need its scroll bar, and then wraps narrower.
+    form_.actions().fitItemScrollBar();
 }
 
 bool SafetyPanel::confirmHardWarnings(const QString& action) {

@@ -1,11 +1,15 @@
 #include "prescription/sheetactions.h"
 
+#include "app/messages.h"
 #include "app/services.h"
 #include "app/state.h"
 #include "data/clock.h"
+#include "data/prescriptions.h"
 #include "data/textrules.h"
 #include "prescription/form2.h"
+#include "prescription/printlayout.h"
 #include "prescription/safetypanel.h"
+#include "prescription/savemessages.h"
 #include "prescription/totalspanel.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
@@ -39,6 +43,14 @@ void SheetActions::applyLayout(geo::Layout layout) {
     form_.pricing.Label17->setVisible(herbal);
     form_.safety().placeStrip();
     form_.safety().refresh();
+    fitItemScrollBar();
+}
+
+void SheetActions::fitItemScrollBar() {
+    // At the height the box has now: less while the warning strip stands below it.
+    CrLfTextEdit* r1 = form_.sheet.R1;
+    const bool scrolls = itemBoxScrolls(r1->text(), form_.state.layout, twips::fromPx(r1->height()));
+    r1->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
 void SheetActions::applyLayoutForCategory() {
@@ -81,6 +93,7 @@ void SheetActions::newRecordKey() {
     form_.sheet.Text5[kCaseNumber]->setText(timestamp14(now));
     form_.sheet.Text5[kDate]->setText(now.date().toString(kDateFormat));
     form_.state.saved = false;
+    form_.state.stored = SheetRecord();
     form_.safety().startNewPrescription();
 }
 
@@ -120,6 +133,40 @@ void SheetActions::centreTitles() {
         title->adjustSize();
         title->move((sheetWidth - title->width()) / 2, title->y());
     }
+}
+
+void SheetActions::takeCaseRecord() {
+    Services& services = form_.services();
+    if (services.caseRecord)
+        services.state.PendingCaseRecord = services.caseRecord->recordText();
+}
+
+void SheetActions::leaveRecordKey() {
+    takeCaseRecord();
+    Services& services = form_.services();
+    const QString& record = services.state.PendingCaseRecord;
+    if (!form_.state.saved || record == form_.state.stored.caseRecord)
+        return;
+    Database* main = services.state.mainDb.get();
+    if (main && storeCaseRecord(*main, form_.state.stored.key, record)) {
+        form_.state.stored.caseRecord = record;
+        return;
+    }
+    services.messages.inform(savemessages::kCaseRecordNotStored);
+}
+
+void SheetActions::followRecordKey() {
+    if (CaseRecordWindow* window = form_.services().caseRecord)
+        window->followSheet();
+}
+
+bool SheetActions::hasUnsavedChanges() const {
+    if (!form_.state.saved)
+        return true;
+    const SheetRecord now = toRecord();
+    const SheetRecord& stored = form_.state.stored;
+    return now.key != stored.key || now.fields != stored.fields || now.items != stored.items ||
+           now.herbal != stored.herbal || now.settled != stored.settled || now.lines != stored.lines;
 }
 
 PricedLines SheetActions::pricedLines() const {

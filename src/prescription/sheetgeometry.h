@@ -74,6 +74,8 @@ constexpr Rect kDiagnosisList{840, 1860, 2235, 1110}; // List3, field 6
 enum class Layout { WideHerbal, NarrowHerbal, Western };
 constexpr int kItemsTop = 2640;
 constexpr int kItemsHeight = 4755;
+// The width of R1's scroll bar, which shows while the item text is taller than the box.
+constexpr int kItemsScrollBarPixels = 16;
 constexpr Rect itemsRect(Layout layout) {
     switch (layout) {
     case Layout::WideHerbal:

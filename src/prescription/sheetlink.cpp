@@ -7,6 +7,7 @@
 #include "prescription/toolbar.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
+#include "ui/twips.h"
 
 #include <QLabel>
 
@@ -35,7 +36,7 @@ QStringList SheetLink::itemLinesAsShown() const {
     Form2* form = window_();
     if (!form)
         return {};
-    return itemBoxLines(form->sheet.R1->text(), form->state.layout);
+    return itemBoxLines(form->sheet.R1->text(), form->state.layout, twips::fromPx(form->sheet.R1->height()));
 }
 
 bool SheetLink::herbalMode() const {

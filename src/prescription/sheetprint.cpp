@@ -6,6 +6,7 @@
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
+#include "ui/twips.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,7 @@ SheetContent sheetContent(const Form2& form) {
     content.herbal = form.actions().herbalMode();
     content.layout = form.state.layout;
     content.itemText = form.sheet.R1->text();
+    content.itemsHeight = twips::fromPx(form.sheet.R1->height());
     content.confirmation = form.safety().printedConfirmation();
     return content;
 }

@@ -176,6 +176,7 @@ void Toolbar::run(int button) {
 
 void Toolbar::newSheet() {
     SheetActions& actions = form_.actions();
+    actions.leaveRecordKey();
     actions.resetHeaderFields();
     actions.newRecordKey();
     form_.sheet.R1->setText(QString());
@@ -184,30 +185,54 @@ void Toolbar::newSheet() {
     actions.applyLayoutForCategory();
     form_.sheet.Label5.clear();
     form_.services().state.PendingCaseRecord.clear();
+    actions.followRecordKey();
 }
 
 void Toolbar::renew() {
+    // The same patient's next prescription: a visit of its own, with a record of its own.
     SheetActions& actions = form_.actions();
+    actions.leaveRecordKey();
     actions.newRecordKey();
     form_.sheet.R1->setText(QString());
     actions.clearPricedLines();
     form_.search.Text1->setFocus();
     actions.applyLayoutForCategory();
     form_.sheet.Label5.clear();
+    form_.services().state.PendingCaseRecord.clear();
+    actions.followRecordKey();
 }
 
 void Toolbar::save() {
     if (!form_.safety().confirmHardWarnings(QStringLiteral("保存")))
         return;
+    saveThenRequery();
+}
+
+bool Toolbar::saveThenRequery() {
     if (form_.actions().herbalMode())
         form_.actions().RC1();
-    SavePrescription();
+    const bool saved = SavePrescription();
     form_.historyPanel().runQuery();
+    return saved;
 }
 
 void Toolbar::print() {
     if (!form_.safety().confirmHardWarnings(QStringLiteral("打印")))
         return;
+    // The printed sheet is the clinic's record of what was dispensed: one with changes that are not stored
+    // is saved first when the doctor wants it so; a save that fails prints nothing.
+    if (form_.actions().hasUnsavedChanges()) {
+        switch (form_.services().messages.askYesNoCancel(kSaveBeforePrinting)) {
+        case Messages::Answer::Yes:
+            if (!saveThenRequery())
+                return;
+            break;
+        case Messages::Answer::No:
+            break;
+        case Messages::Answer::Cancel:
+            return;
+        }
+    }
     const SettingsValues& settings = form_.services().settings.values();
     printing::deliver(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
                       settings.prescriptionPrinter, form_.services().messages, &form_);
@@ -266,6 +291,9 @@ void Toolbar::saveAsSet() {
 
 void Toolbar::copySheet() {
     SheetActions& actions = form_.actions();
+    // The copy is a prescription of its own: the record stays with the sheet it was written for.
+    actions.leaveRecordKey();
+    form_.services().state.PendingCaseRecord.clear();
     actions.clearPricedLines();
     actions.newRecordKey();
 
@@ -286,6 +314,7 @@ void Toolbar::copySheet() {
     form_.sheet.Label5.clear();
     form_.search.Text1->setFocus();
     form_.totals().RecalcTotals();
+    actions.followRecordKey();
 }
 
 void Toolbar::about() {
@@ -304,8 +333,10 @@ bool Toolbar::SavePrescription() {
         services.messages.inform(savemessages::kNotSaved);
         return false;
     }
-    const SaveOutcome outcome =
-        savePrescription(*main, form_.actions().toRecord(), !form_.state.saved, services.clock.today());
+    // The record saved is the one an open record window shows now.
+    form_.actions().takeCaseRecord();
+    SheetRecord record = form_.actions().toRecord();
+    const SaveOutcome outcome = savePrescription(*main, record, !form_.state.saved, services.clock.today());
     if (outcome.dateUnreadable) {
         services.messages.inform(savemessages::kDateUnreadable);
         return false;
@@ -314,8 +345,13 @@ bool Toolbar::SavePrescription() {
         services.messages.inform(savemessages::kNotSaved);
         return false;
     }
+    const bool keyMoved = outcome.key != form_.sheet.Label4;
     form_.sheet.Label4 = outcome.key;
     form_.state.saved = true;
+    record.key = outcome.key;
+    form_.state.stored = record;
+    if (keyMoved)
+        form_.actions().followRecordKey(); // the record window's visit time follows the key
     if (!outcome.refusedColumns.isEmpty())
         services.messages.inform(savemessages::refusedValues(outcome.refusedColumns));
     return true;

@@ -63,8 +63,11 @@ void TestPrintCups::thePrescriptionComesOutOfTheQueue() {
     form.sheet.R1->setText(QStringLiteral("黄芪10g       当归6g        石膏[先煎]30g "));
     const QString systemDefault = printing::systemDefaultPrinter();
 
+    // Printed as it is (否 to saving it first).
+    f.messages.threeWayAnswer = Messages::Answer::No;
     clickPrint(form);
-    QVERIFY2(f.messages.shown.isEmpty(), qPrintable(f.messages.shown.join('\n') + cups_.errorLog()));
+    QVERIFY2(f.messages.shown == QStringList{Toolbar::kSaveBeforePrinting},
+             qPrintable(f.messages.shown.join('\n') + cups_.errorLog()));
     // The job is titled with the sheet's first line, the clinic's name.
     const QString pdf = cups_.waitForJob(title);
     QVERIFY2(!pdf.isEmpty(), qPrintable(cups_.errorLog()));
@@ -88,11 +91,12 @@ void TestPrintCups::aQueueThatRefusesTheJobIsReported() {
     QVERIFY(writeSettingsRow(*f.state.mainDb, {{QStringLiteral("处方打印机"), queue_}}));
     f.settings->drop();
     Form2& form = f.open();
+    f.messages.threeWayAnswer = Messages::Answer::No;
     clickPrint(form);
-    QCOMPARE(f.messages.shown.size(), 1);
-    QVERIFY2(f.messages.shown.at(0).contains(queue_) &&
-                 f.messages.shown.at(0).contains(QStringLiteral("没有接受打印任务")),
-             qPrintable(f.messages.shown.at(0)));
+    QCOMPARE(f.messages.shown.size(), 2);
+    QVERIFY2(f.messages.shown.at(1).contains(queue_) &&
+                 f.messages.shown.at(1).contains(QStringLiteral("没有接受打印任务")),
+             qPrintable(f.messages.shown.at(1)));
     // The preview stands in, so that the sheet can still go elsewhere.
     bool previewShown = false;
     for (QWidget* w : QApplication::topLevelWidgets())
