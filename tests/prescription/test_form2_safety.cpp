@@ -206,12 +206,15 @@ void TestForm2Safety::printAsksForAConfirmation() {
     QVERIFY(!asked.isEmpty());
     QVERIFY(f.messages.shown.isEmpty()); // nothing printed, no printer asked for
 
-    // Confirmed, the print goes on: with no printer here it says so (and opens the preview).
+    // Confirmed, the print goes on: the unsaved sheet is printed unsaved when the doctor says so, and with
+    // no printer here it says so (and opens the preview).
     activate(form);
     answerDialog(Answer::Confirm, &asked);
+    f.messages.threeWayAnswer = Messages::Answer::No;
     QTest::keyClick(form.sheet.R1, Qt::Key_P, Qt::ControlModifier);
     QVERIFY(!asked.isEmpty());
-    QCOMPARE(f.messages.shown.size(), 1);
+    QCOMPARE(f.messages.shown.size(), 2);
+    QCOMPARE(f.messages.shown.first(), QStringLiteral("处方尚未保存，是否先保存再打印？"));
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w->windowTitle() == QStringLiteral("打印预览"))
             w->close();
