@@ -1,5 +1,6 @@
 #include "data/catalogrows.h"
 
+#include "data/audit.h"
 #include "data/catalogcopy.h"
 #include "data/engine.h"
 #include "data/schema.h"
@@ -176,12 +177,15 @@ CatalogSave saveCatalogRow(Database& main, const CatalogRow& row, const QString&
     try {
         Transaction transaction(main);
         qint64 existing = 0;
+        QString oldPrice;
         if (!newEntry) {
-            Statement select(main, QStringLiteral("select rowid from [商品] where [ID号] = ? and [分类] = ? "
-                                                  "order by [ID号] desc limit 1"));
+            Statement select(main, QStringLiteral("select rowid, [单价] from [商品] where [ID号] = ? and "
+                                                  "[分类] = ? order by [ID号] desc limit 1"));
             select.bind(1, row.key).bind(2, currentCategory);
-            if (select.next())
+            if (select.next()) {
                 existing = select.integer(0);
+                oldPrice = select.text(1);
+            }
         }
         CatalogRow stored = row;
         if (!existing)
@@ -199,6 +203,11 @@ CatalogSave saveCatalogRow(Database& main, const CatalogRow& row, const QString&
             updateRow(main, existing, stored);
         else
             insertRow(main, stored);
+        if (existing && oldPrice != stored.price)
+            audit::write(main, audit::kPriceChanged, QString(), QString(),
+                         QStringLiteral("%1：%2→%3")
+                             .arg(stored.name, oldPrice.isEmpty() ? QStringLiteral("（无）") : oldPrice,
+                                  stored.price.isEmpty() ? QStringLiteral("（无）") : stored.price));
         transaction.commit();
         result.stored = true;
         result.existed = existing != 0;

@@ -18,7 +18,8 @@ QSet<QString> tableNames(const Database& db) {
 QString missingTable(const Database& db, const std::vector<schema::Table>& tables) {
     const QSet<QString> present = tableNames(db);
     for (const schema::Table& table : tables) {
-        if (!present.contains(table.name))
+        // A later table is added when the file is opened to work with; a file without it is used as before.
+        if (!present.contains(table.name) && !table.addedLater)
             return QStringLiteral("缺少表“%1”").arg(table.name);
     }
     return {};
@@ -80,8 +81,11 @@ std::map<QString, qint64> rowCounts(const Database& db) {
 std::map<QString, qint64> rowCounts(const Database& db, const std::vector<schema::Table>& tables) {
     std::map<QString, qint64> counts;
     for (const schema::Table& table : tables) {
-        if (!db.hasTable(table.name))
+        if (!db.hasTable(table.name)) {
+            if (table.addedLater)
+                continue;
             throw DbError(QStringLiteral("缺少表“%1”").arg(table.name));
+        }
         Statement count(db, QStringLiteral("select count(*) from ") + quoted(table.name));
         counts[table.name] = count.next() ? count.integer(0) : 0;
     }

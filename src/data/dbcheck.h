@@ -12,8 +12,8 @@ namespace schema {
 struct Table;
 }
 
-// Why a main database cannot be used, or "" when it has every table of the main database and its settings
-// row can be read.
+// Why a main database cannot be used, or "" when it has every table of the main database (a later table may
+// still be missing: it is added when the file is opened to work with) and its settings row can be read.
 QString mainDatabaseProblem(const Database& db);
 
 // Why a statistics database cannot be used, or "" when it has its table.
@@ -28,7 +28,7 @@ std::map<QString, qint64> rowCounts(const Database& db);
 
 // The number of rows of each of the program's `tables` (schema.h), by table name: what a copy must hold
 // whatever engine it was written by, without the bookkeeping tables that only the files keep. A table
-// that is missing makes it throw DbError.
+// that is missing makes it throw DbError, unless it is a later table (then it is not counted).
 std::map<QString, qint64> rowCounts(const Database& db, const std::vector<schema::Table>& tables);
 
 } // namespace lichuan

@@ -1,5 +1,6 @@
 #include "data/prescriptions.h"
 
+#include "data/audit.h"
 #include "data/dates.h"
 #include "data/engine.h"
 #include "data/schema.h"
@@ -117,6 +118,9 @@ SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firs
             }
         }
 
+        // The row as it was, for the log line of what this save changes.
+        const std::optional<SheetRecord> before = loadPrescription(main, key);
+
         ColumnValues row;
         row.emplace_back(QStringLiteral("类别"), sheet.herbal ? QStringLiteral("中") : QStringLiteral("西"));
         for (int i = 0; i < kHeaderFieldCount; ++i)
@@ -129,6 +133,11 @@ SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firs
         row.emplace_back(QStringLiteral("计价"), pricingText(sheet.lines));
         updateOrInsert(main, schema::kArchive, kArchiveKeyEquals, key,
                        fitting(schema::kArchive, row, &outcome.refusedColumns));
+        // What the row holds now (a value too long for its column kept the old one).
+        const std::optional<SheetRecord> after = loadPrescription(main, key);
+        if (!after)
+            throw DbError(QStringLiteral("处方没有写入：%1").arg(key));
+        audit::noteSave(main, before, *after);
 
         const QString& name = sheet.fields[kName];
         const QString& age = sheet.fields[kAge];
@@ -212,9 +221,40 @@ bool prescriptionExists(const Database& main, const QString& key) {
 
 bool deletePrescription(Database& main, Database* statistics, const QString& key) {
     try {
+        Transaction transaction(main);
+        // The whole row goes into the log line, every column as it is stored, so that it can be read back.
+        const schema::Table& archive = *schema::findTable(schema::kArchive);
+        QStringList columns;
+        for (const schema::Column& column : archive.columns)
+            columns << quoted(column.name);
+        std::vector<std::pair<QString, QString>> stored;
+        {
+            Statement select(main, QStringLiteral("select %1 from [档案] where %2 order by rowid limit 1")
+                                       .arg(columns.join(QLatin1Char(',')), kArchiveKeyEquals));
+            select.bind(1, key);
+            if (select.next()) {
+                for (int i = 0; i < int(archive.columns.size()); ++i) {
+                    if (!select.isNull(i))
+                        stored.emplace_back(archive.columns[std::size_t(i)].name, select.text(i));
+                }
+            }
+        }
         Statement remove(main, QStringLiteral("delete from [档案] where ") + kArchiveKeyEquals);
         remove.bind(1, key);
-        remove.run();
+        if (remove.run() > 0) {
+            auto valueOf = [&stored](const char* column) {
+                for (const auto& [name, value] : stored) {
+                    if (name == QLatin1String(column))
+                        return value;
+                }
+                return QString();
+            };
+            const QString total = valueOf("9").isEmpty() ? QStringLiteral("0.00") : valueOf("9");
+            audit::write(main, audit::kDeleted, key, valueOf("0"),
+                         QStringLiteral("日期 %1，合计 %2%3").arg(valueOf("5"), total, valueOf("发药")),
+                         audit::rowText(stored));
+        }
+        transaction.commit();
     } catch (const DbError&) {
         // The prescription stays, and so do its statistics lines: they still count in the statistics.
         return false;

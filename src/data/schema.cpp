@@ -27,6 +27,9 @@ std::vector<Column> archiveColumns() {
     return columns;
 }
 
+// The window lists a date range newest first, and the range's lines are found by their time.
+const QString kAuditLogIndex = QStringLiteral("CREATE INDEX [操作记录_时间] ON [操作记录]([时间])");
+
 std::vector<Column> cols(std::initializer_list<std::pair<const char*, int>> list) {
     std::vector<Column> columns;
     for (const auto& [name, width] : list)
@@ -99,6 +102,12 @@ const std::vector<Table>& mainTables() {
                {"左边距2", 10},  {"上边距2", 10},    {"打印机2", 50},    {"打印机3", 50},  {"费别", 10},
                {"处方字体", 20}, {"处方字号", 5},    {"日志上边距", 5},  {"日志左边距", 5}})},
         {kDiagnosis, cols({{"名称", 50}, {"拼音", 50}, {"序号", 50}})},
+        // Written by the program only, never refused for a length: 时间 "yyyy-MM-dd HH:mm:ss", 站点 the
+        // station's key suffix, 操作 the action, 处方号 and 姓名 of the prescription, 说明 a short text,
+        // 内容 what the change replaced (the old item text, a deleted row).
+        {kAuditLog,
+         cols({{"时间", 0}, {"站点", 0}, {"操作", 0}, {"处方号", 0}, {"姓名", 0}, {"说明", 0}, {"内容", 0}}),
+         true},
     };
     return tables;
 }
@@ -162,7 +171,21 @@ void createMain(Database& db) {
                QStringLiteral("CREATE INDEX [商品_分类] ON [商品]([分类])"),
                // The save looks the patient row up by its key.
                QStringLiteral("CREATE INDEX [患者信息_序号] ON [患者信息]([序号] COLLATE NOCASE)"),
+               kAuditLogIndex,
            });
+}
+
+bool addLaterTables(Database& db) {
+    bool added = false;
+    for (const Table& table : mainTables()) {
+        if (!table.addedLater || db.hasTable(table.name))
+            continue;
+        db.exec(createTableSql(db, table));
+        if (table.name == kAuditLog)
+            db.exec(kAuditLogIndex);
+        added = true;
+    }
+    return added;
 }
 
 void createStatistics(Database& db) {

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <vector>
 
 namespace lichuan {
@@ -21,6 +20,8 @@ inline const QString kCatalog = QStringLiteral("商品");
 inline const QString kSettings = QStringLiteral("设置");
 inline const QString kDiagnosis = QStringLiteral("诊断");
 inline const QString kStatistics = QStringLiteral("统计");
+// The record of who changed, deleted, settled, printed and exported what (audit.h).
+inline const QString kAuditLog = QStringLiteral("操作记录");
 
 // Version of the schema written into new files (PRAGMA user_version).
 constexpr int kVersion = 1;
@@ -33,9 +34,14 @@ struct Column {
 struct Table {
     QString name;
     std::vector<Column> columns;
+    // A table of a later version: a file written before it gets the table the first time this version
+    // opens it (tracking::upgrade), and one that could not be upgraded then (read-only, locked for long)
+    // is still used without it.
+    bool addedLater = false;
 };
 
-// The tables of the main database (数据库.dat) and of the statistics database (用药统计.dat), columns in order.
+// The tables of the main database (数据库.dat) and of the statistics database (用药统计.dat), columns in
+// order.
 const std::vector<Table>& mainTables();
 const std::vector<Table>& statisticsTables();
 const Table* findTable(const QString& name);
@@ -48,6 +54,9 @@ bool fits(const QString& table, const QString& column, const QString& value);
 
 // Creates the tables and indexes of an empty file (in one transaction). Throws DbError.
 void createMain(Database& db);
+// Adds the later tables of the main database (and their indexes) that `db` lacks, inside the caller's
+// transaction; true when it added any. Throws DbError.
+bool addLaterTables(Database& db);
 void createStatistics(Database& db);
 
 } // namespace schema

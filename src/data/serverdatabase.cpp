@@ -4,6 +4,7 @@
 #include "data/defaults.h"
 #include "data/engine.h"
 #include "data/schema.h"
+#include "data/tracking.h"
 
 namespace lichuan {
 
@@ -18,6 +19,9 @@ QString prepareServerDatabase(Database& db, const QDateTime& now) {
             schema::createMain(db);
             defaults::fillMain(db, now);
             schema::createStatistics(db);
+        } else if (db.hasTable(schema::kArchive) && schema::addLaterTables(db)) {
+            // A database that stations of an earlier version prepared gets the later tables once.
+            tracking::addTo(db);
         }
         transaction.commit();
     } catch (const DbError& e) {

@@ -221,6 +221,8 @@ bool upgrade(Database& db) {
         if (!tableExists(db, schema::kArchive) && !tableExists(db, schema::kStatistics))
             return false;
         Transaction transaction(db);
+        if (tableExists(db, schema::kArchive))
+            schema::addLaterTables(db);
         addTo(db);
         transaction.commit();
         return true;

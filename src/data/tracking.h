@@ -19,9 +19,9 @@ inline const QString kCounts = QStringLiteral("变更计数");
 inline const QString kLog = QStringLiteral("变更记录");
 inline const QString kArchiveNames = QStringLiteral("档案姓名");
 
-// The schema version (PRAGMA user_version) of a file with the tracking; the files of the first release
-// have version 1.
-constexpr int kVersion = 2;
+// The schema version (PRAGMA user_version) of a file with the tracking and the log table [操作记录]; the
+// files of the first release have version 1, those with the tracking alone version 2.
+constexpr int kVersion = 3;
 
 // How many entries of [变更记录] are kept; a copy older than that is read again whole.
 constexpr int kLogLength = 5000;
@@ -30,9 +30,9 @@ constexpr int kLogLength = 5000;
 // lack them, and sets the file's version. Runs inside the caller's transaction. Throws DbError.
 void addTo(Database& db);
 
-// Adds the tracking to a file written by an earlier release (whose user_version is older), in one
-// transaction; a file that cannot be written (read-only, locked for long) opens without it and is read as
-// before. Returns true when the file has the tracking now.
+// Adds the tracking and the later tables (schema::addLaterTables) to a file written by an earlier release
+// (whose user_version is older), in one transaction; a file that cannot be written (read-only, locked for
+// long) opens without them and is read as before. Returns true when the file has them now.
 bool upgrade(Database& db);
 
 // The rows (rowids) of `table` changed, inserted or deleted since its stamp (Database::tableStamp) was

@@ -213,6 +213,9 @@ TableCounts copyFilesToServer(Database& mainFile, Database& statisticsFile, Data
     for (const auto& [file, tables] : sources) {
         ReadSnapshot snapshot(*file);
         for (const schema::Table& table : *tables) {
+            // A file that could not be upgraded lacks the later tables: the server's stay empty.
+            if (table.addedLater && !file->hasTable(table.name))
+                continue;
             const qint64 inFile = countRows(*file, table.name);
             const qint64 sent = loadTable(*file, connection, table);
             const qint64 onServer = countRows(server, table.name);
@@ -246,8 +249,10 @@ std::map<QString, qint64> copyServerToFile(Database& server, const QString& targ
         const std::map<QString, qint64> counts = rowCounts(server, schema::mainTables());
         Transaction transaction(*file);
         schema::createMain(*file);
-        for (const schema::Table& table : schema::mainTables())
-            copyRowsToFile(server, *file, table);
+        for (const schema::Table& table : schema::mainTables()) {
+            if (!table.addedLater || server.hasTable(table.name))
+                copyRowsToFile(server, *file, table);
+        }
         transaction.commit();
         snapshot.checkStillOpen();
         return counts;
