@@ -48,6 +48,19 @@ QString statisticsDatabaseProblem(const Database& db) {
     }
 }
 
+DatabaseSummary summarize(const Database& db) {
+    DatabaseSummary summary;
+    Statement prescriptions(db, QStringLiteral("select count(*), max([5]) from [档案]"));
+    if (prescriptions.next()) {
+        summary.prescriptions = prescriptions.integer(0);
+        summary.newestDate = prescriptions.text(1);
+    }
+    Statement patients(db, QStringLiteral("select count(*) from [患者信息]"));
+    if (patients.next())
+        summary.patients = patients.integer(0);
+    return summary;
+}
+
 bool integrityOk(const Database& db, QString* detail) {
     // The server keeps its own storage whole; there is no file to check.
     if (db.engine() == Database::Engine::Server)

@@ -19,6 +19,16 @@ QString mainDatabaseProblem(const Database& db);
 // Why a statistics database cannot be used, or "" when it has its table.
 QString statisticsDatabaseProblem(const Database& db);
 
+// What the restore window tells of a main database: its prescriptions, its patients and the date of its
+// newest prescription ("" when it has none).
+struct DatabaseSummary {
+    qint64 prescriptions = 0;
+    qint64 patients = 0;
+    QString newestDate;
+};
+// Throws DbError.
+DatabaseSummary summarize(const Database& db);
+
 // True when the engine's integrity check of the whole file answers "ok"; `detail` receives its first answer
 // otherwise.
 bool integrityOk(const Database& db, QString* detail = nullptr);

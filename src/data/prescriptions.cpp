@@ -94,6 +94,26 @@ QString followingKey(const QString& key) {
     return timestamp14(moment.addSecs(1)) + key.mid(14);
 }
 
+// The row as a save writes it: the key it was written under, the date in its stored form, the priced lines
+// as their text keeps them, and the old value where a new one was too long for its column.
+SheetRecord storedRow(const SheetRecord& sheet, const QString& key, const QDate& date,
+                      const std::optional<SheetRecord>& before, const QStringList& refused) {
+    SheetRecord row = sheet;
+    row.key = key;
+    row.fields[kDate] = dates::format(date);
+    row.lines = readPricingText(pricingText(sheet.lines));
+    const SheetRecord old = before.value_or(SheetRecord());
+    for (int i = 0; i < kHeaderFieldCount; ++i) {
+        if (refused.contains(QString::number(i)))
+            row.fields[std::size_t(i)] = old.fields[std::size_t(i)];
+    }
+    if (refused.contains(QStringLiteral("类别")))
+        row.herbal = old.herbal;
+    if (refused.contains(QStringLiteral("发药")))
+        row.settled = old.settled;
+    return row;
+}
+
 } // namespace
 
 SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firstWrite, const QDate& today) {
@@ -118,8 +138,8 @@ SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firs
             }
         }
 
-        // The row as it was, for the log line of what this save changes.
-        const std::optional<SheetRecord> before = loadPrescription(main, key);
+        // The row as it was, for the log line of what this save changes (a new sheet's key is free).
+        const std::optional<SheetRecord> before = firstWrite ? std::nullopt : loadPrescription(main, key);
 
         ColumnValues row;
         row.emplace_back(QStringLiteral("类别"), sheet.herbal ? QStringLiteral("中") : QStringLiteral("西"));
@@ -133,11 +153,7 @@ SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firs
         row.emplace_back(QStringLiteral("计价"), pricingText(sheet.lines));
         updateOrInsert(main, schema::kArchive, kArchiveKeyEquals, key,
                        fitting(schema::kArchive, row, &outcome.refusedColumns));
-        // What the row holds now (a value too long for its column kept the old one).
-        const std::optional<SheetRecord> after = loadPrescription(main, key);
-        if (!after)
-            throw DbError(QStringLiteral("处方没有写入：%1").arg(key));
-        audit::noteSave(main, before, *after);
+        audit::noteSave(main, before, storedRow(sheet, key, date, before, outcome.refusedColumns));
 
         const QString& name = sheet.fields[kName];
         const QString& age = sheet.fields[kAge];
