@@ -24,10 +24,6 @@ const char* const kFieldNames[kHeaderFieldCount] = {"姓名",  "性别", "年龄
                                                     "日期",  "诊断", "医师",   "发药",   "金额",
                                                     "日期2", "电话", "病历号", "医保号", "费别"};
 
-QString fieldName(int field) {
-    return QString::fromUtf8(kFieldNames[field]);
-}
-
 QString totalText(const QString& amount) {
     return QStringLiteral("合计 ") + (amount.isEmpty() ? QStringLiteral("0.00") : amount);
 }
@@ -70,6 +66,10 @@ QString stored(const QJsonObject& row, const char* column) {
 }
 
 } // namespace
+
+QString fieldName(int field) {
+    return field >= 0 && field < kHeaderFieldCount ? QString::fromUtf8(kFieldNames[field]) : QString();
+}
 
 const QStringList& actions() {
     static const QStringList list{kChanged,  kDeleted,  kSettled,         kUnsettled,   kPrinted,
@@ -123,6 +123,13 @@ bool noteExport(Database& db, const QString& window, const QString& file) {
     } catch (const DbError&) {
         return false;
     }
+}
+
+bool noteOutput(Database& db, const QString& what, const QString& key, const QString& name,
+                const QString& printer, const QString& pdfFile) {
+    if (!pdfFile.isEmpty())
+        return noteExport(db, what + QStringLiteral("PDF"), pdfFile);
+    return notePrint(db, what, key, name, printer);
 }
 
 void noteSave(Database& db, const std::optional<SheetRecord>& before, const SheetRecord& after) {

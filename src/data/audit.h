@@ -57,11 +57,17 @@ bool notePrint(Database& db, const QString& what, const QString& key, const QStr
                const QString& where = QString());
 // An export: the window's title and the file written.
 bool noteExport(Database& db, const QString& window, const QString& file);
+// Where a printed document went: printed on `printer`, or written to `pdfFile` (an export "<what>PDF").
+bool noteOutput(Database& db, const QString& what, const QString& key, const QString& name,
+                const QString& printer, const QString& pdfFile);
 
 // The line of a saved prescription saved again, settled or unsettled: `before` is its row as stored until
 // now (nothing for a new row), `after` the row as it is written now. Writes nothing when nothing of note
 // changed. Inside the save's transaction; throws DbError.
 void noteSave(Database& db, const std::optional<SheetRecord>& before, const SheetRecord& after);
+
+// The name a line gives header field `field` (姓名, 性别, …; the second date field is 日期2).
+QString fieldName(int field);
 
 // The text of a deleted row as the line keeps it (every stored text by column name), and the prescription
 // read back from it; nothing when the text is not such a row.

@@ -71,6 +71,8 @@ protected:
 private:
     int buttonOf(QObject* watched) const;
     void exportPdfAsked();
+    // Notes in the log where the printed sheet went.
+    std::function<void(const QString& printer, const QString& pdfFile)> noteOutput() const;
 
     QPointer<QMenu> printMenu_;
 

@@ -2,6 +2,7 @@
 
 #include "app/services.h"
 #include "app/state.h"
+#include "data/audit.h"
 #include "data/record.h"
 #include "printing/printui.h"
 #include "printing/surface.h"
@@ -146,7 +147,13 @@ printing::Document Form14::printedRecord() const {
 void Form14::print() {
     // On the record printer; a missing printer or a refused job is named, then the preview offers another
     // printer and a PDF file.
-    printing::deliver(printedRecord(), services_.settings.values().recordPrinter, services_.messages, this);
+    const QString key = services_.sheet ? services_.sheet->recordKey() : QString();
+    const QString name = services_.sheet ? services_.sheet->headerField(kName) : QString();
+    printing::deliver(printedRecord(), services_.settings.values().recordPrinter, services_.messages, this,
+                      [&state = services_.state, key, name](const QString& printer, const QString& pdfFile) {
+                          if (state.mainDb)
+                              audit::noteOutput(*state.mainDb, audit::kCaseRecord, key, name, printer, pdfFile);
+                      });
 }
 
 void Form14::editTemplates() {

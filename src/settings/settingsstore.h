@@ -40,6 +40,11 @@ public:
     const SettingsValues& values();
     bool isFilled() const { return filled_; }
     void drop() { filled_ = false; }
+    // Reads from another connection from now on (the main database was replaced); the store is dropped.
+    void reconnect(const Database* main) {
+        main_ = main;
+        filled_ = false;
+    }
 
 private:
     void fill();
