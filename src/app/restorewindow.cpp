@@ -49,10 +49,12 @@ QString summaryText(const DatabaseSummary& summary) {
         .arg(summary.newestDate.isEmpty() ? QStringLiteral("无") : summary.newestDate);
 }
 
-const QString kStatisticsNotice = QStringLiteral("每日备份只有主数据库（数据库.dat）：用药统计.dat 不在备份中，"
-                                                 "恢复时保持原样。");
-const QString kServerNotice = QStringLiteral("本站使用诊所的数据库服务器：服务器的数据由其管理员恢复，这里不能"
-                                             "恢复。可以查看备份中的处方，并调入处方笺。");
+const QString kStatisticsNotice =
+    QStringLiteral("每日备份只有主数据库（数据库.dat）：用药统计.dat 不在备份中，"
+                   "恢复时保持原样。");
+const QString kServerNotice =
+    QStringLiteral("本站使用诊所的数据库服务器：服务器的数据由其管理员恢复，这里不能"
+                   "恢复。可以查看备份中的处方，并调入处方笺。");
 
 } // namespace
 
@@ -62,8 +64,9 @@ RestoreWindow::RestoreWindow(Services& services, QString backupRoot, RestoreHost
     setWindowTitle(QStringLiteral("恢复备份"));
     build();
     chooseFolder = [](QWidget* owner) {
-        return QFileDialog::getExistingDirectory(owner, QStringLiteral("选择备份所在的文件夹"), QDir::homePath(),
-                                                 QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        return QFileDialog::getExistingDirectory(
+            owner, QStringLiteral("选择备份所在的文件夹"), QDir::homePath(),
+            QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
     };
     refresh();
 }
@@ -78,17 +81,17 @@ void RestoreWindow::build() {
     currentLabel = new QLabel(this);
     currentLabel->setObjectName(QStringLiteral("currentLabel"));
     currentLabel->setWordWrap(true);
-    noticeLabel = new QLabel(serverRoad() ? kServerNotice + QLatin1Char('\n') + kStatisticsNotice : kStatisticsNotice,
-                             this);
+    noticeLabel = new QLabel(
+        serverRoad() ? kServerNotice + QLatin1Char('\n') + kStatisticsNotice : kStatisticsNotice, this);
     noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
     noticeLabel->setWordWrap(true);
 
     copyTable = new QTableWidget(0, ColumnCount, this);
     copyTable->setObjectName(QStringLiteral("copyTable"));
     copyTable->setAccessibleName(QStringLiteral("备份"));
-    copyTable->setHorizontalHeaderLabels({QStringLiteral("时间"), QStringLiteral("位置"), QStringLiteral("大小"),
-                                          QStringLiteral("处方"), QStringLiteral("患者"),
-                                          QStringLiteral("最新处方日期"), QStringLiteral("检查")});
+    copyTable->setHorizontalHeaderLabels(
+        {QStringLiteral("时间"), QStringLiteral("位置"), QStringLiteral("大小"), QStringLiteral("处方"),
+         QStringLiteral("患者"), QStringLiteral("最新处方日期"), QStringLiteral("检查")});
     copyTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     copyTable->setSelectionMode(QAbstractItemView::SingleSelection);
     copyTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -151,7 +154,8 @@ void RestoreWindow::build() {
 
 void RestoreWindow::refresh() {
     const Database* main = services_.state.mainDb.get();
-    QString current = QStringLiteral("当前数据库：%1").arg(main ? QDir::toNativeSeparators(main->path()) : QString());
+    QString current =
+        QStringLiteral("当前数据库：%1").arg(main ? QDir::toNativeSeparators(main->path()) : QString());
     if (main) {
         try {
             current += QStringLiteral("\n") + summaryText(summarize(*main));
@@ -183,8 +187,9 @@ void RestoreWindow::fillRow(int row) {
         copy.inspected && copy.problem.isEmpty() ? QString::number(copy.summary.prescriptions) : QString(),
         copy.inspected && copy.problem.isEmpty() ? QString::number(copy.summary.patients) : QString(),
         copy.inspected && copy.problem.isEmpty() ? copy.summary.newestDate : QString(),
-        !copy.inspected ? QStringLiteral("检查中…")
-                        : (copy.problem.isEmpty() ? QStringLiteral("通过") : QStringLiteral("未通过：") + copy.problem),
+        !copy.inspected
+            ? QStringLiteral("检查中…")
+            : (copy.problem.isEmpty() ? QStringLiteral("通过") : QStringLiteral("未通过：") + copy.problem),
     };
     for (int column = 0; column < ColumnCount; ++column) {
         auto* item = new QTableWidgetItem(texts[column]);
@@ -229,7 +234,8 @@ void RestoreWindow::addFolder() {
     if (folder.isEmpty())
         return;
     if (listCopiesIn(folder).empty()) {
-        services_.messages.inform(QStringLiteral("文件夹 %1 中没有数据库文件（*.dat）。").arg(QDir::toNativeSeparators(folder)));
+        services_.messages.inform(
+            QStringLiteral("文件夹 %1 中没有数据库文件（*.dat）。").arg(QDir::toNativeSeparators(folder)));
         return;
     }
     folders_.push_back(folder);
@@ -262,11 +268,12 @@ void RestoreWindow::restoreSelected() {
         }
     }
     const QString question =
-        QStringLiteral("恢复将用所选备份替换当前的数据库：\n"
-                       "当前数据库：%1\n所选备份（%2）：%3\n"
-                       "当前数据库先保存到备份文件夹的“恢复前”中。所有窗口将关闭，处方笺上未保存的内容将清除；"
-                       "用药统计不变。其他电脑上若在使用这个数据库，请先退出那里的程序。\n"
-                       "恢复后，登录密码以所选备份中的为准（下次登录时生效）。\n\n确实要恢复吗？")
+        QStringLiteral(
+            "恢复将用所选备份替换当前的数据库：\n"
+            "当前数据库：%1\n所选备份（%2）：%3\n"
+            "当前数据库先保存到备份文件夹的“恢复前”中。所有窗口将关闭，处方笺上未保存的内容将清除；"
+            "用药统计不变。其他电脑上若在使用这个数据库，请先退出那里的程序。\n"
+            "恢复后，登录密码以所选备份中的为准（下次登录时生效）。\n\n确实要恢复吗？")
             .arg(summaryText(current), copy.modified.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
                  summaryText(copy.summary));
     if (!messages.askYesNo(question, Messages::Icon::Warning))
@@ -297,7 +304,8 @@ void RestoreWindow::lookIntoSelected() {
     looked_ = copies_[std::size_t(row)];
     inspect(looked_);
     lookLabel->setText(QStringLiteral("查看备份：%1（%2；只读，双击调入处方笺，不保存）")
-                           .arg(QDir::toNativeSeparators(looked_.path), looked_.modified.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+                           .arg(QDir::toNativeSeparators(looked_.path),
+                                looked_.modified.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
     for (QWidget* part : std::initializer_list<QWidget*>{lookName, lookQuery, lookList})
         part->setEnabled(true);
     listLookedIntoCopy();
@@ -312,7 +320,7 @@ void RestoreWindow::listLookedIntoCopy() {
     const QDate newest = dates::parse(looked_.summary.newestDate);
     const QString name = lookName->text();
     const QString from = name.isEmpty() && newest.isValid() ? dates::format(newest.addMonths(-1))
-                                                             : QStringLiteral("1900-01-01");
+                                                            : QStringLiteral("1900-01-01");
     const QString to = newest.isValid() ? dates::format(newest) : QStringLiteral("2999-12-31");
     for (const HistoryRow& row : queryHistory(*look_, name, from, to)) {
         auto* item = new QListWidgetItem(historyEntryText(row), lookList);

@@ -152,7 +152,8 @@ void Form14::print() {
     printing::deliver(printedRecord(), services_.settings.values().recordPrinter, services_.messages, this,
                       [&state = services_.state, key, name](const QString& printer, const QString& pdfFile) {
                           if (state.mainDb)
-                              audit::noteOutput(*state.mainDb, audit::kCaseRecord, key, name, printer, pdfFile);
+                              audit::noteOutput(*state.mainDb, audit::kCaseRecord, key, name, printer,
+                                                pdfFile);
                       });
 }
 

@@ -186,7 +186,8 @@ void AuditLogWindow::build() {
     connect(nameFilter, &QLineEdit::textChanged, this, [this] { query(); });
     for (QLineEdit* date : {fromDate, toDate})
         connect(date, &QLineEdit::returnPressed, this, [this] { query(); });
-    connect(list, &QTableView::doubleClicked, this, [this](const QModelIndex& index) { openLine(index.row()); });
+    connect(list, &QTableView::doubleClicked, this,
+            [this](const QModelIndex& index) { openLine(index.row()); });
     connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { showDetail(current.row()); });
     connect(exportButton, &QPushButton::clicked, this, [this] { exportLines(); });
@@ -239,9 +240,10 @@ void AuditLogWindow::openLine(int row) {
         services_.messages.inform(QStringLiteral("该处方已不在数据库中。"));
         return;
     }
-    if (services_.messages.askYesNo(QStringLiteral("该处方已删除。要把删除前的处方调入处方笺吗？\n（作为新处方，"
-                                                   "保存后才写入数据库。）"),
-                                    Messages::Icon::None))
+    if (services_.messages.askYesNo(
+            QStringLiteral("该处方已删除。要把删除前的处方调入处方笺吗？\n（作为新处方，"
+                           "保存后才写入数据库。）"),
+            Messages::Icon::None))
         services_.sheet->showPrescription(*deleted, false);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The window "操作记录": the log of who changed, deleted, settled, printed and exported what, for a date range
-// (today when it opens), one action or all and a part of the patient's name, newest first; the whole text
-// of the selected line below the list; a double click on a prescription's line puts that prescription on
+// The window "操作记录": the log of who changed, deleted, settled, printed and exported what, for a date
+// range (today when it opens), one action or all and a part of the patient's name, newest first; the whole
+// text of the selected line below the list; a double click on a prescription's line puts that prescription on
 // the sheet; the list exported to a workbook.
 
 #include "app/services.h"

@@ -43,8 +43,8 @@ spreadsheet::Workbook auditWorkbook(const std::vector<audit::Line>& lines) {
     spreadsheet::Sheet sheet;
     sheet.setText(0, 0, QStringLiteral("操作记录"));
     setRowTexts(sheet, 1,
-                {QStringLiteral("时间"), QStringLiteral("站点"), QStringLiteral("操作"), QStringLiteral("处方号"),
-                 QStringLiteral("姓名"), QStringLiteral("说明")});
+                {QStringLiteral("时间"), QStringLiteral("站点"), QStringLiteral("操作"),
+                 QStringLiteral("处方号"), QStringLiteral("姓名"), QStringLiteral("说明")});
     int row = 2;
     for (const audit::Line& line : lines)
         setRowTexts(sheet, row++, {line.time, line.station, line.action, line.key, line.name, line.text});
