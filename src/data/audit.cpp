@@ -7,6 +7,8 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
+#include <functional>
 
 namespace lichuan::audit {
 
@@ -177,29 +179,80 @@ std::optional<SheetRecord> recordFromRowText(const QString& text) {
     return record;
 }
 
+namespace {
+
+// The query of a filter over `columns`; the index on time, action and name answers the conditions.
+QString filteredSql(const QString& columns, const Filter& filter, bool ordered) {
+    QString sql = QStringLiteral("select %1 from [操作记录] where [时间] >= ? and [时间] < ?").arg(columns);
+    if (!filter.action.isEmpty())
+        sql += QStringLiteral(" and [操作] = ?");
+    if (!filter.name.isEmpty())
+        sql += QStringLiteral(" and [姓名] like ? escape '\\'");
+    // Newest first is the order they were written in, the lines of one second too.
+    return ordered ? sql + QStringLiteral(" order by rowid desc") : sql;
+}
+
+void bindFilter(Statement& select, const Filter& filter) {
+    int index = 1;
+    select.bind(index++, dates::format(filter.from));
+    select.bind(index++, dates::format(filter.to.addDays(1)));
+    if (!filter.action.isEmpty())
+        select.bind(index++, filter.action);
+    if (!filter.name.isEmpty())
+        select.bind(index++, containsPattern(filter.name));
+}
+
+const QString kLineColumns = QStringLiteral("rowid, [时间], [站点], [操作], [处方号], [姓名], [说明]");
+
+Line lineFrom(const Statement& select) {
+    return {select.integer(0), select.text(1), select.text(2), select.text(3),
+            select.text(4),    select.text(5), select.text(6)};
+}
+
+} // namespace
+
 std::vector<Line> lines(const Database& db, const Filter& filter) {
     std::vector<Line> found;
     if (!filter.from.isValid() || !filter.to.isValid())
         return found;
     try {
-        QString sql = QStringLiteral("select rowid, [时间], [站点], [操作], [处方号], [姓名], [说明] "
-                                     "from [操作记录] where [时间] >= ? and [时间] < ?");
-        if (!filter.action.isEmpty())
-            sql += QStringLiteral(" and [操作] = ?");
-        if (!filter.name.isEmpty())
-            sql += QStringLiteral(" and [姓名] like ? escape '\\'");
-        sql += QStringLiteral(" order by [时间] desc, rowid desc");
-        Statement select(db, sql);
-        int index = 1;
-        select.bind(index++, dates::format(filter.from));
-        select.bind(index++, dates::format(filter.to.addDays(1)));
-        if (!filter.action.isEmpty())
-            select.bind(index++, filter.action);
-        if (!filter.name.isEmpty())
-            select.bind(index++, containsPattern(filter.name));
-        while (select.next()) {
-            found.push_back({select.integer(0), select.text(1), select.text(2), select.text(3),
-                             select.text(4), select.text(5), select.text(6)});
+        Statement select(db, filteredSql(kLineColumns, filter, true));
+        bindFilter(select, filter);
+        while (select.next())
+            found.push_back(lineFrom(select));
+    } catch (const DbError&) {
+        found.clear();
+    }
+    return found;
+}
+
+std::vector<qint64> lineIds(const Database& db, const Filter& filter) {
+    std::vector<qint64> found;
+    if (!filter.from.isValid() || !filter.to.isValid())
+        return found;
+    try {
+        // Read from the index in its own order, then put newest first here: no sorter on the engine's side.
+        Statement select(db, filteredSql(QStringLiteral("rowid"), filter, false));
+        bindFilter(select, filter);
+        while (select.next())
+            found.push_back(select.integer(0));
+        std::sort(found.begin(), found.end(), std::greater<>());
+    } catch (const DbError&) {
+        found.clear();
+    }
+    return found;
+}
+
+std::vector<Line> linesWithIds(const Database& db, const qint64* ids, std::size_t count) {
+    std::vector<Line> found;
+    found.reserve(count);
+    try {
+        Statement select(db, QStringLiteral("select %1 from [操作记录] where rowid = ?").arg(kLineColumns));
+        for (std::size_t i = 0; i < count; ++i) {
+            select.reset();
+            select.bind(1, ids[i]);
+            if (select.next())
+                found.push_back(lineFrom(select));
         }
     } catch (const DbError&) {
         found.clear();

@@ -91,8 +91,14 @@ struct Filter {
     QString name;   // a part of the name, matched literally (', % and _ are plain characters)
 };
 
-// The lines of the filter, newest first; empty when the dates are not valid or the query failed.
+// The lines of the filter, newest first (the order they were written in); empty when the dates are not
+// valid or the query failed.
 std::vector<Line> lines(const Database& db, const Filter& filter);
+// The same lines as their row numbers only, read from the index of the log alone: a year of lines is found
+// at once, and a list reads the lines it shows with linesWithIds.
+std::vector<qint64> lineIds(const Database& db, const Filter& filter);
+// The lines with these row numbers, in the order given (a number without a line is left out).
+std::vector<Line> linesWithIds(const Database& db, const qint64* ids, std::size_t count);
 // The 内容 of a line (the old item text, a deleted row), empty when there is none.
 QString content(const Database& db, qint64 id);
 

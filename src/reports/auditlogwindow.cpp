@@ -22,45 +22,51 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <map>
 
 namespace lichuan {
 
 namespace reports {
 
-// The lines as the list shows them: one row a line, the columns of the log without its 内容.
+// The lines as the list shows them: one row a line, the columns of the log without its 内容. Only the row
+// numbers of the lines are kept; the lines themselves are read a block at a time as rows are shown.
 class AuditLineModel final : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setLines(std::vector<audit::Line> lines) {
+    void setLines(const Database* db, std::vector<qint64> ids) {
         beginResetModel();
-        lines_ = std::move(lines);
+        db_ = db;
+        ids_ = std::move(ids);
+        blocks_.clear();
         endResetModel();
     }
-    const std::vector<audit::Line>& lines() const { return lines_; }
-
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : int(lines_.size());
+    int count() const { return int(ids_.size()); }
+    audit::Line line(int row) const {
+        if (row < 0 || row >= count() || !db_)
+            return {};
+        const int first = row - row % kBlock;
+        auto block = blocks_.find(first);
+        if (block == blocks_.end()) {
+            if (blocks_.size() >= kBlocksKept)
+                blocks_.erase(blocks_.begin());
+            const std::size_t size = std::min<std::size_t>(kBlock, ids_.size() - std::size_t(first));
+            block = blocks_.emplace(first, audit::linesWithIds(*db_, ids_.data() + first, size)).first;
+        }
+        const std::size_t at = std::size_t(row - first);
+        return at < block->second.size() ? block->second[at] : audit::Line{};
     }
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : count(); }
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 6; }
     QVariant data(const QModelIndex& index, int role) const override {
         if (role != Qt::DisplayRole || !index.isValid())
             return {};
-        const audit::Line& line = lines_[std::size_t(index.row())];
-        switch (index.column()) {
-        case 0:
-            return line.time;
-        case 1:
-            return line.station;
-        case 2:
-            return line.action;
-        case 3:
-            return line.key;
-        case 4:
-            return line.name;
-        default:
-            return line.text;
-        }
+        const audit::Line shown = line(index.row());
+        const QString* columns[] = {&shown.time, &shown.station, &shown.action,
+                                    &shown.key,  &shown.name,    &shown.text};
+        return index.column() >= 0 && index.column() < 6 ? *columns[index.column()] : QString();
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         static const char* const headings[] = {"时间", "站点", "操作", "处方号", "姓名", "说明"};
@@ -70,7 +76,11 @@ public:
     }
 
 private:
-    std::vector<audit::Line> lines_;
+    static constexpr int kBlock = 200;
+    static constexpr std::size_t kBlocksKept = 16;
+    const Database* db_ = nullptr;
+    std::vector<qint64> ids_;
+    mutable std::map<int, std::vector<audit::Line>> blocks_; // by their first row
 };
 
 } // namespace reports
@@ -194,48 +204,53 @@ void AuditLogWindow::build() {
     connect(closeButton, &QPushButton::clicked, this, [this] { closeWindow(*this); });
 }
 
-const std::vector<audit::Line>& AuditLogWindow::lines() const {
-    return model_->lines();
+int AuditLogWindow::lineCount() const {
+    return model_->count();
+}
+
+audit::Line AuditLogWindow::line(int row) const {
+    return model_->line(row);
 }
 
 void AuditLogWindow::query() {
-    const audit::Filter filter{dates::parse(fromDate->text()), dates::parse(toDate->text()),
-                               actionFilter->currentIndex() > 0 ? actionFilter->currentText() : QString(),
-                               nameFilter->text()};
-    std::vector<audit::Line> found;
-    if (filter.from.isValid() && filter.to.isValid() && services_.state.mainDb)
-        found = audit::lines(*services_.state.mainDb, filter);
+    filter_ = {dates::parse(fromDate->text()), dates::parse(toDate->text()),
+               actionFilter->currentIndex() > 0 ? actionFilter->currentText() : QString(),
+               nameFilter->text()};
+    const Database* main = services_.state.mainDb.get();
+    std::vector<qint64> found;
+    if (filter_.from.isValid() && filter_.to.isValid() && main)
+        found = audit::lineIds(*main, filter_);
     countLabel->setText(reports::logCountCaption(int(found.size())));
-    model_->setLines(std::move(found));
+    model_->setLines(main, std::move(found));
     detail->clear();
-    if (!filter.from.isValid() || !filter.to.isValid())
+    if (!filter_.from.isValid() || !filter_.to.isValid())
         services_.messages.warn(reports::kBadDates);
 }
 
 void AuditLogWindow::showDetail(int row) {
-    if (row < 0 || row >= int(lines().size()) || !services_.state.mainDb) {
+    if (row < 0 || row >= lineCount() || !services_.state.mainDb) {
         detail->clear();
         return;
     }
-    const audit::Line& line = lines()[std::size_t(row)];
-    QString text = reports::auditDetailText(line, audit::content(*services_.state.mainDb, line.id));
+    const audit::Line shown = line(row);
+    QString text = reports::auditDetailText(shown, audit::content(*services_.state.mainDb, shown.id));
     detail->setPlainText(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 void AuditLogWindow::openLine(int row) {
     const Database* main = services_.state.mainDb.get();
-    if (row < 0 || row >= int(lines().size()) || !main || !services_.sheet)
+    if (row < 0 || row >= lineCount() || !main || !services_.sheet)
         return;
-    const audit::Line line = lines()[std::size_t(row)];
-    if (line.key.isEmpty())
+    const audit::Line opened = line(row);
+    if (opened.key.isEmpty())
         return;
-    if (const std::optional<SheetRecord> record = loadPrescription(*main, line.key)) {
+    if (const std::optional<SheetRecord> record = loadPrescription(*main, opened.key)) {
         services_.sheet->showPrescription(*record, true);
         return;
     }
-    const std::optional<SheetRecord> deleted = line.action == audit::kDeleted
-                                                   ? audit::recordFromRowText(audit::content(*main, line.id))
-                                                   : std::nullopt;
+    const std::optional<SheetRecord> deleted =
+        opened.action == audit::kDeleted ? audit::recordFromRowText(audit::content(*main, opened.id))
+                                         : std::nullopt;
     if (!deleted) {
         services_.messages.inform(QStringLiteral("该处方已不在数据库中。"));
         return;
@@ -251,9 +266,13 @@ void AuditLogWindow::exportLines() {
     const QString chosen = chooseSavePath ? chooseSavePath(this) : QString();
     if (chosen.isEmpty())
         return;
+    const Database* main = services_.state.mainDb.get();
+    if (!main)
+        return;
     reports::BusyCursor busy;
-    if (reports::exportWorkbook(reports::auditWorkbook(lines()), chosen, services_.messages) &&
-        services_.state.mainDb)
+    // What is listed, read whole by the same filter.
+    if (reports::exportWorkbook(reports::auditWorkbook(audit::lines(*main, filter_)), chosen,
+                                services_.messages))
         audit::noteExport(*services_.state.mainDb, windowTitle(), spreadsheet::withXlsxExtension(chosen));
 }
 

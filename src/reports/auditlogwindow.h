@@ -9,7 +9,6 @@
 #include "reports/reportwindow.h"
 
 #include <QWidget>
-#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -39,7 +38,9 @@ public:
     // "导出Excel": asks for a file and writes the listed lines to it.
     void exportLines();
 
-    const std::vector<audit::Line>& lines() const;
+    // The lines listed, and line `row` of them (read when it is asked for).
+    int lineCount() const;
+    audit::Line line(int row) const;
 
     QLineEdit* fromDate;
     QLineEdit* toDate;
@@ -58,6 +59,7 @@ private:
     void showDetail(int row);
 
     Services& services_;
+    audit::Filter filter_; // of the lines listed
     reports::AuditLineModel* model_;
 };
 
