@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -150,6 +151,9 @@ void RestoreWindow::build() {
     connect(lookName, &QLineEdit::returnPressed, this, [this] { listLookedIntoCopy(); });
     connect(lookList, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { showLookedUp(lookList->row(item)); });
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter})
+        connect(new QShortcut(QKeySequence(key), lookList, nullptr, nullptr, Qt::WidgetShortcut),
+                &QShortcut::activated, this, [this] { showLookedUp(lookList->currentRow()); });
 }
 
 void RestoreWindow::refresh() {

@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -198,6 +199,10 @@ void AuditLogWindow::build() {
         connect(date, &QLineEdit::returnPressed, this, [this] { query(); });
     connect(list, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { openLine(index.row()); });
+    // Enter on the list opens the current line as a double click does.
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter})
+        connect(new QShortcut(QKeySequence(key), list, nullptr, nullptr, Qt::WidgetShortcut),
+                &QShortcut::activated, this, [this] { openLine(list->currentIndex().row()); });
     connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { showDetail(current.row()); });
     connect(exportButton, &QPushButton::clicked, this, [this] { exportLines(); });
