@@ -2,6 +2,7 @@
 // The main window: the frame every other window opens in, the menu bar, the prescription window kept
 // centred, and the daily backup when it closes.
 
+#include "app/restorewindow.h"
 #include "app/services.h"
 #include "app/shellhooks.h"
 
@@ -19,7 +20,7 @@ namespace lichuan {
 class Form2;
 class SheetLink;
 
-class Form1 final : public QMainWindow, public Navigator {
+class Form1 final : public QMainWindow, public Navigator, private RestoreHost {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Form1)
 public:
@@ -40,6 +41,8 @@ public:
         UsageStatistics,    // Form13 用药统计
         CaseRecord,         // Form14 门诊病历
         ClinicalRules,      // 用药警示维护
+        Restore,            // 恢复备份
+        AuditLog,           // 操作记录
     };
 
     Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, Messages& messages,
@@ -84,6 +87,10 @@ private:
     // it.
     void openChild(ChildWindow which, const std::function<void(QWidget&)>& prepare = {});
     QWidget* createChild(ChildWindow which);
+    // RestoreHost: every window but the restore window closes before a restore, and the sheet comes back
+    // after it.
+    bool closeOtherWindows() override;
+    void reopenWindows() override;
 
     ProcessState& state_;
     Options options_;

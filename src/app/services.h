@@ -8,6 +8,7 @@
 namespace lichuan {
 
 struct ProcessState;
+struct SheetRecord;
 class SettingsStore;
 class Clock;
 class Messages;
@@ -54,6 +55,15 @@ public:
     // Shows the print preview of the sheet with the margins given (millimetres, as 左边距 and 上边距 hold
     // them) instead of the stored ones.
     virtual void previewPrescription(const QString& leftMm, const QString& topMm) = 0;
+    // Puts a prescription on the sheet as the history list reloads one and brings the prescription window to
+    // the front. `saved`: it is the stored row of the database in use, which a later save updates; otherwise
+    // (a backup copy's, a deleted one) the sheet takes it as new, and saving it never overwrites another
+    // row. False when there is no sheet.
+    virtual bool showPrescription(const SheetRecord& record, bool saved) {
+        (void)record;
+        (void)saved;
+        return false;
+    }
 };
 
 // The open medical-record window as the sheet sees it. The record it shows belongs to the sheet's record

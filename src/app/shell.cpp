@@ -5,6 +5,7 @@
 #include "app/form9.h"
 #include "app/messages.h"
 #include "app/startup.h"
+#include "data/audit.h"
 #include "data/clock.h"
 #include "settings/settingsstore.h"
 
@@ -60,6 +61,8 @@ bool Shell::start() {
         endProgram();
         return false;
     }
+    // The log lines of this station carry its key suffix and the program's clock.
+    audit::attach(*state_.mainDb, state_.StationSuffix, &clock_);
     settings_ = std::make_unique<SettingsStore>(state_.mainDb.get(), state_.StartupPrinter,
                                                 options_.currentDefaultPrinter);
     login_ = std::make_unique<Form9>(state_, messages_);

@@ -3,6 +3,7 @@
 #include "app/messages.h"
 #include "app/state.h"
 #include "catalog/clinicalrulesgrid.h"
+#include "data/audit.h"
 #include "data/clock.h"
 #include "data/textrules.h"
 #include "spreadsheet/workbookreader.h"
@@ -319,6 +320,8 @@ void ClinicalRulesWindow::exportWorkbook() {
         return;
     const spreadsheet::WriteResult written = spreadsheet::writeWorkbook(
         catalog::rulesWorkbook(clinical::readRules(*main)), spreadsheet::withXlsxExtension(chosen));
+    if (written.ok && services_.state.mainDb)
+        audit::noteExport(*services_.state.mainDb, windowTitle(), spreadsheet::withXlsxExtension(chosen));
     services_.messages.inform(written.ok ? QStringLiteral("文件导出成功！") : written.error);
 }
 

@@ -5,6 +5,7 @@
 #include "app/state.h"
 #include "catalog/catalogexchange.h"
 #include "catalog/form3.h"
+#include "data/audit.h"
 #include "data/catalogrows.h"
 #include "data/clock.h"
 #include "data/textrules.h"
@@ -70,6 +71,8 @@ void Form3::exportWorkbook() {
         written =
             spreadsheet::writeWorkbook(catalog::exportWorkbook(rows), spreadsheet::withXlsxExtension(chosen));
     }
+    if (written.ok && services_.state.mainDb)
+        audit::noteExport(*services_.state.mainDb, windowTitle(), spreadsheet::withXlsxExtension(chosen));
     services_.messages.inform(written.ok ? catalog::kExportDone : written.error);
 }
 

@@ -1,5 +1,6 @@
 #include "data/catalogrows.h"
 
+#include "data/audit.h"
 #include "data/catalogcopy.h"
 #include "data/engine.h"
 #include "data/schema.h"
@@ -55,7 +56,7 @@ const sql::Text kRowsByQuery{
         .arg(kRowColumns)};
 const sql::Text kRowsOfCategory{
     QStringLiteral("select %1,rowid from [商品] where [分类] = ?").arg(kRowColumns)};
-const sql::Text kRowOfKey{QStringLiteral("select rowid from [商品] where [ID号] = ? and [分类] = ? "
+const sql::Text kRowOfKey{QStringLiteral("select rowid, [单价] from [商品] where [ID号] = ? and [分类] = ? "
                                          "order by [ID号] desc limit 1")};
 const sql::Text kDeleteKey{QStringLiteral("delete from [商品] where rowid = "
                                           "(select rowid from [商品] where [ID号] = ? limit 1)")};
@@ -194,11 +195,14 @@ CatalogSave saveCatalogRow(Database& main, const CatalogRow& row, const QString&
     try {
         Transaction transaction(main);
         qint64 existing = 0;
+        QString oldPrice;
         if (!newEntry) {
             Statement select(main, kRowOfKey);
             select.bind(1, row.key).bind(2, currentCategory);
-            if (select.next())
+            if (select.next()) {
                 existing = select.integer(0);
+                oldPrice = select.text(1);
+            }
         }
         CatalogRow stored = row;
         if (!existing)
@@ -216,6 +220,11 @@ CatalogSave saveCatalogRow(Database& main, const CatalogRow& row, const QString&
             updateRow(main, existing, stored);
         else
             insertRow(main, stored);
+        if (existing && oldPrice != stored.price)
+            audit::write(main, audit::kPriceChanged, QString(), QString(),
+                         QStringLiteral("%1：%2→%3")
+                             .arg(stored.name, oldPrice.isEmpty() ? QStringLiteral("（无）") : oldPrice,
+                                  stored.price.isEmpty() ? QStringLiteral("（无）") : stored.price));
         transaction.commit();
         result.stored = true;
         result.existed = existing != 0;

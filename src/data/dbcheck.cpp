@@ -22,6 +22,7 @@ QSet<QString> tableNames(const Database& db) {
 QString missingTable(const Database& db, const std::vector<schema::Table>& tables) {
     const QSet<QString> present = tableNames(db);
     for (const schema::Table& table : tables) {
+        // A later table is added when the file is opened to work with; a file without it is used as before.
         if (!present.contains(table.name) && !table.addedLater)
             return QStringLiteral("缺少表“%1”").arg(table.name);
     }
@@ -49,6 +50,19 @@ QString statisticsDatabaseProblem(const Database& db) {
     } catch (const DbError& e) {
         return e.message();
     }
+}
+
+DatabaseSummary summarize(const Database& db) {
+    DatabaseSummary summary;
+    Statement prescriptions(db, QStringLiteral("select count(*), max([5]) from [档案]"));
+    if (prescriptions.next()) {
+        summary.prescriptions = prescriptions.integer(0);
+        summary.newestDate = prescriptions.text(1);
+    }
+    Statement patients(db, QStringLiteral("select count(*) from [患者信息]"));
+    if (patients.next())
+        summary.patients = patients.integer(0);
+    return summary;
 }
 
 bool integrityOk(const Database& db, QString* detail) {

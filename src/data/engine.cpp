@@ -27,13 +27,14 @@ std::unique_ptr<Database> Database::open(const QString& path, const QByteArray& 
         return nullptr;
     };
     const bool exists = QFileInfo(path).isFile();
-    if (mode == OpenMode::ExistingOnly && !exists)
+    if (mode != OpenMode::CreateNew && !exists)
         return fail(QStringLiteral("文件不存在：%1").arg(path));
     if (mode == OpenMode::CreateNew && QFileInfo::exists(path))
         return fail(QStringLiteral("文件已存在：%1").arg(path));
     try {
         std::unique_ptr<Database> result(new Database(
-            detail::FileConnection::open(path, key, mode == OpenMode::CreateNew), Engine::File, path));
+            detail::FileConnection::open(path, key, mode == OpenMode::CreateNew, mode == OpenMode::ReadOnly),
+            Engine::File, path));
         try {
             if (mode == OpenMode::ExistingOnly)
                 upgradeDatabase(*result);
@@ -51,9 +52,8 @@ std::unique_ptr<Database> Database::open(const QString& path, const QByteArray& 
 
 std::unique_ptr<Database> Database::connect(const QString& address, const QString& schema, QString* error) {
     try {
-        return std::unique_ptr<Database>(
-            new Database(detail::ServerConnection::connect(address, schema), Engine::Server,
-                         server::displayAddress(address)));
+        return std::unique_ptr<Database>(new Database(detail::ServerConnection::connect(address, schema),
+                                                      Engine::Server, server::displayAddress(address)));
     } catch (const DbError& e) {
         if (error)
             *error = e.message();

@@ -1,5 +1,6 @@
 #include "data/prescriptions.h"
 
+#include "data/audit.h"
 #include "data/clinicalnotes.h"
 #include "data/dates.h"
 #include "data/engine.h"
@@ -68,6 +69,11 @@ QString loadText() {
 // The columns of SheetRecord in its order: the key, the header fields, T1, 类别, 发药, 病历, 计价.
 const sql::Text kLoadPrescription{loadText()};
 const sql::Text kDeletePrescription{QStringLiteral("delete from [档案] where ") + kArchiveKeyEquals};
+// Every column of a prescription's row, as the log line of its deletion keeps it.
+const sql::Text kWholePrescription{QStringLiteral("select %1 from [档案] where %2 order by rowid limit 1")
+                                       .arg(sql::columnsOf(*schema::findTable(schema::kArchive),
+                                                           QStringLiteral(",")),
+                                            kArchiveKeyEquals)};
 const sql::Text kStoreCaseRecord{QStringLiteral("update [档案] set [病历] = ? where ") + kArchiveKeyEquals};
 const sql::Text kDeleteStatistics{QStringLiteral("delete from [统计] where [ID号] = ?")};
 const sql::Text kInsertStatistics{
@@ -143,6 +149,26 @@ QString followingKey(const QString& key) {
     return timestamp14(moment.addSecs(1)) + key.mid(14);
 }
 
+// The row as a save writes it: the key it was written under, the date in its stored form, the priced lines
+// as their text keeps them, and the old value where a new one was too long for its column.
+SheetRecord storedRow(const SheetRecord& sheet, const QString& key, const QDate& date,
+                      const std::optional<SheetRecord>& before, const QStringList& refused) {
+    SheetRecord row = sheet;
+    row.key = key;
+    row.fields[kDate] = dates::format(date);
+    row.lines = readPricingText(pricingText(sheet.lines));
+    const SheetRecord old = before.value_or(SheetRecord());
+    for (int i = 0; i < kHeaderFieldCount; ++i) {
+        if (refused.contains(QString::number(i)))
+            row.fields[std::size_t(i)] = old.fields[std::size_t(i)];
+    }
+    if (refused.contains(QStringLiteral("类别")))
+        row.herbal = old.herbal;
+    if (refused.contains(QStringLiteral("发药")))
+        row.settled = old.settled;
+    return row;
+}
+
 } // namespace
 
 SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firstWrite, const QDate& today) {
@@ -167,6 +193,9 @@ SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firs
             }
         }
 
+        // The row as it was, for the log line of what this save changes (a new sheet's key is free).
+        const std::optional<SheetRecord> before = firstWrite ? std::nullopt : loadPrescription(main, key);
+
         ColumnValues row;
         row.emplace_back(QStringLiteral("类别"), sheet.herbal ? QStringLiteral("中") : QStringLiteral("西"));
         for (int i = 0; i < kHeaderFieldCount; ++i)
@@ -180,6 +209,7 @@ SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firs
         updateOrInsert(main, schema::kArchive, kArchiveKeyEquals, key,
                        fitting(schema::kArchive, row, &outcome.refusedColumns));
         clinical::writeNote(main, key, sheet.clinical);
+        audit::noteSave(main, before, storedRow(sheet, key, date, before, outcome.refusedColumns));
 
         const QString& name = sheet.fields[kName];
         const QString& age = sheet.fields[kAge];
@@ -268,9 +298,34 @@ bool storeCaseRecord(Database& main, const QString& key, const QString& caseReco
 bool deletePrescription(Database& main, Database* statistics, const QString& key) {
     try {
         Transaction transaction(main);
+        // The whole row goes into the log line, every column as it is stored, so that it can be read back.
+        const schema::Table& archive = *schema::findTable(schema::kArchive);
+        std::vector<std::pair<QString, QString>> stored;
+        {
+            Statement select(main, kWholePrescription);
+            select.bind(1, key);
+            if (select.next()) {
+                for (int i = 0; i < int(archive.columns.size()); ++i) {
+                    if (!select.isNull(i))
+                        stored.emplace_back(archive.columns[std::size_t(i)].name, select.text(i));
+                }
+            }
+        }
         Statement remove(main, kDeletePrescription);
         remove.bind(1, key);
-        remove.run();
+        if (remove.run() > 0) {
+            auto valueOf = [&stored](const char* column) {
+                for (const auto& [name, value] : stored) {
+                    if (name == QLatin1String(column))
+                        return value;
+                }
+                return QString();
+            };
+            const QString total = valueOf("9").isEmpty() ? QStringLiteral("0.00") : valueOf("9");
+            audit::write(main, audit::kDeleted, key, valueOf("0"),
+                         QStringLiteral("日期 %1，合计 %2%3").arg(valueOf("5"), total, valueOf("发药")),
+                         audit::rowText(stored));
+        }
         clinical::deleteNote(main, key);
         transaction.commit();
     } catch (const DbError&) {

@@ -78,12 +78,17 @@ const sql::Text kClinicalRulesIndex{
     QStringLiteral("CREATE UNIQUE INDEX [用药规则_序号] ON [用药规则]([序号] COLLATE NOCASE)")};
 const sql::Text kClinicalConfirmationsIndex{
     QStringLiteral("CREATE UNIQUE INDEX [用药确认_序号] ON [用药确认]([序号] COLLATE NOCASE)")};
+// The log window lists a date range newest first, of one action and a part of a name: the index alone
+// answers which lines they are, and the list reads only the lines it shows.
+const sql::Text kAuditLogIndex{QStringLiteral("CREATE INDEX [操作记录_时间] ON [操作记录]([时间], [操作], [姓名])")};
 
 std::vector<const sql::Text*> laterIndexes(const QString& table) {
     if (table == kClinicalRules)
         return {&kClinicalRulesIndex};
     if (table == kClinicalConfirmations)
         return {&kClinicalConfirmationsIndex};
+    if (table == kAuditLog)
+        return {&kAuditLogIndex};
     return {};
 }
 
@@ -195,6 +200,12 @@ const std::vector<Table>& mainTables() {
         // the station that confirmed.
         {kClinicalConfirmations,
          cols({{"序号", 50}, {"妊娠", 5}, {"理由", 100}, {"警示", 0}, {"时间", 0}, {"站点", 50}}), true},
+        // Written by the program only, never refused for a length: 时间 "yyyy-MM-dd HH:mm:ss", 站点 the
+        // station's key suffix, 操作 the action, 处方号 and 姓名 of the prescription, 说明 a short text,
+        // 内容 what the change replaced (the old item text, a deleted row).
+        {kAuditLog,
+         cols({{"时间", 0}, {"站点", 0}, {"操作", 0}, {"处方号", 0}, {"姓名", 0}, {"说明", 0}, {"内容", 0}}),
+         true},
     };
     return tables;
 }
@@ -281,7 +292,7 @@ void addMissingColumns(Database& db) {
 
 void createMain(Database& db) {
     std::vector<const sql::Text*> indexes = listOf(kMainIndexes);
-    for (const QString& table : {kClinicalRules, kClinicalConfirmations}) {
+    for (const QString& table : {kClinicalRules, kClinicalConfirmations, kAuditLog}) {
         for (const sql::Text* index : laterIndexes(table))
             indexes.push_back(index);
     }

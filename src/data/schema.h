@@ -23,6 +23,8 @@ inline const QString kStatistics = QStringLiteral("统计");
 // The rules of the clinical checks, and the doctor's confirmations of the prescriptions that break them.
 inline const QString kClinicalRules = QStringLiteral("用药规则");
 inline const QString kClinicalConfirmations = QStringLiteral("用药确认");
+// The record of who changed, deleted, settled, printed and exported what (audit.h).
+inline const QString kAuditLog = QStringLiteral("操作记录");
 
 // Version of the schema (PRAGMA user_version; on a server, the table lichuan_schema): 1 for the files of
 // the first release, 2 with the change tracking (tracking.h), 3 with the clinical tables and the default

@@ -1,5 +1,6 @@
 #include "data/settingsrow.h"
 
+#include "data/audit.h"
 #include "data/engine.h"
 #include "data/schema.h"
 #include "data/sqltexts.h"
@@ -70,6 +71,13 @@ bool writeSettingsRow(Database& main, const SettingsRow& values, QStringList* re
         return true;
     try {
         Transaction transaction(main);
+        // A new login password is noted in the log, never the password itself.
+        if (const qsizetype at = columns.indexOf(QStringLiteral("密码")); at >= 0) {
+            const std::optional<SettingsRow> before = readSettingsRow(main);
+            if (!before || before->value(QStringLiteral("密码")) != written.at(at))
+                audit::write(main, audit::kPasswordChanged, QString(), QString(),
+                             QStringLiteral("登录密码已修改"));
+        }
         QStringList assignments;
         for (const QString& column : columns)
             assignments << quoted(column) + QStringLiteral(" = ?");

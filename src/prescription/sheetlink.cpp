@@ -10,6 +10,8 @@
 #include "ui/twips.h"
 
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 namespace lichuan {
 
@@ -63,6 +65,21 @@ void SheetLink::setClinicTitle(const QString& clinicName) {
         form->sheet.Label2[0]->setText(clinicName);
         form->actions().centreTitles();
     }
+}
+
+bool SheetLink::showPrescription(const SheetRecord& record, bool saved) {
+    Form2* form = window_();
+    if (!form)
+        return false;
+    form->historyPanel().showRecord(record, saved);
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(form->parentWidget())) {
+        frame->show();
+        if (frame->isMinimized())
+            frame->showNormal();
+        if (QMdiArea* area = frame->mdiArea())
+            area->setActiveSubWindow(frame);
+    }
+    return true;
 }
 
 void SheetLink::previewPrescription(const QString& leftMm, const QString& topMm) {

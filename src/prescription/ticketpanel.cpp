@@ -3,6 +3,7 @@
 #include "app/messages.h"
 #include "app/services.h"
 #include "app/state.h"
+#include "data/audit.h"
 #include "data/catalog.h"
 #include "prescription/form2.h"
 #include "prescription/sheetactions.h"
@@ -119,14 +120,14 @@ void TicketPanel::print() {
     const QString printer = form_.services().settings.values().ticketPrinter;
     printing::Document document;
     if (prepare(paperOf(printer), &document))
-        printing::deliver(document, printer, form_.services().messages, &form_);
+        printing::deliver(document, printer, form_.services().messages, &form_, noteOutput());
 }
 
 void TicketPanel::preview() {
     const QString printer = form_.services().settings.values().ticketPrinter;
     printing::Document document;
     if (prepare(fromCorner(paperOf(printer)), &document))
-        printing::showPreview(document, form_.services().messages, &form_, printer);
+        printing::showPreview(document, form_.services().messages, &form_, printer, noteOutput());
 }
 
 bool TicketPanel::exportPdf(const QString& path) {
@@ -137,7 +138,18 @@ bool TicketPanel::exportPdf(const QString& path) {
     const printing::OutputResult result = printing::writePdf(document, path, paper);
     if (!result.ok)
         form_.services().messages.inform(result.message);
+    else
+        noteOutput()(QString(), path);
     return result.ok;
+}
+
+printing::OutputHook TicketPanel::noteOutput() const {
+    // The sheet may be gone when the preview prints: the hook keeps what it names.
+    return [&state = form_.services().state, key = form_.sheet.Label4,
+            name = form_.sheet.Text5[kName]->text()](const QString& printer, const QString& pdfFile) {
+        if (state.mainDb)
+            audit::noteOutput(*state.mainDb, audit::kPickupTicket, key, name, printer, pdfFile);
+    };
 }
 
 void TicketPanel::exportPdfAsked() {

@@ -6,6 +6,7 @@
 #include "prescription/ticket.h"
 #include "prescription/ticketlayout.h"
 #include "printing/document.h"
+#include "printing/printui.h"
 
 #include <QObject>
 #include <QPointer>
@@ -55,6 +56,8 @@ private:
     // The ticket's document, or nothing (and a "提示" box) when it has no line.
     bool prepare(const printing::PageSetup& paper, printing::Document* document);
     void exportPdfAsked();
+    // Notes where the ticket went in the log.
+    printing::OutputHook noteOutput() const;
 
     Form2& form_;
     QPointer<QMenu> menu_;

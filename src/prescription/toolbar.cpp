@@ -3,6 +3,7 @@
 #include "app/messages.h"
 #include "app/services.h"
 #include "app/state.h"
+#include "data/audit.h"
 #include "data/clock.h"
 #include "data/prescriptions.h"
 #include "data/textrules.h"
@@ -216,6 +217,15 @@ bool Toolbar::saveThenRequery() {
     return saved;
 }
 
+std::function<void(const QString&, const QString&)> Toolbar::noteOutput() const {
+    // The sheet may be gone when the preview prints: the hook keeps what it names.
+    return [&state = form_.services().state, key = form_.sheet.Label4,
+            name = form_.sheet.Text5[kName]->text()](const QString& printer, const QString& pdfFile) {
+        if (state.mainDb)
+            audit::noteOutput(*state.mainDb, audit::kPrescription, key, name, printer, pdfFile);
+    };
+}
+
 void Toolbar::print() {
     if (!form_.safety().confirmHardWarnings(QStringLiteral("打印")))
         return;
@@ -235,7 +245,7 @@ void Toolbar::print() {
     }
     const SettingsValues& settings = form_.services().settings.values();
     printing::deliver(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
-                      settings.prescriptionPrinter, form_.services().messages, &form_);
+                      settings.prescriptionPrinter, form_.services().messages, &form_, noteOutput());
 }
 
 void Toolbar::printPreview() {
@@ -251,7 +261,7 @@ void Toolbar::printPreview(const QString& leftMargin, const QString& topMargin) 
     print.leftMargin = leftMargin;
     print.topMargin = topMargin;
     printing::showPreview(prescriptionDocument(form_, print), form_.services().messages, &form_,
-                          settings.prescriptionPrinter);
+                          settings.prescriptionPrinter, noteOutput());
 }
 
 bool Toolbar::exportPdf(const QString& path) {
@@ -262,6 +272,8 @@ bool Toolbar::exportPdf(const QString& path) {
         printing::writePdf(prescriptionDocument(form_, prescriptionPrintSettings(settings)), path, paper);
     if (!result.ok)
         form_.services().messages.inform(result.message);
+    else
+        noteOutput()(QString(), path);
     return result.ok;
 }
 

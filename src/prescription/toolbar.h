@@ -76,6 +76,8 @@ private:
     // nothing was stored.
     bool saveThenRequery();
     void exportPdfAsked();
+    // Notes in the log where the printed sheet went.
+    std::function<void(const QString& printer, const QString& pdfFile)> noteOutput() const;
 
     QPointer<QMenu> printMenu_;
 

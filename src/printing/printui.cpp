@@ -119,6 +119,8 @@ bool PreviewWindow::printOnChosenPrinter() {
     const OutputResult result = printDocument(document_, chosenPrinter());
     if (!result.ok)
         messages_.inform(result.message);
+    else if (delivered)
+        delivered(chosenPrinter(), QString());
     return result.ok;
 }
 
@@ -128,6 +130,8 @@ bool PreviewWindow::exportPdf(const QString& path) {
     const OutputResult result = writePdf(document_, path, setup);
     if (!result.ok)
         messages_.inform(result.message);
+    else if (delivered)
+        delivered(QString(), path);
     return result.ok;
 }
 
@@ -141,8 +145,9 @@ void PreviewWindow::askAndExport() {
 }
 
 PreviewWindow* showPreview(const Document& document, Messages& messages, QWidget* parent,
-                           const QString& printerName) {
+                           const QString& printerName, const OutputHook& delivered) {
     auto* window = new PreviewWindow(document, printerName, messages);
+    window->delivered = delivered;
     if (QMdiArea* area = workAreaOf(parent)) {
         QMdiSubWindow* sub = area->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -164,13 +169,15 @@ PreviewWindow* showPreview(const Document& document, Messages& messages, QWidget
 }
 
 OutputResult deliver(const Document& document, const QString& printerName, Messages& messages,
-                     QWidget* parent) {
+                     QWidget* parent, const OutputHook& delivered) {
     if (document.isEmpty())
         return {true, {}};
     const OutputResult result = printDocument(document, printerName);
     if (!result.ok) {
         messages.inform(result.message);
-        showPreview(document, messages, parent, printerName);
+        showPreview(document, messages, parent, printerName, delivered);
+    } else if (delivered) {
+        delivered(printerName.isEmpty() ? systemDefaultPrinter() : printerName, QString());
     }
     return result;
 }

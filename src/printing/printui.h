@@ -19,6 +19,9 @@ class Messages;
 
 namespace lichuan::printing {
 
+// Told where a document went: the printer it was handed to (`pdfFile` empty) or the PDF file written.
+using OutputHook = std::function<void(const QString& printer, const QString& pdfFile)>;
+
 class PreviewWindow : public QWidget {
     Q_OBJECT
 public:
@@ -32,6 +35,8 @@ public:
 
     // Asks where to save the PDF; tests replace it. An empty answer cancels.
     std::function<QString()> choosePdfPath;
+    // Called after the document was printed or written.
+    OutputHook delivered;
 
     // Prints on the printer chosen in the window; a failure is shown in a "提示" box.
     bool printOnChosenPrinter();
@@ -58,11 +63,12 @@ private:
 // Opens the preview as a child window of the main window's work area (a window of its own when `parent`
 // is not inside one) and returns it.
 PreviewWindow* showPreview(const Document& document, Messages& messages, QWidget* parent,
-                           const QString& printerName = QString());
+                           const QString& printerName = QString(), const OutputHook& delivered = {});
 
 // Prints the document on `printerName`; when that cannot be done, says why in a "提示" box naming the
-// printer, then shows the preview. An empty document does nothing.
+// printer, then shows the preview. An empty document does nothing. `delivered` hears where it went, from
+// the preview as well.
 OutputResult deliver(const Document& document, const QString& printerName, Messages& messages,
-                     QWidget* parent);
+                     QWidget* parent, const OutputHook& delivered = {});
 
 } // namespace lichuan::printing

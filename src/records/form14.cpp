@@ -2,6 +2,7 @@
 
 #include "app/services.h"
 #include "app/state.h"
+#include "data/audit.h"
 #include "data/record.h"
 #include "printing/printui.h"
 #include "printing/surface.h"
@@ -173,13 +174,24 @@ void Form14::print() {
     // On the record printer; a missing printer or a refused job is named, then the preview offers another
     // printer and a PDF file. The header is the sheet's as it is now.
     showHeader();
-    printing::deliver(printedRecord(), services_.settings.values().recordPrinter, services_.messages, this);
+    printing::deliver(printedRecord(), services_.settings.values().recordPrinter, services_.messages, this,
+                      outputNoted());
 }
 
 void Form14::preview() {
     showHeader();
-    printing::showPreview(printedRecord(), services_.messages, this,
-                          services_.settings.values().recordPrinter);
+    printing::showPreview(printedRecord(), services_.messages, this, services_.settings.values().recordPrinter,
+                          outputNoted());
+}
+
+printing::OutputHook Form14::outputNoted() const {
+    // The log names the prescription the record belongs to.
+    const QString key = services_.sheet ? services_.sheet->recordKey() : QString();
+    const QString name = services_.sheet ? services_.sheet->headerField(kName) : QString();
+    return [&state = services_.state, key, name](const QString& printer, const QString& pdfFile) {
+        if (state.mainDb)
+            audit::noteOutput(*state.mainDb, audit::kCaseRecord, key, name, printer, pdfFile);
+    };
 }
 
 void Form14::editTemplates() {

@@ -5,6 +5,7 @@
 
 #include "app/services.h"
 #include "data/catalog.h"
+#include "printing/printui.h"
 #include "records/caserecord.h"
 
 #include <QWidget>
@@ -72,6 +73,8 @@ private:
     void load();
     // The header panel from the sheet as it is now.
     void showHeader();
+    // Notes a print or a PDF of the record in the log.
+    printing::OutputHook outputNoted() const;
     // The header and the fields of the sheet's record.
     void showSheetRecord();
     void fillTemplateList();

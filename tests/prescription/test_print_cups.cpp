@@ -3,6 +3,7 @@
 // a queue's paper, however it was set, is the page of its jobs.
 
 #include "cupsserver.h"
+#include "data/audit.h"
 #include "data/settingsrow.h"
 #include "form2fixture.h"
 #include "prescription/toolbar.h"
@@ -80,6 +81,13 @@ void TestPrintCups::thePrescriptionComesOutOfTheQueue() {
              qPrintable(text));
     // The system's default printer is left as it was.
     QCOMPARE(printing::systemDefaultPrinter(), systemDefault);
+    // The log names the print, the prescription and the printer.
+    const std::vector<audit::Line> lines =
+        audit::lines(*f.state.mainDb, {QDate(2000, 1, 1), QDate(2100, 1, 1), audit::kPrinted, QString()});
+    QCOMPARE(lines.size(), std::size_t(1));
+    QCOMPARE(lines.front().name, QStringLiteral("王五"));
+    QCOMPARE(lines.front().key, form.sheet.Label4);
+    QCOMPARE(lines.front().text, QStringLiteral("处方（%1）").arg(queue_));
 }
 
 void TestPrintCups::aQueueThatRefusesTheJobIsReported() {
@@ -102,6 +110,9 @@ void TestPrintCups::aQueueThatRefusesTheJobIsReported() {
     for (QWidget* w : QApplication::topLevelWidgets())
         previewShown = previewShown || (w->isVisible() && w->windowTitle() == QStringLiteral("打印预览"));
     QVERIFY(previewShown);
+    // Nothing was printed, so nothing is noted.
+    QVERIFY(
+        audit::lines(*f.state.mainDb, {QDate(2000, 1, 1), QDate(2100, 1, 1), QString(), QString()}).empty());
 
     QProcess accept;
     accept.start(QStringLiteral("cupsaccept"), {QStringLiteral("-h"), cups_.socket(), queue_});
