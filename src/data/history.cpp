@@ -23,36 +23,82 @@ const QString kEntryColumns = QStringLiteral("[序号],[0],[1],[2],[5],[发药]"
 
 // The names of [档案姓名], as the current stamp of 档案 has them. Names are only ever added to that list
 // (a renamed or deleted prescription leaves its old name there), so a list of the same length is the same.
+struct NamesAhead {
+    qint64 stamp = -1;
+    copies::Slices slices{
+        copies::Slices::Key::Text,
+        QStringLiteral("select [姓名] from %1 where [姓名] > ?").arg(quoted(tracking::kArchiveNames)),
+        QStringLiteral("[姓名]"), 0};
+    std::vector<QString> names;
+};
+
 struct ArchiveNames {
     copies::CopyStamp at;
     std::vector<QString> names;
     copies::JoinedTexts folded;
+    std::shared_ptr<NamesAhead> ahead; // while the list is read ahead
+
+    void fold() {
+        folded.clear();
+        qsizetype characters = 0;
+        for (const QString& name : names)
+            characters += name.size();
+        folded.reserve(names.size(), characters);
+        for (const QString& name : names)
+            folded.append(name);
+    }
 };
 
+// Reads on at the list being read ahead until `deadline`; when it is complete it becomes the list, current as
+// of the stamp before its first piece. True when there is nothing more to read ahead. Throws DbError.
+bool readAhead(const Database& main, ArchiveNames& list, const QDeadlineTimer& deadline) {
+    if (list.at.read) {
+        list.ahead.reset();
+        return true;
+    }
+    if (!list.ahead) {
+        list.ahead = std::make_shared<NamesAhead>();
+        list.ahead->stamp = main.tableStamp(schema::kArchive);
+    }
+    NamesAhead& ahead = *list.ahead;
+    if (!ahead.slices.read(main, deadline, [&](const Statement& row) { ahead.names.push_back(row.text(0)); }))
+        return false;
+    list.names = std::move(ahead.names);
+    list.fold();
+    list.at.stamp = ahead.stamp;
+    list.at.read = true;
+    list.ahead.reset();
+    return true;
+}
+
 void readNames(const Database& main, ArchiveNames& list) {
+    // An empty name is left out: no name part is found in it.
     {
-        Statement count(main,
-                        QStringLiteral("select count([姓名]) from %1").arg(quoted(tracking::kArchiveNames)));
+        Statement count(
+            main,
+            QStringLiteral("select count(*) from %1 where [姓名] > ''").arg(quoted(tracking::kArchiveNames)));
         if (count.next() && list.at.read && count.integer(0) == qint64(list.names.size()))
             return;
     }
     list.names.clear();
     list.folded.clear();
-    Statement select(main, QStringLiteral("select [姓名] from %1").arg(quoted(tracking::kArchiveNames)));
-    while (select.next()) {
-        if (!select.isNull(0))
-            list.names.push_back(select.text(0));
-    }
-    qsizetype characters = 0;
-    for (const QString& name : list.names)
-        characters += name.size();
-    list.folded.reserve(list.names.size(), characters);
-    for (const QString& name : list.names)
-        list.folded.append(name);
+    Statement select(
+        main, QStringLiteral("select [姓名] from %1 where [姓名] > ''").arg(quoted(tracking::kArchiveNames)));
+    while (select.next())
+        list.names.push_back(select.text(0));
+    list.fold();
 }
 
 const ArchiveNames& archiveNames(const Database& main) {
     ArchiveNames& list = main.attachment<ArchiveNames>();
+    if (list.ahead) { // a query before the list read ahead is complete reads the rest at once
+        try {
+            readAhead(main, list, QDeadlineTimer(QDeadlineTimer::Forever));
+        } catch (const DbError&) {
+            list = ArchiveNames();
+            throw;
+        }
+    }
     const qint64 now = main.tableStamp(schema::kArchive);
     if (!list.at.current(now)) {
         try {
@@ -135,6 +181,16 @@ std::vector<HistoryRow> historyOfDates(const Database& main, const QDate& first,
 }
 
 } // namespace
+
+bool readArchiveNamesAhead(const Database& main, const QDeadlineTimer& deadline) {
+    ArchiveNames& list = main.attachment<ArchiveNames>();
+    try {
+        return readAhead(main, list, deadline);
+    } catch (const DbError&) {
+        list = ArchiveNames(); // the first query reads the list itself, or does without it
+        return true;
+    }
+}
 
 std::vector<HistoryRow> queryHistory(const Database& main, const QString& nameFilter, const QString& from,
                                      const QString& to) {

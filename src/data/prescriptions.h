@@ -5,6 +5,7 @@
 
 #include "data/record.h"
 
+#include <QDeadlineTimer>
 #include <QStringList>
 #include <optional>
 #include <vector>
@@ -40,6 +41,11 @@ std::vector<HistoryRow> queryHistory(const Database& main, const QString& nameFi
 // the name list).
 std::vector<HistoryRow> queryHistoryByDate(const Database& main, const QString& nameFilter,
                                            const QString& from, const QString& to);
+// Reads the list of names that queryHistory finds a name part in ahead, a slice at a time until `deadline`,
+// so that the first query with a name finds it read. True when there is nothing more to read (or reading
+// failed: the first query then reads it itself). A query that comes before it is complete reads the rest at
+// once.
+bool readArchiveNamesAhead(const Database& main, const QDeadlineTimer& deadline);
 
 // Deletes the 档案 row with this key and its statistics lines; true when nothing failed.
 bool deletePrescription(Database& main, Database* statistics, const QString& key);

@@ -1,5 +1,6 @@
 #include "data/tablecopy.h"
 
+#include "data/engine.h"
 #include "data/tracking.h"
 
 #include <algorithm>
@@ -78,6 +79,41 @@ std::vector<int> JoinedTexts::find(const QString& foldedPart) const {
             break;
     }
     return found;
+}
+
+Slices::Slices(Key kind, const QString& select, const QString& key, int keyColumn, QStringList values)
+    : kind_(kind), select_(select + QStringLiteral(" order by ") + key + QStringLiteral(" limit ?")),
+      keyColumn_(keyColumn), values_(std::move(values)) {}
+
+bool Slices::readPiece(const Database& db, const QDeadlineTimer& deadline,
+                       void (*call)(void*, const Statement&), void* context) {
+    // A piece is small enough that a server sends it at once, and large enough that a statement is
+    // prepared seldom; the deadline is looked at every few rows.
+    constexpr qint64 kPiece = 512;
+    constexpr int kRowsBetweenLooks = 16;
+    Statement select(db, select_);
+    int index = 1;
+    for (const QString& value : values_)
+        select.bind(index++, value);
+    if (kind_ == Key::Rowid)
+        select.bind(index, lastRowid_);
+    else
+        select.bind(index, lastText_);
+    select.bind(index + 1, kPiece);
+    qint64 rows = 0;
+    while (select.next()) {
+        if (kind_ == Key::Rowid)
+            lastRowid_ = select.integer(keyColumn_);
+        else
+            lastText_ = select.text(keyColumn_);
+        call(context, select);
+        ++rows;
+        if (rows % kRowsBetweenLooks == 0 && deadline.hasExpired())
+            return true; // the rest of this piece is read by the next one
+    }
+    if (rows < kPiece)
+        done_ = true;
+    return rows > 0;
 }
 
 int compareCodePoints(QStringView a, QStringView b) {
