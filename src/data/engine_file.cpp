@@ -105,6 +105,10 @@ public:
         const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
         return data ? QByteArray(data, sqlite3_column_bytes(stmt_, column)) : QByteArray();
     }
+    QByteArrayView textBytes(int column) const override {
+        const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+        return data ? QByteArrayView(data, sqlite3_column_bytes(stmt_, column)) : QByteArrayView();
+    }
     bool isNull(int column) const override { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
     qint64 integer(int column) const override { return sqlite3_column_int64(stmt_, column); }
 

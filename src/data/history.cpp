@@ -14,6 +14,8 @@
 #include "data/tracking.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 namespace lichuan {
 
@@ -118,18 +120,65 @@ HistoryRow entryFrom(const Statement& select) {
                       select.text(3), select.text(4), select.text(5)};
 }
 
+// A column whose values repeat from row to row (sex, age, date, the settled marker): a value the same as one
+// of the last few is not decoded again, and the entries share its text.
+class RepeatedTexts {
+public:
+    const QString& read(const Statement& select, int column) {
+        const QByteArrayView bytes = select.textBytes(column);
+        const bool null = select.isNull(column);
+        for (Seen& seen : seen_) {
+            if (seen.used && seen.null == null && QByteArrayView(seen.bytes) == bytes)
+                return seen.text;
+        }
+        Seen& slot = seen_[next_++ % seen_.size()];
+        slot = Seen{true, null, bytes.toByteArray(), select.text(column)};
+        return slot.text;
+    }
+
+private:
+    struct Seen {
+        bool used = false;
+        bool null = false;
+        QByteArray bytes;
+        QString text;
+    };
+    std::array<Seen, 4> seen_;
+    std::size_t next_ = 0;
+};
+
 // The rows read, and then their order: newest key first, rows without a key last in the order read (as
 // the engine orders them; keys are unique, so no two rows with a key tie).
 struct Entries {
     std::vector<HistoryRow> rows;
     std::vector<HistoryRow> withoutKey;
+    std::array<RepeatedTexts, 4> repeated; // columns 1 … 4 of kEntryColumns
 
-    void add(const Statement& select) { (select.isNull(0) ? withoutKey : rows).push_back(entryFrom(select)); }
+    void add(const Statement& select) {
+        (select.isNull(0) ? withoutKey : rows)
+            .push_back(HistoryRow{select.text(0), select.text(1), repeated[0].read(select, 2),
+                                  repeated[1].read(select, 3), repeated[2].read(select, 4),
+                                  repeated[3].read(select, 5)});
+    }
 
     std::vector<HistoryRow> newestFirst() {
-        std::sort(rows.begin(), rows.end(), [](const HistoryRow& a, const HistoryRow& b) {
+        const auto newer = [](const HistoryRow& a, const HistoryRow& b) {
             return copies::compareCodePoints(a.key, b.key) > 0;
-        });
+        };
+        // Rows read newest date first are mostly in order already; others are ordered by their positions,
+        // so that each row moves once.
+        if (!std::is_sorted(rows.begin(), rows.end(), newer)) {
+            std::vector<std::uint32_t> order(rows.size());
+            for (std::size_t k = 0; k < order.size(); ++k)
+                order[k] = std::uint32_t(k);
+            std::sort(order.begin(), order.end(),
+                      [&](std::uint32_t a, std::uint32_t b) { return newer(rows[a], rows[b]); });
+            std::vector<HistoryRow> ordered;
+            ordered.reserve(rows.size() + withoutKey.size());
+            for (const std::uint32_t k : order)
+                ordered.push_back(std::move(rows[k]));
+            rows = std::move(ordered);
+        }
         for (HistoryRow& row : withoutKey)
             rows.push_back(std::move(row));
         return std::move(rows);
@@ -171,8 +220,11 @@ std::vector<HistoryRow> historyOfNames(const Database& main, const QString& name
 std::vector<HistoryRow> historyOfDates(const Database& main, const QDate& first, const QDate& last) {
     Entries entries;
     entries.rows.reserve(2048); // about a month of a busy clinic
+    // Backwards through the index on date and key: a key is mostly the moment its sheet was started, so
+    // the rows come newest key first and need no sorting.
     Statement select(main,
-                     QStringLiteral("select %1 from [档案] where [5] between ? and ? and [0] is not null")
+                     QStringLiteral("select %1 from [档案] where [5] between ? and ? and [0] is not null "
+                                    "order by [5] desc, [序号] desc")
                          .arg(kEntryColumns));
     select.bind(1, dates::format(first)).bind(2, dates::format(last));
     while (select.next())
