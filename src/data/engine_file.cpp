@@ -122,7 +122,9 @@ private:
 std::unique_ptr<FileConnection> FileConnection::open(const QString& path, const QByteArray& key,
                                                      bool create) {
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    // A connection is used by one thread at a time (start-up may open one on another thread and hand it
+    // over), so the engine's lock around every call, a good part of the cost of reading a row, is left out.
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     const QByteArray utf8Path = path.toUtf8();
     if (sqlite3_open_v2(utf8Path.constData(), &db, flags, nullptr) != SQLITE_OK) {
         const QString message = lastMessage(db);
