@@ -87,33 +87,43 @@ Slices::Slices(Key kind, const QString& select, const QString& key, int keyColum
 
 bool Slices::readPiece(const Database& db, const QDeadlineTimer& deadline,
                        void (*call)(void*, const Statement&), void* context) {
-    // A piece is small enough that a server sends it at once, and large enough that a statement is
-    // prepared seldom; the deadline is looked at every few rows.
-    constexpr qint64 kPiece = 512;
+    // A file's piece is small enough for a slice, and large enough that a statement is prepared seldom; a
+    // server's is larger, so that the table comes in few round trips. The deadline is looked at every few
+    // rows.
+    const bool server = db.engine() == Database::Engine::Server;
+    const qint64 pieceLength = server ? 4096 : 512;
     constexpr int kRowsBetweenLooks = 16;
-    Statement select(db, select_);
-    int index = 1;
-    for (const QString& value : values_)
-        select.bind(index++, value);
-    if (kind_ == Key::Rowid)
-        select.bind(index, lastRowid_);
-    else
-        select.bind(index, lastText_);
-    select.bind(index + 1, kPiece);
-    qint64 rows = 0;
-    while (select.next()) {
+    if (!piece_) {
+        piece_ = std::make_shared<Statement>(db, select_);
+        int index = 1;
+        for (const QString& value : values_)
+            piece_->bind(index++, value);
         if (kind_ == Key::Rowid)
-            lastRowid_ = select.integer(keyColumn_);
+            piece_->bind(index, lastRowid_);
         else
-            lastText_ = select.text(keyColumn_);
-        call(context, select);
-        ++rows;
-        if (rows % kRowsBetweenLooks == 0 && deadline.hasExpired())
-            return true; // the rest of this piece is read by the next one
+            piece_->bind(index, lastText_);
+        piece_->bind(index + 1, pieceLength);
+        pieceRows_ = 0;
     }
-    if (rows < kPiece)
+    qint64 rows = 0;
+    while (piece_->next()) {
+        if (kind_ == Key::Rowid)
+            lastRowid_ = piece_->integer(keyColumn_);
+        else
+            lastText_ = piece_->text(keyColumn_);
+        call(context, *piece_);
+        ++rows;
+        ++pieceRows_;
+        if (rows % kRowsBetweenLooks == 0 && deadline.hasExpired()) {
+            if (!server)
+                piece_.reset(); // the next slice reads on after the last key
+            return true;
+        }
+    }
+    if (pieceRows_ < pieceLength)
         done_ = true;
-    return rows > 0;
+    piece_.reset();
+    return rows > 0 || !done_;
 }
 
 int compareCodePoints(QStringView a, QStringView b) {

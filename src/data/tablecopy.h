@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QStringView>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -58,9 +59,10 @@ void refresh(const Database& db, const QString& table, CopyStamp& at, qint64 now
 // in slices between window events. `select` names the columns and the table, and its where clause ends in
 // "<key> > ?" (the key read last; the first piece starts below every rowid, or after the empty text for a
 // text key); `values` are bound to the parameters before that one, and " order by <key> limit ?" is
-// appended. `keyColumn` is the column of the result that holds the key. Each piece is a statement of its
-// own, so no read stays open between slices: what other connections change meanwhile is taken in afterwards,
-// by the table's change stamp.
+// appended. `keyColumn` is the column of the result that holds the key. On a file no read stays open
+// between slices (it would hold other stations' saves back): a slice that ends within a piece reads on from
+// the key read last with a new statement. A server's piece has arrived whole, so its rest is read by the
+// next slice. What other connections change meanwhile is taken in afterwards, by the table's change stamp.
 class Slices {
 public:
     enum class Key { Rowid, Text };
@@ -71,7 +73,7 @@ public:
     bool done() const { return done_; }
 
 private:
-    // Reads up to one piece after the last key; false when it read no row.
+    // Reads on in the piece being read, or in a new one after the last key; false when it read no row.
     bool readPiece(const Database& db, const QDeadlineTimer& deadline, void (*call)(void*, const Statement&),
                    void* context);
 
@@ -81,6 +83,8 @@ private:
     QStringList values_;
     qint64 lastRowid_ = std::numeric_limits<qint64>::min();
     QString lastText_ = QStringLiteral("");
+    std::shared_ptr<Statement> piece_; // a server's piece that a slice left unfinished
+    qint64 pieceRows_ = 0;             // rows read of it
     bool done_ = false;
 };
 
