@@ -120,8 +120,8 @@ HistoryRow entryFrom(const Statement& select) {
                       select.text(3), select.text(4), select.text(5)};
 }
 
-// A column whose values repeat from row to row (sex, age, date, the settled marker): a value the same as one
-// of the last few is not decoded again, and the entries share its text.
+// A column whose values repeat from row to row (a name within its rows, sex, age, date, the settled
+// marker): a value the same as one of the last few is not decoded again, and the entries share its text.
 class RepeatedTexts {
 public:
     const QString& read(const Statement& select, int column) {
@@ -152,13 +152,13 @@ private:
 struct Entries {
     std::vector<HistoryRow> rows;
     std::vector<HistoryRow> withoutKey;
-    std::array<RepeatedTexts, 4> repeated; // columns 1 … 4 of kEntryColumns
+    std::array<RepeatedTexts, 5> repeated; // columns 1 … 5 of kEntryColumns (a name repeats within its rows)
 
     void add(const Statement& select) {
         (select.isNull(0) ? withoutKey : rows)
-            .push_back(HistoryRow{select.text(0), select.text(1), repeated[0].read(select, 2),
-                                  repeated[1].read(select, 3), repeated[2].read(select, 4),
-                                  repeated[3].read(select, 5)});
+            .push_back(HistoryRow{select.text(0), repeated[0].read(select, 1), repeated[1].read(select, 2),
+                                  repeated[2].read(select, 3), repeated[3].read(select, 4),
+                                  repeated[4].read(select, 5)});
     }
 
     std::vector<HistoryRow> newestFirst() {
