@@ -14,6 +14,8 @@
 #include "data/defaults.h"
 #include "data/settingsrow.h"
 #include "prescription/form2.h"
+#include "ui/fieldedit.h"
+#include "ui/picklist.h"
 #include "ui/placement.h"
 #include "ui/twips.h"
 
@@ -104,6 +106,8 @@ private Q_SLOTS:
     void exitBacksUpThenAboutEndsTheRun();
     void exitGoesOnWhenNoBackupCanBeWritten();
     void childThatKeepsItselfOpenCancelsTheExit();
+    void copiesAreReadAheadWhileTheLoginWaits_data();
+    void copiesAreReadAheadWhileTheLoginWaits();
     void wholeRun();
 };
 
@@ -544,6 +548,49 @@ void TestShell::childThatKeepsItselfOpenCancelsTheExit() {
     QVERIFY(run.main().close());
     QVERIFY(QDir(machine.path(QStringLiteral("backup/8日"))).exists());
     QVERIFY(run.shell->aboutWindow());
+}
+
+void TestShell::copiesAreReadAheadWhileTheLoginWaits_data() {
+    QTest::addColumn<bool>("waitForIt");
+    QTest::newRow("password typed after the copies were read") << true;
+    QTest::newRow("password typed at once") << false;
+}
+
+void TestShell::copiesAreReadAheadWhileTheLoginWaits() {
+    QFETCH(bool, waitForIt);
+    test::FakeMachine machine;
+    {
+        Run first(machine, on(2024, 3, 8));
+        Database& main = *first.shell->state().mainDb;
+        Transaction transaction(main);
+        for (int i = 0; i < 3000; ++i) {
+            Statement insert(main,
+                             QStringLiteral("insert into [患者信息]([序号],[姓名],[年龄]) values(?,?,?)"));
+            const QString name = i % 100 == 0 ? QStringLiteral("张三") : QStringLiteral("李%1").arg(i);
+            insert.bind(1, name + QStringLiteral("zs") + QString::number(1950 + i % 50))
+                .bind(2, name)
+                .bind(3, QString::number(1950 + i % 50));
+            insert.run();
+        }
+        transaction.commit();
+    }
+    Run run(machine, on(2024, 3, 8));
+    QVERIFY(run.shell->readingAhead()); // from the login window on
+    QSignalSpy finished(run.shell.get(), &Shell::readAheadFinished);
+    if (waitForIt)
+        QVERIFY(finished.wait(20000));
+    run.logIn(QStringLiteral("888"));
+    QVERIFY(run.messages.shown.isEmpty());
+    Form2* form = run.main().prescriptionWindow();
+    QVERIFY(form && form->isVisible());
+    FieldEdit* name = form->sheet.Text5[kName];
+    QInputMethodEvent typed;
+    typed.setCommitString(QStringLiteral("张三"));
+    QCoreApplication::sendEvent(name, &typed);
+    QCOMPARE(form->sheet.List5->count(), 30);
+    QCOMPARE(form->sheet.List5->text(0), QStringLiteral("张三[74岁]"));
+    QTRY_VERIFY(!run.shell->readingAhead());
+    QCOMPARE(finished.count(), 1);
 }
 
 void TestShell::wholeRun() {
