@@ -180,8 +180,8 @@ void Form14::print() {
 
 void Form14::preview() {
     showHeader();
-    printing::showPreview(printedRecord(), services_.messages, this, services_.settings.values().recordPrinter,
-                          outputNoted());
+    printing::showPreview(printedRecord(), services_.messages, this,
+                          services_.settings.values().recordPrinter, outputNoted());
 }
 
 printing::OutputHook Form14::outputNoted() const {

@@ -294,10 +294,11 @@ void TestShell::menuItemsAndCaptions() {
     run.logIn(QStringLiteral("888"));
     QMenuBar* bar = run.main().menuBar();
 
-    const QList<QPair<QString, QString>> top = {
-        {"综合设置", "综合设置(S)"}, {"药物维护", "药物维护(Y)"}, {"模板维护", "模板维护(M)"},
-        {"开具处方", "处方录入(C)"}, {"门诊病历", "门诊病历(B)"}, {"业务统计", "业务统计(T)"},
-        {"日志报表", "门诊日志(Z)"}, {"用药统计", "用药统计(J)"}, {"帮助", "操作帮助(H)"}};
+    const QList<QPair<QString, QString>> top = {{"综合设置", "综合设置(S)"}, {"药物维护", "药物维护(Y)"},
+                                                {"模板维护", "模板维护(M)"}, {"开具处方", "处方录入(C)"},
+                                                {"门诊病历", "门诊病历(B)"}, {"业务统计", "业务统计(T)"},
+                                                {"日志报表", "门诊日志(Z)"}, {"用药统计", "用药统计(J)"},
+                                                {"数据维护", "数据维护(D)"}, {"帮助", "操作帮助(H)"}};
     const QList<QAction*> actions = bar->actions();
     QCOMPARE(actions.size(), top.size());
     for (int i = 0; i < top.size(); ++i) {
@@ -312,9 +313,11 @@ void TestShell::menuItemsAndCaptions() {
                                                       {"添加常用地址", "添加常用地址"},
                                                       {"诊断名称", "添加常用诊断"},
                                                       {"用药警示维护", "用药警示维护"}};
+    const QList<QPair<QString, QString>> maintenance = {{"恢复备份", "恢复备份…"}, {"操作记录", "操作记录…"}};
     const QList<QPair<QString, QString>> help = {
         {"操作帮助", "操作帮助"}, {"访问作者主页", "访问作者主页"}, {"版本信息", "版本信息"}};
-    for (const auto& [menuIndex, items] : {qMakePair(2, templates), qMakePair(8, help)}) {
+    for (const auto& [menuIndex, items] :
+         {qMakePair(2, templates), qMakePair(8, maintenance), qMakePair(9, help)}) {
         QMenu* menu = actions[menuIndex]->menu();
         QVERIFY(menu);
         const QList<QAction*> sub = menu->actions();
