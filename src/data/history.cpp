@@ -27,21 +27,23 @@ const QString kEntryColumns = QStringLiteral("[序号],[0],[1],[2],[5],[发药]"
 // An empty name is left out: no name part is found in it.
 const sql::Text kCountNames{
     QStringLiteral("select count(*) from %1 where [姓名] > ''").arg(quoted(tracking::kArchiveNames))};
-const sql::Text kNames{QStringLiteral("select [姓名] from %1 where [姓名] > ''").arg(quoted(tracking::kArchiveNames))};
+const sql::Text kNames{
+    QStringLiteral("select [姓名] from %1 where [姓名] > ''").arg(quoted(tracking::kArchiveNames))};
 // %2: a mark per name.
 const sql::Text kEntriesOfNames{
     QStringLiteral("select %1 from [档案] where [0] in (%2) and [5] between ? and ?").arg(kEntryColumns), [] {
         return std::vector<QStringList>{{sql::marks(1)}, {sql::marks(200)}};
     }};
-const sql::Text kEntriesOfDates{QStringLiteral("select %1 from [档案] where [5] between ? and ? and [0] is not null "
-                                               "order by [5] desc, [序号] desc")
-                                    .arg(kEntryColumns)};
+const sql::Text kEntriesOfDates{
+    QStringLiteral("select %1 from [档案] where [5] between ? and ? and [0] is not null "
+                   "order by [5] desc, [序号] desc")
+        .arg(kEntryColumns)};
 const sql::Text kEntriesByPattern{QStringLiteral("select %1 from [档案] where [0] like ? escape '\\' and [5] "
                                                  "between ? and ? order by [序号] desc")
                                       .arg(kEntryColumns)};
 
-const sql::Text kNamesAfter{
-    QStringLiteral("select [姓名] from %1 where [姓名] > ? order by [姓名] limit ?").arg(quoted(tracking::kArchiveNames))};
+const sql::Text kNamesAfter{QStringLiteral("select [姓名] from %1 where [姓名] > ? order by [姓名] limit ?")
+                                .arg(quoted(tracking::kArchiveNames))};
 
 // The names of [档案姓名], as the current stamp of 档案 has them. Names are only ever added to that list
 // (a renamed or deleted prescription leaves its old name there), so a list of the same length is the same.

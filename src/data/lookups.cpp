@@ -80,9 +80,10 @@ PackedPatient pack(const Statement& row) {
 const QString kPatientCopyColumns =
     QStringLiteral("[序号],[姓名],[性别],[年龄],[医疗证号],[电话],[住址],[费别],[诊断],rowid");
 
-const sql::Text kPatientsAfter{QStringLiteral("select %1 from [患者信息] where [序号] is not null and rowid > ? "
-                                              "order by rowid limit ?")
-                                   .arg(kPatientCopyColumns)};
+const sql::Text kPatientsAfter{
+    QStringLiteral("select %1 from [患者信息] where [序号] is not null and rowid > ? "
+                   "order by rowid limit ?")
+        .arg(kPatientCopyColumns)};
 
 // A copy being read ahead in slices: the table's stamp before the first piece, and the rows read so far.
 struct PatientsAhead {
