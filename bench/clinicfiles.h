@@ -9,6 +9,7 @@
 #include "data/defaults.h"
 #include "data/numbers.h"
 #include "data/record.h"
+#include "data/schema.h"
 #include "data/searchcodes.h"
 
 #include <QDateTime>
@@ -182,9 +183,11 @@ inline void writeClinicFiles(const QString& folder, const ClinicSize& size) {
 
 // The files of `size` in the data folder 中医处方数据库 of a machine folder in the temp folder named `name`
 // (the folder that stands for drive c:), written on first use and kept for the next run (they take minutes
-// to write). Returns the machine folder.
+// to write). The folder's name carries the schema's version: files of an earlier one would be upgraded at
+// every start a benchmark measures. Returns the machine folder.
 inline QString keptClinicFiles(const QString& name, const ClinicSize& size) {
-    const QString machine = QDir::temp().filePath(QStringLiteral("lichuan-bench-") + name);
+    const QString machine =
+        QDir::temp().filePath(QStringLiteral("lichuan-bench-%1-schema%2").arg(name).arg(schema::kVersion));
     const QString folder = QDir(machine).filePath(QStringLiteral("中医处方数据库"));
     const QString done = QDir(machine).filePath(QStringLiteral("complete"));
     if (QFile::exists(done))
