@@ -1,9 +1,6 @@
 // The catalog window on a category of 20,000 herbs: a keystroke in its search box (query and grid refill,
 // laid out and painted), the import of a 10,000-row workbook and the export of the 20,000 rows.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "catalog/catalogexchange.h"
 #include "catalog/cataloggrid.h"
 #include "catalog/form3.h"
@@ -13,6 +10,9 @@
 #include "data/engine.h"
 #include "data/schema.h"
 #include "data/searchcodes.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "spreadsheet/workbookreader.h"
 #include "spreadsheet/workbookwriter.h"

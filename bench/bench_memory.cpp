@@ -4,9 +4,6 @@
 // every copy it keeps: the pick list of every category, the patient suggestions, the history by a name part
 // over ten years. The counters give the resident size (VmRSS) and its peak (VmHWM) in MB.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "benchsupport.h"
 #include "data/clock.h"
 #include "data/dates.h"
@@ -16,6 +13,9 @@
 #include "data/schema.h"
 #include "data/searchcodes.h"
 #include "prescription/form2.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/fieldedit.h"
 #include "ui/picklist.h"

@@ -2,9 +2,6 @@
 // catalog of 20,000 herbs, and the patient suggestions opened by two characters of a name among 50,000
 // patients. Each iteration is one change of the box's text, query and list fill included.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/catalog.h"
 #include "data/clock.h"
 #include "data/defaults.h"
@@ -13,6 +10,9 @@
 #include "data/schema.h"
 #include "data/searchcodes.h"
 #include "prescription/form2.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/fieldedit.h"
 #include "ui/picklist.h"

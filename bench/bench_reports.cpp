@@ -4,9 +4,6 @@
 // 3,000,000 statistics lines over the last five; they take minutes to build, so they are kept in the temp
 // folder and used again by the next run.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/dates.h"
 #include "data/defaults.h"
@@ -18,6 +15,9 @@
 #include "reports/form7.h"
 #include "reports/reportexports.h"
 #include "reports/reportgrid.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 
 #include <QApplication>

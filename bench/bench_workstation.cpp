@@ -2,9 +2,6 @@
 // reloading a saved prescription, and pricing and settling a 30-herb prescription. The files hold 200,000
 // prescriptions and 3,000,000 statistics lines; they are built once per run and shared by the benchmarks.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/catalog.h"
 #include "data/clock.h"
 #include "data/dates.h"
@@ -18,6 +15,9 @@
 #include "prescription/pricingpanel.h"
 #include "prescription/sheetactions.h"
 #include "prescription/toolbar.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"

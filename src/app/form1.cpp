@@ -1,8 +1,5 @@
 #include "app/form1.h"
 
-#include "app/backup.h"
-#include "app/messages.h"
-#include "app/state.h"
 #include "app/weblinks.h"
 #include "catalog/form3.h"
 #include "catalog/form4.h"
@@ -13,10 +10,13 @@
 #include "prescription/sheetlink.h"
 #include "printing/output.h"
 #include "records/form14.h"
-#include "settings/form8.h"
 #include "reports/form12.h"
 #include "reports/form13.h"
 #include "reports/form7.h"
+#include "session/backup.h"
+#include "session/messages.h"
+#include "session/state.h"
+#include "settings/form8.h"
 #include "ui/placement.h"
 #include "ui/twips.h"
 

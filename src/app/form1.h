@@ -2,8 +2,8 @@
 // The main window: the frame every other window opens in, the menu bar, the prescription window kept
 // centred, and the daily backup when it closes.
 
-#include "app/services.h"
 #include "app/shellhooks.h"
+#include "session/services.h"
 
 #include <QMainWindow>
 #include <QMdiSubWindow>

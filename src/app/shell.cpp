@@ -1,11 +1,11 @@
 #include "app/shell.h"
 
-#include "app/backup.h"
 #include "app/form10.h"
 #include "app/form9.h"
-#include "app/messages.h"
-#include "app/startup.h"
 #include "data/clock.h"
+#include "session/backup.h"
+#include "session/messages.h"
+#include "session/startup.h"
 #include "settings/settingsstore.h"
 
 #include <QCoreApplication>

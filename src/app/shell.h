@@ -5,9 +5,9 @@
 #include "app/form1.h"
 #include "app/form10.h"
 #include "app/form9.h"
-#include "app/platform.h"
 #include "app/shellhooks.h"
-#include "app/state.h"
+#include "session/platform.h"
+#include "session/state.h"
 
 #include <QObject>
 #include <QPointer>

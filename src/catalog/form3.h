@@ -2,8 +2,8 @@
 // The catalog window (药物维护): one category of the catalog in a searchable grid, an edit panel to change,
 // add and delete items, emptying a category, and the category's spreadsheet import and export.
 
-#include "app/services.h"
 #include "catalog/form3_build.h"
+#include "session/services.h"
 #include "ui/filechooser.h"
 
 #include <QWidget>

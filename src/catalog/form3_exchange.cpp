@@ -1,13 +1,13 @@
 // The catalog window's spreadsheet exchange: export of the current category to a workbook, import of a
 // workbook's first sheet into the current category.
 
-#include "app/messages.h"
-#include "app/state.h"
 #include "catalog/catalogexchange.h"
 #include "catalog/form3.h"
 #include "data/catalogrows.h"
 #include "data/clock.h"
 #include "data/textrules.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "spreadsheet/workbookreader.h"
 #include "spreadsheet/workbookwriter.h"
 #include "ui/filechooser.h"

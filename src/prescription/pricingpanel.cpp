@@ -1,8 +1,5 @@
 #include "prescription/pricingpanel.h"
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/catalog.h"
 #include "data/dates.h"
 #include "data/prescriptions.h"
@@ -13,6 +10,9 @@
 #include "prescription/sheetactions.h"
 #include "prescription/toolbar.h"
 #include "prescription/totalspanel.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 

@@ -1,11 +1,11 @@
 #include "prescription/sheetactions.h"
 
-#include "app/services.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/textrules.h"
 #include "prescription/form2.h"
 #include "prescription/totalspanel.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"

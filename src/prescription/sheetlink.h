@@ -2,7 +2,7 @@
 // The prescription sheet as the other windows see it (SheetAccess), over the prescription window that the
 // main window keeps.
 
-#include "app/services.h"
+#include "session/services.h"
 
 #include <functional>
 

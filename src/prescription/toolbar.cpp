@@ -1,8 +1,5 @@
 #include "prescription/toolbar.h"
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/prescriptions.h"
 #include "data/textrules.h"
@@ -14,6 +11,9 @@
 #include "prescription/toolbaricons.h"
 #include "prescription/totalspanel.h"
 #include "printing/printui.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"

@@ -1,6 +1,6 @@
 #include "printing/printui.h"
 
-#include "app/messages.h"
+#include "session/messages.h"
 
 #include <QComboBox>
 #include <QDir>

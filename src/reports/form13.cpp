@@ -1,12 +1,12 @@
 #include "reports/form13.h"
 
-#include "app/messages.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/dates.h"
 #include "data/reports.h"
 #include "reports/reportexports.h"
 #include "reports/reportgrid.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "ui/buttons.h"
 #include "ui/twips.h"
 

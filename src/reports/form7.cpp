@@ -1,7 +1,5 @@
 #include "reports/form7.h"
 
-#include "app/messages.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/dates.h"
 #include "data/record.h"
@@ -12,6 +10,8 @@
 #include "reports/reportexports.h"
 #include "reports/reportgrid.h"
 #include "reports/reportrules.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "ui/buttons.h"
 #include "ui/twips.h"
 

@@ -1,7 +1,7 @@
 #include "reports/reportwindow.h"
 
-#include "app/messages.h"
 #include "reports/reportrules.h"
+#include "session/messages.h"
 #include "spreadsheet/workbookwriter.h"
 #include "ui/twips.h"
 

@@ -1,14 +1,14 @@
 // The settings and medical-record windows as the user opens them: from the menu of the main window and
 // from the prescription window's toolbar, each time afresh.
 
-#include "app/appfixtures.h"
 #include "app/form1.h"
-#include "app/messages.h"
 #include "app/shell.h"
 #include "data/clock.h"
 #include "prescription/form2.h"
 #include "prescription/toolbar.h"
 #include "records/form14.h"
+#include "session/appfixtures.h"
+#include "session/messages.h"
 #include "settings/form8.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"

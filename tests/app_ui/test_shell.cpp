@@ -1,19 +1,19 @@
 // The running program in-process: login, main window and menu, about window, exit backup, the end of the run.
 
-#include "app/appfixtures.h"
-#include "app/backup.h"
 #include "app/form1.h"
 #include "app/form10.h"
 #include "app/form9.h"
 #include "app/login.h"
-#include "app/messages.h"
 #include "app/shell.h"
-#include "app/startup.h"
 #include "app/weblinks.h"
 #include "data/clock.h"
 #include "data/defaults.h"
 #include "data/settingsrow.h"
 #include "prescription/form2.h"
+#include "session/appfixtures.h"
+#include "session/backup.h"
+#include "session/messages.h"
+#include "session/startup.h"
 #include "ui/placement.h"
 #include "ui/twips.h"
 

@@ -2,9 +2,6 @@
 // A catalog window on a fresh main database with the default rows, a fixed clock, recorded messages and
 // file dialogs that hand over prepared paths.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "catalog/cataloggrid.h"
 #include "catalog/form3.h"
 #include "data/clock.h"
@@ -12,6 +9,9 @@
 #include "data/engine.h"
 #include "data/schema.h"
 #include "prescription/typing.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/fieldedit.h"
 #include "ui/filechooser.h"

@@ -2,14 +2,14 @@
 // A prescription window on fresh database files with the default rows, a fixed clock and recorded
 // messages, for tests that type and click as a doctor does.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/defaults.h"
 #include "data/engine.h"
 #include "data/schema.h"
 #include "prescription/form2.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/picklist.h"
 

@@ -1,10 +1,10 @@
 // The preview window and the print button's helper: a print that cannot be done is explained and the
 // preview opens instead, which shows the pages and saves them as a PDF file.
 
-#include "app/messages.h"
 #include "pdftext.h"
 #include "printing/printui.h"
 #include "printing/surface.h"
+#include "session/messages.h"
 
 #include <QApplication>
 #include <QMainWindow>

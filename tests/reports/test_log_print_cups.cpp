@@ -2,14 +2,14 @@
 // default printer, prints the log book from the window as the doctor does, and reads back the PDF the queue
 // made: its pages, its paper, and every entry at the place the program's own PDF of the log puts it.
 
-#include "app/messages.h"
-#include "app/state.h"
 #include "cupsserver.h"
 #include "data/clock.h"
 #include "pdftext.h"
 #include "printing/output.h"
 #include "reportdata.h"
 #include "reports/form7.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 
 #include <QDir>

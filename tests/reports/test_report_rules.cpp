@@ -1,9 +1,9 @@
 // The rules of the report windows and the workbooks they export, read back from the written files.
 
-#include "app/messages.h"
 #include "reports/reportexports.h"
 #include "reports/reportrules.h"
 #include "reports/reportwindow.h"
+#include "session/messages.h"
 #include "spreadsheet/workbookreader.h"
 
 #include <QFile>

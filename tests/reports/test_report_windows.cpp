@@ -2,8 +2,6 @@
 // files; and the menu and toolbar entries that open them in the main window.
 
 #include "app/form1.h"
-#include "app/messages.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/reports.h"
 #include "prescription/form2.h"
@@ -16,6 +14,8 @@
 #include "reports/form7.h"
 #include "reports/reportgrid.h"
 #include "reports/reportrules.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "spreadsheet/workbookreader.h"
 

@@ -1,10 +1,10 @@
-#include "app/messages.h"
-#include "app/platform.h"
-#include "app/startup.h"
-#include "app/state.h"
 #include "appfixtures.h"
 #include "data/defaults.h"
 #include "data/settingsrow.h"
+#include "session/messages.h"
+#include "session/platform.h"
+#include "session/startup.h"
+#include "session/state.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -1,12 +1,12 @@
-#include "app/startup.h"
+#include "session/startup.h"
 
-#include "app/messages.h"
 #include "data/dbcheck.h"
 #include "data/defaults.h"
 #include "data/schema.h"
 #include "data/serveraddress.h"
 #include "data/serverdatabase.h"
 #include "data/settingsrow.h"
+#include "session/messages.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
-#include "app/backup.h"
+#include "session/backup.h"
 
-#include "app/startup.h"
-#include "app/state.h"
 #include "data/dbcheck.h"
 #include "data/engine.h"
 #include "data/schema.h"
 #include "data/serveraddress.h"
 #include "data/transfer.h"
+#include "session/startup.h"
+#include "session/state.h"
 
 #include <QDir>
 #include <QFile>
