@@ -17,6 +17,7 @@
 #include "spreadsheet/workbookreader.h"
 #include "spreadsheet/workbookwriter.h"
 #include "ui/fieldedit.h"
+#include "ui/filechooser.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
@@ -67,7 +68,8 @@ struct Bench {
         importCatalogRows(*state.mainDb, herbs.rows, clock.now());
         settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
                                                    [] { return QStringLiteral("PDF"); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
+        services =
+            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
         form = std::make_unique<Form3>(*services);
         form->show();
         QCoreApplication::processEvents();
@@ -85,6 +87,7 @@ struct Bench {
     FixedClock clock;
     RecordingMessages messages;
     Navigator navigator;
+    QtFileChooser chooser; // never asked here
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
     std::unique_ptr<Form3> form;

@@ -18,6 +18,7 @@
 #include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/fieldedit.h"
+#include "ui/filechooser.h"
 #include "ui/picklist.h"
 
 #include <QApplication>
@@ -157,13 +158,14 @@ void BM_ResidentSize(benchmark::State& state) {
     FixedClock clock(kNow);
     RecordingMessages messages;
     Navigator navigator;
+    QtFileChooser chooser; // never asked here
     process.StationSuffix = QStringLiteral("m2");
     process.mainDb = Database::open(folder + QStringLiteral("/数据库.dat"), databaseKey(),
                                     Database::OpenMode::ExistingOnly);
     process.statsDb = Database::open(folder + QStringLiteral("/用药统计.dat"), databaseKey(),
                                      Database::OpenMode::ExistingOnly);
     SettingsStore settings(process.mainDb.get(), QStringLiteral("PDF"), [] { return QStringLiteral("PDF"); });
-    Services services{process, settings, clock, messages, navigator};
+    Services services{process, settings, clock, messages, navigator, chooser};
     Form2 form(services);
     form.show();
     for (auto _ : state) {

@@ -15,6 +15,7 @@
 #include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/fieldedit.h"
+#include "ui/filechooser.h"
 #include "ui/picklist.h"
 
 #include <QApplication>
@@ -111,7 +112,8 @@ public:
         }
         settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
                                                    [] { return QStringLiteral("PDF"); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
+        services =
+            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
         form = std::make_unique<Form2>(*services);
         form->show();
     }
@@ -121,6 +123,7 @@ public:
     FixedClock clock;
     RecordingMessages messages;
     Navigator navigator;
+    QtFileChooser chooser; // never asked here
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
     std::unique_ptr<Form2> form;

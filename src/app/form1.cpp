@@ -17,6 +17,7 @@
 #include "session/messages.h"
 #include "session/state.h"
 #include "settings/form8.h"
+#include "ui/filechooser.h"
 #include "ui/placement.h"
 #include "ui/twips.h"
 
@@ -74,7 +75,9 @@ Form1::Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, M
              Options options, QWidget* parent)
     : QMainWindow(parent), state_(state), options_(std::move(options)),
       sheetLink_(std::make_unique<SheetLink>([this] { return prescriptionWindow(); })),
-      services_{state, settings, clock, messages, *this, sheetLink_.get()}, mdi_(new QMdiArea(this)) {
+      ownFiles_(options_.files ? nullptr : std::make_unique<QtFileChooser>()),
+      services_{state, settings, clock, messages, *this, files(), sheetLink_.get()},
+      mdi_(new QMdiArea(this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("栎川 V8.0"));
     setMinimumSize(twips::size(kMinWidthTwips, kMinHeightTwips));
@@ -85,6 +88,10 @@ Form1::Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, M
     mdi_->viewport()->installEventFilter(this);
     setCentralWidget(mdi_);
     buildMenu();
+}
+
+FileChooser& Form1::files() const {
+    return options_.files ? *options_.files : *ownFiles_;
 }
 
 Form1::~Form1() {

@@ -10,7 +10,6 @@
 #include "session/state.h"
 #include "ui/appearance.h"
 #include "ui/fieldedit.h"
-#include "ui/filechooser.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -47,10 +46,8 @@ void setFieldUsable(FieldEdit* field, bool usable) {
 
 } // namespace
 
-Form3::Form3(Services& services, std::unique_ptr<FileChooser> files, QWidget* parent)
-    : QWidget(parent), services_(services),
-      files_(files ? std::move(files) : std::make_unique<QtFileChooser>()),
-      model_(new CatalogGridModel(this)) {
+Form3::Form3(Services& services, QWidget* parent)
+    : QWidget(parent), services_(services), model_(new CatalogGridModel(this)) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("药物维护"));
     setFont(windowFont());

@@ -4,10 +4,8 @@
 
 #include "catalog/form3_build.h"
 #include "session/services.h"
-#include "ui/filechooser.h"
 
 #include <QWidget>
-#include <memory>
 
 namespace lichuan {
 
@@ -20,9 +18,7 @@ class Form3 final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Form3)
 public:
-    // `files` asks for the workbook paths; the program's own file dialog when null.
-    explicit Form3(Services& services, std::unique_ptr<FileChooser> files = nullptr,
-                   QWidget* parent = nullptr);
+    explicit Form3(Services& services, QWidget* parent = nullptr);
     ~Form3() override;
 
     const Form3Controls& controls() const { return c_; }
@@ -58,7 +54,6 @@ private:
     catalog::CatalogEntry entryFromPanel() const;
 
     Services& services_;
-    std::unique_ptr<FileChooser> files_;
     catalog::CatalogGridModel* model_;
     Form3Controls c_;
     int lastFocused_ = 0;  // the Text3 box that last had the focus

@@ -11,6 +11,7 @@
 #include "prescription/toolbaricons.h"
 #include "prescription/totalspanel.h"
 #include "printing/printui.h"
+#include "session/filechooser.h"
 #include "session/messages.h"
 #include "session/services.h"
 #include "session/state.h"
@@ -21,7 +22,6 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
-#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -66,11 +66,6 @@ Toolbar::Toolbar(Form2& form) : form_(form) {
         form_.toolbar.Label18[k]->installEventFilter(this);
         showFlat(i);
     }
-    choosePdfPath = [this] {
-        return QFileDialog::getSaveFileName(
-            &form_, QStringLiteral("输出PDF"), form_.services().state.DataFolder,
-            QStringLiteral("PDF文件 (*.pdf)"), nullptr, QFileDialog::DontUseNativeDialog);
-    };
 }
 
 bool Toolbar::eventFilter(QObject* watched, QEvent* event) {
@@ -205,7 +200,8 @@ void Toolbar::save() {
 void Toolbar::print() {
     const SettingsValues& settings = form_.services().settings.values();
     printing::deliver(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
-                      settings.prescriptionPrinter, form_.services().messages, &form_);
+                      settings.prescriptionPrinter, form_.services().messages, form_.services().files,
+                      &form_);
 }
 
 void Toolbar::printPreview() {
@@ -218,8 +214,8 @@ void Toolbar::printPreview(const QString& leftMargin, const QString& topMargin) 
     PrescriptionPrintSettings print = prescriptionPrintSettings(settings);
     print.leftMargin = leftMargin;
     print.topMargin = topMargin;
-    printing::showPreview(prescriptionDocument(form_, print), form_.services().messages, &form_,
-                          settings.prescriptionPrinter);
+    printing::showPreview(prescriptionDocument(form_, print), form_.services().messages,
+                          form_.services().files, &form_, settings.prescriptionPrinter);
 }
 
 bool Toolbar::exportPdf(const QString& path) {
@@ -234,7 +230,9 @@ bool Toolbar::exportPdf(const QString& path) {
 }
 
 void Toolbar::exportPdfAsked() {
-    QString path = choosePdfPath ? choosePdfPath() : QString();
+    Services& services = form_.services();
+    QString path = services.files.saveFile(&form_, QStringLiteral("输出PDF"),
+                                           QStringLiteral("PDF文件 (*.pdf)"), services.state.DataFolder);
     if (path.isEmpty())
         return;
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))

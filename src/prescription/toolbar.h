@@ -4,7 +4,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <functional>
 
 class QMenu;
 
@@ -52,8 +51,6 @@ public:
     bool exportPdf(const QString& path);
     // The right-click menu of "打印": 打印预览, 输出PDF.
     QMenu* printMenu();
-    // Asks where "输出PDF" saves; tests replace it. An empty answer cancels.
-    std::function<QString()> choosePdfPath;
     void saveAsSet();
     void copySheet();
     void about();

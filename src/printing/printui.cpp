@@ -1,10 +1,10 @@
 #include "printing/printui.h"
 
+#include "session/filechooser.h"
 #include "session/messages.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -38,8 +38,8 @@ QMdiArea* workAreaOf(QWidget* widget) {
 } // namespace
 
 PreviewWindow::PreviewWindow(Document document, const QString& printerName, Messages& messages,
-                             QWidget* parent)
-    : QWidget(parent), document_(std::move(document)), messages_(messages),
+                             FileChooser& files, QWidget* parent)
+    : QWidget(parent), document_(std::move(document)), messages_(messages), files_(files),
       printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
     setWindowTitle(QStringLiteral("打印预览"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -90,11 +90,6 @@ PreviewWindow::PreviewWindow(Document document, const QString& printerName, Mess
         preview_->updatePreview();
     });
 
-    choosePdfPath = [this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("输出PDF"), QDir::homePath(),
-                                            QStringLiteral("PDF文件 (*.pdf)"), nullptr,
-                                            QFileDialog::DontUseNativeDialog);
-    };
     resize(720, 820);
 }
 
@@ -132,7 +127,8 @@ bool PreviewWindow::exportPdf(const QString& path) {
 }
 
 void PreviewWindow::askAndExport() {
-    QString path = choosePdfPath ? choosePdfPath() : QString();
+    QString path =
+        files_.saveFile(this, QStringLiteral("输出PDF"), QStringLiteral("PDF文件 (*.pdf)"), QDir::homePath());
     if (path.isEmpty())
         return;
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
@@ -140,9 +136,9 @@ void PreviewWindow::askAndExport() {
     exportPdf(path);
 }
 
-PreviewWindow* showPreview(const Document& document, Messages& messages, QWidget* parent,
+PreviewWindow* showPreview(const Document& document, Messages& messages, FileChooser& files, QWidget* parent,
                            const QString& printerName) {
-    auto* window = new PreviewWindow(document, printerName, messages);
+    auto* window = new PreviewWindow(document, printerName, messages, files);
     if (QMdiArea* area = workAreaOf(parent)) {
         QMdiSubWindow* sub = area->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -164,13 +160,13 @@ PreviewWindow* showPreview(const Document& document, Messages& messages, QWidget
 }
 
 OutputResult deliver(const Document& document, const QString& printerName, Messages& messages,
-                     QWidget* parent) {
+                     FileChooser& files, QWidget* parent) {
     if (document.isEmpty())
         return {true, {}};
     const OutputResult result = printDocument(document, printerName);
     if (!result.ok) {
         messages.inform(result.message);
-        showPreview(document, messages, parent, printerName);
+        showPreview(document, messages, files, parent, printerName);
     }
     return result;
 }

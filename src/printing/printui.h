@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <QWidget>
-#include <functional>
 
 class QComboBox;
 class QPrintPreviewWidget;
@@ -14,8 +13,9 @@ class QPrinter;
 class QPushButton;
 
 namespace lichuan {
+class FileChooser;
 class Messages;
-}
+} // namespace lichuan
 
 namespace lichuan::printing {
 
@@ -23,15 +23,12 @@ class PreviewWindow : public QWidget {
     Q_OBJECT
 public:
     // `printerName` is the printer chosen first in the window's printer list (the system default when
-    // it is empty or not installed).
-    PreviewWindow(Document document, const QString& printerName, Messages& messages,
+    // it is empty or not installed); "输出PDF" asks for the file with `files`.
+    PreviewWindow(Document document, const QString& printerName, Messages& messages, FileChooser& files,
                   QWidget* parent = nullptr);
     ~PreviewWindow() override;
     PreviewWindow(const PreviewWindow&) = delete;
     PreviewWindow& operator=(const PreviewWindow&) = delete;
-
-    // Asks where to save the PDF; tests replace it. An empty answer cancels.
-    std::function<QString()> choosePdfPath;
 
     // Prints on the printer chosen in the window; a failure is shown in a "提示" box.
     bool printOnChosenPrinter();
@@ -49,6 +46,7 @@ private:
 
     Document document_;
     Messages& messages_;
+    FileChooser& files_;
     std::unique_ptr<QPrinter> printer_;
     QPrintPreviewWidget* preview_ = nullptr;
     QComboBox* printers_ = nullptr;
@@ -57,12 +55,12 @@ private:
 
 // Opens the preview as a child window of the main window's work area (a window of its own when `parent`
 // is not inside one) and returns it.
-PreviewWindow* showPreview(const Document& document, Messages& messages, QWidget* parent,
+PreviewWindow* showPreview(const Document& document, Messages& messages, FileChooser& files, QWidget* parent,
                            const QString& printerName = QString());
 
 // Prints the document on `printerName`; when that cannot be done, says why in a "提示" box naming the
 // printer, then shows the preview. An empty document does nothing.
 OutputResult deliver(const Document& document, const QString& printerName, Messages& messages,
-                     QWidget* parent);
+                     FileChooser& files, QWidget* parent);
 
 } // namespace lichuan::printing

@@ -146,7 +146,8 @@ printing::Document Form14::printedRecord() const {
 void Form14::print() {
     // On the record printer; a missing printer or a refused job is named, then the preview offers another
     // printer and a PDF file.
-    printing::deliver(printedRecord(), services_.settings.values().recordPrinter, services_.messages, this);
+    printing::deliver(printedRecord(), services_.settings.values().recordPrinter, services_.messages,
+                      services_.files, this);
 }
 
 void Form14::editTemplates() {

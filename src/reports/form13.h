@@ -3,7 +3,6 @@
 // 33 days with its summed quantity, unit and amount, in a 16-row grid, and its export to a workbook.
 
 #include "reports/reportrules.h"
-#include "reports/reportwindow.h"
 #include "session/services.h"
 
 #include <QWidget>
@@ -49,7 +48,6 @@ public:
     QGroupBox* Picture1; // the frame of the progress strip
     QLabel* Label4;      // the progress strip
     QTimer* Timer1;
-    reports::SavePathChooser chooseSavePath;
 
 private:
     void build();

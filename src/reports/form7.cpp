@@ -10,6 +10,7 @@
 #include "reports/reportexports.h"
 #include "reports/reportgrid.h"
 #include "reports/reportrules.h"
+#include "reports/reportwindow.h"
 #include "session/messages.h"
 #include "session/state.h"
 #include "ui/buttons.h"
@@ -62,7 +63,6 @@ Form7::Form7(Services& services, QWidget* parent) : QWidget(parent), services_(s
         Text1->setText(margins.left);
         Text5->setText(margins.top);
     }
-    chooseSavePath = reports::workbookSaveDialog(services_.state.DataFolder);
 }
 
 Form7::~Form7() = default;
@@ -192,7 +192,7 @@ void Form7::query() {
 }
 
 void Form7::exportLog() {
-    const QString chosen = chooseSavePath ? chooseSavePath(this) : QString();
+    const QString chosen = reports::askExportPath(services_, this);
     if (chosen.isEmpty())
         return;
     Text6->setText(chosen);
@@ -239,7 +239,7 @@ void Form7::printLog() {
     }
     if (document.isEmpty())
         return;
-    printing::deliver(document, printing::systemDefaultPrinter(), services_.messages, this);
+    printing::deliver(document, printing::systemDefaultPrinter(), services_.messages, services_.files, this);
 }
 
 void Form7::closeEvent(QCloseEvent* event) {

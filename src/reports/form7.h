@@ -3,7 +3,6 @@
 // workbook and the printed log book; it keeps the log's print margins in the settings row.
 
 #include "data/reports.h"
-#include "reports/reportwindow.h"
 #include "session/services.h"
 
 #include <QWidget>
@@ -57,7 +56,6 @@ public:
     reports::FixedRowsView* grid;
     QScrollBar* VS1;
     QScrollBar* HS1;
-    reports::SavePathChooser chooseSavePath;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

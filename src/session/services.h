@@ -1,6 +1,6 @@
 #pragma once
-// What the windows are given: the process-wide state, the settings store, the clock, the message service
-// and the way to open other windows.
+// What the windows are given: the process-wide state, the settings store, the clock, the message service,
+// the file chooser and the way to open other windows.
 
 #include <QString>
 #include <QStringList>
@@ -11,6 +11,7 @@ struct ProcessState;
 class SettingsStore;
 class Clock;
 class Messages;
+class FileChooser;
 
 // Opens the windows another window asks for; implemented by the main window.
 class Navigator {
@@ -62,6 +63,7 @@ struct Services {
     const Clock& clock;
     Messages& messages;
     Navigator& navigator;
+    FileChooser& files;           // every question for a file to open or to save under
     SheetAccess* sheet = nullptr; // null where no prescription sheet exists (tests of single windows)
 };
 

@@ -11,6 +11,7 @@
 #include "session/services.h"
 #include "session/state.h"
 #include "settings/settingsstore.h"
+#include "testsupport.h"
 #include "ui/picklist.h"
 
 #include <QApplication>
@@ -64,7 +65,7 @@ public:
         schema::createStatistics(*state.statsDb);
         settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
                                                    [] { return QStringLiteral("PDF"); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
+        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, files});
     }
 
     // Opens the window (again) as the main window would, shown and active.
@@ -89,6 +90,7 @@ public:
     FixedClock clock;
     RecordingMessages messages;
     RecordingNavigator navigator;
+    ScriptedFileChooser files;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
     std::unique_ptr<Form2> form;

@@ -146,7 +146,7 @@ void TestForm2Keys::toolbarKeysRunTheToolbar() {
     closePreviews();
     backToTheSheet(form);
     const QString pdf = f.dir.filePath(QStringLiteral("处方.pdf"));
-    form.toolbarActions().choosePdfPath = [&f] { return f.dir.filePath(QStringLiteral("处方")); };
+    f.files.answer = [&f] { return f.dir.filePath(QStringLiteral("处方")); };
     keys.press(SheetKey::ExportPdf);
     QVERIFY(QFileInfo(pdf).size() > 0);
     QCOMPARE(f.messages.shown.size(), 2);

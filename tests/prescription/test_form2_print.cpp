@@ -112,7 +112,7 @@ void TestForm2Print::theRightClickOffersPreviewAndPdf() {
 
     QTemporaryDir dir;
     const QString chosen = dir.filePath(QStringLiteral("张三的处方"));
-    form.toolbarActions().choosePdfPath = [&] { return chosen; };
+    f.files.answer = [&] { return chosen; };
     menu->actions().at(1)->trigger();
     QVERIFY(QFile::exists(chosen + QStringLiteral(".pdf")));
     QVERIFY(f.messages.shown.isEmpty());

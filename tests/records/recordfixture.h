@@ -16,8 +16,8 @@ public:
 struct RecordFixture {
     RecordFixture() : link([this] { return sheet.form.get(); }) {
         sheet.open();
-        services = std::make_unique<Services>(
-            Services{sheet.state, *sheet.settings, sheet.clock, sheet.messages, navigator, &link});
+        services = std::make_unique<Services>(Services{sheet.state, *sheet.settings, sheet.clock,
+                                                       sheet.messages, navigator, sheet.files, &link});
     }
 
     Form2& form() { return *sheet.form; }

@@ -62,7 +62,8 @@ private Q_SLOTS:
         FixedClock clock(QDateTime(QDate(2017, 2, 15), QTime(9, 0)));
         RecordingMessages messages;
         Navigator navigator;
-        Services services{state, settings, clock, messages, navigator};
+        test::ScriptedFileChooser files;
+        Services services{state, settings, clock, messages, navigator, files};
         Form7 form(services);
         form.show();
 
