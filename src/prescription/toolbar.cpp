@@ -11,7 +11,6 @@
 #include "prescription/toolbaricons.h"
 #include "prescription/totalspanel.h"
 #include "printing/printui.h"
-#include "session/filechooser.h"
 #include "session/messages.h"
 #include "session/services.h"
 #include "session/state.h"
@@ -219,25 +218,18 @@ void Toolbar::printPreview(const QString& leftMargin, const QString& topMargin) 
 }
 
 bool Toolbar::exportPdf(const QString& path) {
-    const SettingsValues& settings = form_.services().settings.values();
-    printing::PageSetup paper = printing::pageSetupFor(settings.prescriptionPrinter);
-    paper.printableOffset = QPointF(); // a file is printed from the paper's corner
-    const printing::OutputResult result =
-        printing::writePdf(prescriptionDocument(form_, prescriptionPrintSettings(settings)), path, paper);
-    if (!result.ok)
-        form_.services().messages.inform(result.message);
-    return result.ok;
+    Services& services = form_.services();
+    const SettingsValues& settings = services.settings.values();
+    return printing::exportPdf(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
+                               settings.prescriptionPrinter, path, services.messages);
 }
 
 void Toolbar::exportPdfAsked() {
     Services& services = form_.services();
-    QString path = services.files.saveFile(&form_, QStringLiteral("输出PDF"),
-                                           QStringLiteral("PDF文件 (*.pdf)"), services.state.DataFolder);
-    if (path.isEmpty())
-        return;
-    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-        path += QStringLiteral(".pdf");
-    exportPdf(path);
+    const SettingsValues& settings = services.settings.values();
+    printing::askAndExportPdf(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
+                              settings.prescriptionPrinter, services.messages, services.files, &form_,
+                              services.state.DataFolder);
 }
 
 QMenu* Toolbar::printMenu() {

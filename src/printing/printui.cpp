@@ -118,22 +118,32 @@ bool PreviewWindow::printOnChosenPrinter() {
 }
 
 bool PreviewWindow::exportPdf(const QString& path) {
-    PageSetup setup = pageSetupFor(chosenPrinter());
-    setup.printableOffset = QPointF();
-    const OutputResult result = writePdf(document_, path, setup);
-    if (!result.ok)
-        messages_.inform(result.message);
-    return result.ok;
+    return printing::exportPdf(document_, chosenPrinter(), path, messages_);
 }
 
 void PreviewWindow::askAndExport() {
+    askAndExportPdf(document_, chosenPrinter(), messages_, files_, this, QDir::homePath());
+}
+
+bool exportPdf(const Document& document, const QString& printerName, const QString& path,
+               Messages& messages) {
+    PageSetup paper = pageSetupFor(printerName);
+    paper.printableOffset = QPointF();
+    const OutputResult result = writePdf(document, path, paper);
+    if (!result.ok)
+        messages.inform(result.message);
+    return result.ok;
+}
+
+bool askAndExportPdf(const Document& document, const QString& printerName, Messages& messages,
+                     FileChooser& files, QWidget* parent, const QString& folder) {
     QString path =
-        files_.saveFile(this, QStringLiteral("输出PDF"), QStringLiteral("PDF文件 (*.pdf)"), QDir::homePath());
+        files.saveFile(parent, QStringLiteral("输出PDF"), QStringLiteral("PDF文件 (*.pdf)"), folder);
     if (path.isEmpty())
-        return;
+        return false;
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         path += QStringLiteral(".pdf");
-    exportPdf(path);
+    return exportPdf(document, printerName, path, messages);
 }
 
 PreviewWindow* showPreview(const Document& document, Messages& messages, FileChooser& files, QWidget* parent,

@@ -58,6 +58,15 @@ private:
 PreviewWindow* showPreview(const Document& document, Messages& messages, FileChooser& files, QWidget* parent,
                            const QString& printerName = QString());
 
+// Writes the document as the PDF file `path`, on the paper of `printerName` from the paper's corner (a file
+// has no printable-area offset); a failure is said in a "提示" box. True when the file was written.
+bool exportPdf(const Document& document, const QString& printerName, const QString& path, Messages& messages);
+
+// "输出PDF": asks for the file ("输出PDF", PDF files, starting in `folder`), adds ".pdf" when the name lacks
+// it, then writes it as exportPdf() does. False when the user cancelled or the file was not written.
+bool askAndExportPdf(const Document& document, const QString& printerName, Messages& messages,
+                     FileChooser& files, QWidget* parent, const QString& folder);
+
 // Prints the document on `printerName`; when that cannot be done, says why in a "提示" box naming the
 // printer, then shows the preview. An empty document does nothing.
 OutputResult deliver(const Document& document, const QString& printerName, Messages& messages,
