@@ -2,6 +2,7 @@
 
 #include "data/catalogcopy.h"
 #include "data/engine.h"
+#include "data/quietread.h"
 #include "data/smallcopies.h"
 
 namespace lichuan {
@@ -19,8 +20,8 @@ CatalogItem itemFrom(const Statement& row) {
 
 std::vector<CatalogItem> searchCatalogByQuery(const Database& main, const QString& category,
                                               const QString& text) {
-    std::vector<CatalogItem> items;
-    try {
+    return readQuietly([&] {
+        std::vector<CatalogItem> items;
         Statement select(
             main, QStringLiteral("select %1 from [商品] where [查询] like ? escape '\\' and [分类] = ? "
                                  "order by [名称] collate GBK, rowid")
@@ -28,10 +29,8 @@ std::vector<CatalogItem> searchCatalogByQuery(const Database& main, const QStrin
         select.bind(1, containsPattern(text)).bind(2, category);
         while (select.next())
             items.push_back(itemFrom(select));
-    } catch (const DbError&) {
-        items.clear();
-    }
-    return items;
+        return items;
+    });
 }
 
 CatalogMatches matchCatalog(const Database& main, const QString& category, const QString& text) {
@@ -63,10 +62,10 @@ std::vector<CatalogItem> searchCatalog(const Database& main, const QString& cate
 }
 
 std::vector<CatalogItem> catalogOfCategories(const Database& main, const QStringList& categories) {
-    std::vector<CatalogItem> items;
     if (categories.isEmpty())
-        return items;
-    try {
+        return {};
+    return readQuietly([&] {
+        std::vector<CatalogItem> items;
         QStringList marks;
         for (qsizetype i = 0; i < categories.size(); ++i)
             marks << QStringLiteral("?");
@@ -77,10 +76,8 @@ std::vector<CatalogItem> catalogOfCategories(const Database& main, const QString
             select.bind(index++, category);
         while (select.next())
             items.push_back(itemFrom(select));
-    } catch (const DbError&) {
-        items.clear();
-    }
-    return items;
+        return items;
+    });
 }
 
 bool findCatalogItem(const Database& main, const QString& category, const QString& name, CatalogItem* item) {
@@ -90,7 +87,7 @@ bool findCatalogItem(const Database& main, const QString& category, const QStrin
     QString trimmed = name;
     while (trimmed.endsWith(QLatin1Char(' ')))
         trimmed.chop(1);
-    try {
+    return readQuietly([&] {
         Statement select(main,
                          QStringLiteral("select %1 from [商品] where [名称] >= ?1 collate nocase and "
                                         "[名称] <= ?2 collate nocase and rtrim([名称], ' ') = ?1 collate "
@@ -102,14 +99,12 @@ bool findCatalogItem(const Database& main, const QString& category, const QStrin
         if (item)
             *item = itemFrom(select);
         return true;
-    } catch (const DbError&) {
-        return false;
-    }
+    });
 }
 
 std::vector<TemplateItem> searchTemplates(const Database& main, const QString& kind, const QString& text) {
-    std::vector<TemplateItem> templates;
-    try {
+    return readQuietly([&] {
+        std::vector<TemplateItem> templates;
         if (const smallcopies::TemplateKind* copy = smallcopies::templatesOfKind(main, kind)) {
             for (const int k : copy->codes.find(copies::foldAscii(text))) {
                 const smallcopies::Template& t = copy->rows[std::size_t(k)];
@@ -123,10 +118,8 @@ std::vector<TemplateItem> searchTemplates(const Database& main, const QString& k
         select.bind(1, containsPattern(text)).bind(2, kind);
         while (select.next())
             templates.push_back(TemplateItem{select.text(0), select.text(1), select.text(2)});
-    } catch (const DbError&) {
-        templates.clear();
-    }
-    return templates;
+        return templates;
+    });
 }
 
 } // namespace lichuan

@@ -9,6 +9,7 @@
 #include "data/dates.h"
 #include "data/engine.h"
 #include "data/prescriptions.h"
+#include "data/quietread.h"
 #include "data/schema.h"
 #include "data/tablecopy.h"
 #include "data/tracking.h"
@@ -158,8 +159,8 @@ std::vector<HistoryRow> queryHistoryByDate(const Database& main, const QString& 
     const QDate last = dates::parse(to);
     if (!first.isValid() || !last.isValid())
         return {};
-    std::vector<HistoryRow> rows;
-    try {
+    return readQuietly([&] {
+        std::vector<HistoryRow> rows;
         Statement select(main, QStringLiteral("select %1 from [档案] where [0] like ? escape '\\' and [5] "
                                               "between ? and ? order by [序号] desc")
                                    .arg(kEntryColumns));
@@ -168,10 +169,8 @@ std::vector<HistoryRow> queryHistoryByDate(const Database& main, const QString& 
             .bind(3, dates::format(last));
         while (select.next())
             rows.push_back(entryFrom(select));
-    } catch (const DbError&) {
-        rows.clear();
-    }
-    return rows;
+        return rows;
+    });
 }
 
 } // namespace lichuan

@@ -2,6 +2,7 @@
 
 #include "data/dates.h"
 #include "data/engine.h"
+#include "data/quietread.h"
 #include "data/schema.h"
 #include "data/textrules.h"
 
@@ -168,7 +169,7 @@ SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firs
 }
 
 std::optional<SheetRecord> loadPrescription(const Database& main, const QString& key) {
-    try {
+    return readQuietly([&]() -> std::optional<SheetRecord> {
         QStringList columns{QStringLiteral("序号")};
         for (int i = 0; i < kHeaderFieldCount; ++i)
             columns << QString::number(i);
@@ -197,17 +198,11 @@ std::optional<SheetRecord> loadPrescription(const Database& main, const QString&
         sheet.caseRecord = select.text(column++);
         sheet.lines = readPricingText(select.text(column++));
         return sheet;
-    } catch (const DbError&) {
-        return std::nullopt;
-    }
+    });
 }
 
 bool prescriptionExists(const Database& main, const QString& key) {
-    try {
-        return archiveKeyExists(main, key);
-    } catch (const DbError&) {
-        return false;
-    }
+    return readQuietly([&] { return archiveKeyExists(main, key); });
 }
 
 bool deletePrescription(Database& main, Database* statistics, const QString& key) {

@@ -1,6 +1,7 @@
 #include "data/settingsrow.h"
 
 #include "data/engine.h"
+#include "data/quietread.h"
 #include "data/schema.h"
 
 namespace lichuan {
@@ -13,7 +14,7 @@ const QString kFirstRowId = QStringLiteral("(select min(rowid) from [设置])");
 } // namespace
 
 std::optional<SettingsRow> readSettingsRow(const Database& main) {
-    try {
+    return readQuietly([&]() -> std::optional<SettingsRow> {
         Statement select(main, QStringLiteral("select * from [设置] order by rowid limit 1"));
         if (!select.next())
             return std::nullopt;
@@ -29,9 +30,7 @@ std::optional<SettingsRow> readSettingsRow(const Database& main) {
             row.insert(select.columnName(column), value);
         }
         return row;
-    } catch (const DbError&) {
-        return std::nullopt;
-    }
+    });
 }
 
 bool writeSettingsRow(Database& main, const SettingsRow& values, QStringList* refused) {
