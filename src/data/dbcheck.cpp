@@ -3,6 +3,7 @@
 #include "data/engine.h"
 #include "data/schema.h"
 #include "data/settingsrow.h"
+#include "data/transfer.h"
 
 #include <QSet>
 
@@ -71,8 +72,7 @@ std::map<QString, qint64> rowCounts(const Database& db) {
     for (const QString& table : tableNames(db)) {
         if (table.startsWith(QLatin1String("sqlite_")))
             continue;
-        Statement count(db, QStringLiteral("select count(*) from ") + quoted(table));
-        counts[table] = count.next() ? count.integer(0) : 0;
+        counts[table] = transfer::countRows(db, table);
     }
     return counts;
 }
@@ -82,8 +82,7 @@ std::map<QString, qint64> rowCounts(const Database& db, const std::vector<schema
     for (const schema::Table& table : tables) {
         if (!db.hasTable(table.name))
             throw DbError(QStringLiteral("缺少表“%1”").arg(table.name));
-        Statement count(db, QStringLiteral("select count(*) from ") + quoted(table.name));
-        counts[table.name] = count.next() ? count.integer(0) : 0;
+        counts[table.name] = transfer::countRows(db, table.name);
     }
     return counts;
 }

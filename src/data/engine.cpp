@@ -51,9 +51,8 @@ std::unique_ptr<Database> Database::open(const QString& path, const QByteArray& 
 
 std::unique_ptr<Database> Database::connect(const QString& address, const QString& schema, QString* error) {
     try {
-        return std::unique_ptr<Database>(
-            new Database(detail::ServerConnection::connect(address, schema), Engine::Server,
-                         server::displayAddress(address)));
+        return std::unique_ptr<Database>(new Database(detail::ServerConnection::connect(address, schema),
+                                                      Engine::Server, server::displayAddress(address)));
     } catch (const DbError& e) {
         if (error)
             *error = e.message();
@@ -186,6 +185,26 @@ Transaction::~Transaction() {
 void Transaction::commit() {
     db_.connection().commit(nested_);
     done_ = true;
+}
+
+ReadSnapshot::ReadSnapshot(Database& db) : db_(db) {
+    db_.execNative(db_.engine() == Database::Engine::Server
+                       ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
+                       : QStringLiteral("BEGIN"));
+}
+
+ReadSnapshot::~ReadSnapshot() {
+    try {
+        if (db_.inTransaction())
+            db_.execNative(QStringLiteral("ROLLBACK"));
+    } catch (const DbError&) {
+        // Nothing was written; the engine ends a broken transaction itself.
+    }
+}
+
+void ReadSnapshot::checkStillOpen() const {
+    if (!db_.inTransaction())
+        throw DbError(QStringLiteral("读取过程中与数据库的连接中断，未完成复制"));
 }
 
 QString quoted(const QString& name) {
