@@ -56,9 +56,9 @@ private:
     Services& services_;
     catalog::CatalogGridModel* model_;
     Form3Controls c_;
-    int lastFocused_ = 0;  // the Text3 box that last had the focus
-    bool busy_ = false;    // a category switch is in progress
-    bool newEntry_ = true; // the panel holds a new entry, not yet stored
+    int lastFocused_ = kItemName; // the Text3 box that last had the focus
+    bool busy_ = false;           // a category switch is in progress
+    bool newEntry_ = true;        // the panel holds a new entry, not yet stored
     bool replacing_ = false;
     bool shown_ = false; // shown once: the search box had the keyboard
 };
