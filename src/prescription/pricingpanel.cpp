@@ -68,7 +68,7 @@ void PricingPanel::settle() {
 
     const QString markerBefore = form_.sheet.Label5;
     form_.sheet.Label5 = kSettledMarker;
-    const bool saved = form_.toolbarActions().SavePrescription();
+    const bool saved = form_.actions().saveSheet();
     // A settlement that could not be stored did not happen: a later save must not mark the prescription
     // settled without its statistics lines.
     if (!saved)
@@ -104,7 +104,7 @@ void PricingPanel::undoSettlement() {
 
     actions.clearPricedLines();
     form_.sheet.Label5.clear();
-    const bool saved = form_.toolbarActions().SavePrescription();
+    const bool saved = form_.actions().saveSheet();
     form_.historyPanel().runQuery();
     if (!saved) {
         // Nothing was undone: the stored row and its statistics lines are still settled, and so is the sheet.

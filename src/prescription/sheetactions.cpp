@@ -1,9 +1,12 @@
 #include "prescription/sheetactions.h"
 
 #include "data/clock.h"
+#include "data/prescriptions.h"
 #include "data/textrules.h"
 #include "prescription/form2.h"
+#include "prescription/savemessages.h"
 #include "prescription/totalspanel.h"
+#include "session/messages.h"
 #include "session/services.h"
 #include "session/state.h"
 #include "settings/settingsstore.h"
@@ -153,6 +156,34 @@ SheetRecord SheetActions::toRecord() const {
     record.caseRecord = form_.services().state.PendingCaseRecord;
     record.lines = pricedLines();
     return record;
+}
+
+bool SheetActions::saveSheet() {
+    Services& services = form_.services();
+    if (trimSpaces(form_.sheet.Text5[kName]->text()).isEmpty()) {
+        services.messages.inform(savemessages::kNameMissing);
+        return false;
+    }
+    Database* main = services.state.mainDb.get();
+    if (!main) {
+        services.messages.inform(savemessages::kNotSaved);
+        return false;
+    }
+    const SaveOutcome outcome =
+        savePrescription(*main, toRecord(), !form_.state.saved, services.clock.today());
+    if (outcome.dateUnreadable) {
+        services.messages.inform(savemessages::kDateUnreadable);
+        return false;
+    }
+    if (!outcome.saved) {
+        services.messages.inform(savemessages::kNotSaved);
+        return false;
+    }
+    form_.sheet.Label4 = outcome.key;
+    form_.state.saved = true;
+    if (!outcome.refusedColumns.isEmpty())
+        services.messages.inform(savemessages::refusedValues(outcome.refusedColumns));
+    return true;
 }
 
 } // namespace lichuan

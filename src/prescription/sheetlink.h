@@ -22,7 +22,7 @@ public:
     QStringList itemLinesAsShown() const override;
     bool herbalMode() const override;
     void layOutItems() override;
-    bool savePrescription() override;
+    bool saveSheet() override;
     void setClinicTitle(const QString& clinicName) override;
     void previewPrescription(const QString& leftMm, const QString& topMm) override;
 

@@ -1,11 +1,9 @@
 #include "prescription/toolbar.h"
 
 #include "data/clock.h"
-#include "data/prescriptions.h"
-#include "data/textrules.h"
+#include "data/record.h"
 #include "prescription/form2.h"
 #include "prescription/historypanel.h"
-#include "prescription/savemessages.h"
 #include "prescription/sheetactions.h"
 #include "prescription/sheetprint.h"
 #include "prescription/toolbaricons.h"
@@ -192,7 +190,7 @@ void Toolbar::renew() {
 void Toolbar::save() {
     if (form_.actions().herbalMode())
         form_.actions().RC1();
-    SavePrescription();
+    form_.actions().saveSheet();
     form_.historyPanel().runQuery();
 }
 
@@ -272,34 +270,6 @@ void Toolbar::copySheet() {
 void Toolbar::about() {
     form_.services().state.AboutFromMenu = true;
     form_.services().navigator.openAbout();
-}
-
-bool Toolbar::SavePrescription() {
-    Services& services = form_.services();
-    if (trimSpaces(form_.sheet.Text5[kName]->text()).isEmpty()) {
-        services.messages.inform(savemessages::kNameMissing);
-        return false;
-    }
-    Database* main = services.state.mainDb.get();
-    if (!main) {
-        services.messages.inform(savemessages::kNotSaved);
-        return false;
-    }
-    const SaveOutcome outcome =
-        savePrescription(*main, form_.actions().toRecord(), !form_.state.saved, services.clock.today());
-    if (outcome.dateUnreadable) {
-        services.messages.inform(savemessages::kDateUnreadable);
-        return false;
-    }
-    if (!outcome.saved) {
-        services.messages.inform(savemessages::kNotSaved);
-        return false;
-    }
-    form_.sheet.Label4 = outcome.key;
-    form_.state.saved = true;
-    if (!outcome.refusedColumns.isEmpty())
-        services.messages.inform(savemessages::refusedValues(outcome.refusedColumns));
-    return true;
 }
 
 } // namespace lichuan

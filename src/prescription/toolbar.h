@@ -1,6 +1,5 @@
 #pragma once
-// The toolbar: new, renew, save, copy, the windows it opens, and the save of the sheet that settlement
-// and the medical record share.
+// The toolbar: new, renew, save, copy, print and the windows it opens.
 
 #include <QObject>
 #include <QPointer>
@@ -30,9 +29,6 @@ public:
     };
 
     explicit Toolbar(Form2& form);
-
-    // Checks the sheet and writes the prescription row and the patient row; false when nothing was saved.
-    bool SavePrescription();
 
     // Runs the action of button i as a click does: the suggestion lists hidden, none opened meanwhile.
     void run(int button);

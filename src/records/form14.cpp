@@ -126,7 +126,7 @@ void Form14::save() {
         return;
     if (sheet->herbalMode())
         sheet->layOutItems();
-    sheet->savePrescription();
+    sheet->saveSheet();
 }
 
 printing::Document Form14::printedRecord() const {

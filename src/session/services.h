@@ -49,7 +49,7 @@ public:
     virtual void layOutItems() = 0;
     // The sheet's save (`SavePrescription`, which stores `PendingCaseRecord` with the row), then the history
     // query again; false when nothing was stored (the sheet has told the user why).
-    virtual bool savePrescription() = 0;
+    virtual bool saveSheet() = 0;
     // Puts the clinic name into the sheet's title (`Label2(0)`) and centres it.
     virtual void setClinicTitle(const QString& clinicName) = 0;
     // Shows the print preview of the sheet with the margins given (millimetres, as 左边距 and 上边距 hold

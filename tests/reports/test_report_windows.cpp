@@ -43,7 +43,7 @@ public:
     QStringList itemLinesAsShown() const override { return {}; }
     bool herbalMode() const override { return true; }
     void layOutItems() override {}
-    bool savePrescription() override { return false; }
+    bool saveSheet() override { return false; }
     void setClinicTitle(const QString&) override {}
     void previewPrescription(const QString&, const QString&) override {}
     QString physician = QStringLiteral("王医师");
