@@ -1,7 +1,8 @@
 // Moving a clinic onto its server: 200,000 prescriptions, 20,000 catalog items and 20,000 patients copied
 // from the two files into an empty server database, as lichuan-migrate does it. The argument is the number
 // of statistics lines per prescription (0 here: 15 would make 3,000,000 of them, and writing those files
-// first takes many minutes).
+// first takes many minutes). And the daily backup of such a server: its main tables copied into a new file,
+// page by page in rowid order.
 //
 // The server: the address in LICHUAN_BENCH_SERVER (postgresql://…, a database the benchmark may create
 // schemas in) when set; otherwise the benchmark starts a throwaway cluster of its own with
@@ -180,6 +181,31 @@ void BM_MigrateClinicToServer(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_MigrateClinicToServer)->Arg(0)->Unit(benchmark::kSecond)->Iterations(1);
+
+void BM_BackUpServerToFile(benchmark::State& state) {
+    ClinicFiles& clinic = files(0);
+    const QString schema = QStringLiteral("bench_%1_backup").arg(QCoreApplication::applicationPid());
+    {
+        auto admin = Database::connect(server().address());
+        if (!admin)
+            qFatal("no server at %s", qPrintable(server().address()));
+        admin->execNative(QStringLiteral("CREATE SCHEMA \"%1\"").arg(schema));
+    }
+    auto source = Database::connect(server().address(), schema);
+    transfer::copyFilesToServer(*clinic.main, *clinic.statistics, *source);
+    source->execNative(QStringLiteral("ANALYZE"));
+    QTemporaryDir folder;
+    int round = 0;
+    for (auto _ : state) {
+        const QString target = folder.filePath(QStringLiteral("backup%1.dat").arg(++round));
+        const std::map<QString, qint64> counts = transfer::copyServerToFile(*source, target, databaseKey());
+        state.counters["rows"] = double(counts.at(schema::kArchive));
+    }
+    source.reset();
+    Database::connect(server().address())
+        ->execNative(QStringLiteral("DROP SCHEMA \"%1\" CASCADE").arg(schema));
+}
+BENCHMARK(BM_BackUpServerToFile)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 

@@ -1,5 +1,6 @@
-// The printed prescription: laying out a 30-herb sheet on the recording surface, and rendering the recorded
-// page to a PDF file (after a first print of the run has loaded the fonts).
+// The printed prescription: laying out a 30-herb sheet on the recording surface, the item box's lines and
+// scroll bar, and rendering the recorded page to a PDF file (after a first print of the run has loaded the
+// fonts).
 
 #include "prescription/printlayout.h"
 #include "printing/output.h"
@@ -70,6 +71,16 @@ void BM_SheetAndLayout(benchmark::State& state) {
     }
 }
 
+// What every change of the item text costs the box: whether it shows its scroll bar (30 herbs fit; four
+// times as many lines do not, and are laid out again at the narrower width).
+void BM_ItemBoxScrolls(benchmark::State& state) {
+    QString text = thirtyHerbs().itemText;
+    for (int i = 1; i < state.range(0); ++i)
+        text += QStringLiteral("\r\n") + thirtyHerbs().itemText;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(itemBoxScrolls(text, sheetgeometry::Layout::WideHerbal));
+}
+
 void BM_RenderPdf(benchmark::State& state) {
     printing::Surface surface;
     layOutPrescription(surface, printedSheet(thirtyHerbs()), kSettings);
@@ -88,6 +99,7 @@ void BM_RenderPdf(benchmark::State& state) {
 
 BENCHMARK(BM_LayOutPrescription)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SheetAndLayout)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ItemBoxScrolls)->Arg(1)->Arg(4)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RenderPdf)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

@@ -56,3 +56,10 @@ function(lichuan_add_server_run name)
         RESOURCE_LOCK server_cluster
         TIMEOUT 300)
 endfunction()
+
+# A test that prints through a print server of its own (tests/cupsserver.h and its job-keeping backend).
+function(lichuan_use_print_server target)
+    target_link_libraries(${target} PRIVATE Cups::Cups)
+    target_compile_definitions(${target} PRIVATE
+        LICHUAN_KEEPJOB_BACKEND="${PROJECT_SOURCE_DIR}/tests/keepjob-backend.sh")
+endfunction()

@@ -26,6 +26,9 @@ public:
     QString saveFile(QWidget*, const QString& title, const QString& filter, const QString& folder) override {
         return next(title, filter, folder);
     }
+    QString openFolder(QWidget*, const QString& title, const QString& folder) override {
+        return next(title, QString(), folder);
+    }
     QStringList answers;
     std::function<QString()> answer;
     QStringList asked; // "title|filter|folder" of every question

@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "app/weblinks.h"
+#include "catalog/clinicalruleswindow.h"
 #include "catalog/form3.h"
 #include "catalog/form4.h"
 #include "catalog/templaterules.h"
@@ -10,6 +11,7 @@
 #include "prescription/sheetlink.h"
 #include "printing/output.h"
 #include "records/form14.h"
+#include "reports/auditlogwindow.h"
 #include "reports/form12.h"
 #include "reports/form13.h"
 #include "reports/form7.h"
@@ -17,6 +19,7 @@
 #include "session/messages.h"
 #include "session/state.h"
 #include "settings/form8.h"
+#include "settings/settingsstore.h"
 #include "ui/filechooser.h"
 #include "ui/placement.h"
 #include "ui/twips.h"
@@ -118,6 +121,8 @@ void Form1::buildMenu() {
          [this] { openChild(ChildWindow::Addresses); });
     wire(addItem(templates, QStringLiteral("诊断名称"), QStringLiteral("添加常用诊断")),
          [this] { openChild(ChildWindow::Diagnoses); });
+    wire(addItem(templates, QStringLiteral("用药警示维护"), QStringLiteral("用药警示维护")),
+         [this] { openChild(ChildWindow::ClinicalRules); });
 
     wire(addItem(bar, QStringLiteral("开具处方"), QStringLiteral("处方录入(&C)")),
          [this] { showPrescriptionWindow(); });
@@ -128,6 +133,12 @@ void Form1::buildMenu() {
     wire(addItem(bar, QStringLiteral("日志报表"), QStringLiteral("门诊日志(&Z)")), [this] { openLog(); });
     wire(addItem(bar, QStringLiteral("用药统计"), QStringLiteral("用药统计(&J)")),
          [this] { openChild(ChildWindow::UsageStatistics); });
+
+    QMenu* maintenance = addSubmenu(bar, QStringLiteral("数据维护"), QStringLiteral("数据维护(&D)"));
+    wire(addItem(maintenance, QStringLiteral("恢复备份"), QStringLiteral("恢复备份…")),
+         [this] { openChild(ChildWindow::Restore); });
+    wire(addItem(maintenance, QStringLiteral("操作记录"), QStringLiteral("操作记录…")),
+         [this] { openChild(ChildWindow::AuditLog); });
 
     QMenu* help = addSubmenu(bar, QStringLiteral("帮助"), QStringLiteral("操作帮助(&H)"));
     wire(addItem(help, QStringLiteral("操作帮助"), QStringLiteral("操作帮助")), [this] { openHelp(); });
@@ -157,8 +168,32 @@ QWidget* Form1::createChild(ChildWindow which) {
         return WordListWindow::createForm5(services_);
     case ChildWindow::Addresses:
         return WordListWindow::createForm6(services_);
+    case ChildWindow::ClinicalRules:
+        return new ClinicalRulesWindow(services_);
+    case ChildWindow::Restore:
+        return new RestoreWindow(services_, options_.backupRoot, *this);
+    case ChildWindow::AuditLog:
+        return new AuditLogWindow(services_);
     }
     return nullptr;
+}
+
+bool Form1::closeOtherWindows() {
+    const QMdiSubWindow* restore = childWindow(ChildWindow::Restore);
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        if (sub != restore && !sub->close())
+            return false;
+    }
+    return true;
+}
+
+void Form1::reopenWindows() {
+    // The settings and the sheet read the database now in use; the restore window stays in front.
+    services_.settings.reconnect(state_.mainDb.get());
+    state_.PendingCaseRecord.clear();
+    showPrescriptionWindow();
+    if (QMdiSubWindow* restore = childWindow(ChildWindow::Restore))
+        mdi_->setActiveSubWindow(restore);
 }
 
 QMdiSubWindow* Form1::addChild(QWidget* window, std::function<void()> closed, Qt::WindowFlags flags) {

@@ -2,6 +2,7 @@
 // The main window: the frame every other window opens in, the menu bar, the prescription window kept
 // centred, and the daily backup when it closes.
 
+#include "app/restorewindow.h"
 #include "app/shellhooks.h"
 #include "session/services.h"
 
@@ -20,7 +21,7 @@ class FileChooser;
 class Form2;
 class SheetLink;
 
-class Form1 final : public QMainWindow, public Navigator {
+class Form1 final : public QMainWindow, public Navigator, private RestoreHost {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Form1)
 public:
@@ -41,6 +42,9 @@ public:
         BusinessStatistics, // Form12 业务统计
         UsageStatistics,    // Form13 用药统计
         CaseRecord,         // Form14 门诊病历
+        ClinicalRules,      // 用药警示维护
+        Restore,            // 恢复备份
+        AuditLog,           // 操作记录
     };
 
     Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, Messages& messages,
@@ -86,6 +90,10 @@ private:
     // it.
     void openChild(ChildWindow which, const std::function<void(QWidget&)>& prepare = {});
     QWidget* createChild(ChildWindow which);
+    // RestoreHost: every window but the restore window closes before a restore, and the sheet comes back
+    // after it.
+    bool closeOtherWindows() override;
+    void reopenWindows() override;
 
     ProcessState& state_;
     Options options_;

@@ -2,6 +2,7 @@
 
 #include "app/form10.h"
 #include "app/form9.h"
+#include "data/audit.h"
 #include "data/clock.h"
 #include "session/backup.h"
 #include "session/messages.h"
@@ -60,6 +61,8 @@ bool Shell::start() {
         endProgram();
         return false;
     }
+    // The log lines of this station carry its key suffix and the program's clock.
+    audit::attach(*state_.mainDb, state_.StationSuffix, &clock_);
     settings_ = std::make_unique<SettingsStore>(state_.mainDb.get(), state_.StartupPrinter,
                                                 options_.currentDefaultPrinter);
     login_ = std::make_unique<Form9>(state_, messages_);
@@ -72,7 +75,7 @@ bool Shell::start() {
 void Shell::showMainWindow() {
     if (!main_) {
         main_ = std::make_unique<Form1>(state_, *settings_, clock_, messages_,
-                                        Form1::Options{backupRoot(), options_.hooks});
+                                        Form1::Options{backupRoot(), options_.hooks, options_.files});
         connect(main_.get(), &Form1::aboutRequested, this, [this] { showAbout(true); });
         connect(main_.get(), &Form1::closed, this, [this] { showAbout(false); });
     }

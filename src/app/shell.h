@@ -17,6 +17,7 @@
 namespace lichuan {
 
 class Clock;
+class FileChooser;
 class Messages;
 class SettingsStore;
 
@@ -25,6 +26,7 @@ struct ShellOptions {
     QString backupRoot; // empty: <drive c:>/中医处方数据库备份
     ShellHooks hooks;
     std::function<QString()> currentDefaultPrinter; // the system's default printer now
+    FileChooser* files = nullptr;                   // what every window asks for files with; Qt's when null
 
     // This machine: its folders, its default printer, the desktop's browser and a real end of the program.
     static ShellOptions forThisMachine();

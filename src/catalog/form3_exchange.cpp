@@ -3,6 +3,7 @@
 
 #include "catalog/catalogexchange.h"
 #include "catalog/form3.h"
+#include "data/audit.h"
 #include "data/catalogrows.h"
 #include "data/clock.h"
 #include "data/textrules.h"
@@ -43,7 +44,8 @@ void Form3::importWorkbook() {
     QString message;
     {
         BusyPointer busy;
-        const spreadsheet::ReadResult read = spreadsheet::readFirstSheet(path);
+        const spreadsheet::ReadResult read =
+            spreadsheet::readFirstSheet(path, int(catalog::kSheetHeader.size()));
         if (!read.ok) {
             message = QStringLiteral("没有导入：") + read.error;
         } else {
@@ -69,6 +71,8 @@ void Form3::exportWorkbook() {
         written =
             spreadsheet::writeWorkbook(catalog::exportWorkbook(rows), spreadsheet::withXlsxExtension(chosen));
     }
+    if (written.ok && services_.state.mainDb)
+        audit::noteExport(*services_.state.mainDb, windowTitle(), spreadsheet::withXlsxExtension(chosen));
     services_.messages.inform(written.ok ? catalog::kExportDone : written.error);
 }
 

@@ -4,12 +4,33 @@
 #include "data/engine.h"
 #include "data/quietread.h"
 #include "data/smallcopies.h"
+#include "data/sqltexts.h"
 
 namespace lichuan {
 
 namespace {
 
 const QString kItemColumns = QStringLiteral("[名称],[常用量],[单位],[用法],[单价],[斗位],[分类]");
+
+const sql::Text kItemsByQuery{
+    QStringLiteral("select %1 from [商品] where [查询] like ? escape '\\' and [分类] = ? "
+                   "order by [名称] collate GBK, rowid")
+        .arg(kItemColumns)};
+// %2: a mark per category.
+const sql::Text kItemsOfCategories{
+    QStringLiteral("select %1 from [商品] where [分类] in (%2) order by rowid").arg(kItemColumns), [] {
+        return std::vector<QStringList>{{sql::marks(1)}, {sql::marks(3)}};
+    }};
+// Trailing spaces do not count on either side, letter case does not count (as names are unique).
+// The range on 名称 lets the unique NOCASE index find the candidates ("+" keeps the engine from
+// reading the whole category through the index of 分类 instead).
+const sql::Text kItemByName{QStringLiteral("select %1 from [商品] where [名称] >= ?1 collate nocase and "
+                                           "[名称] <= ?2 collate nocase and rtrim([名称], ' ') = ?1 collate "
+                                           "nocase and +[分类] = ?3 order by rowid limit 1")
+                                .arg(kItemColumns)};
+const sql::Text kTemplatesByQuery{
+    QStringLiteral("select [序号],[名称],[内容] from [个人模板] "
+                   "where [查询] like ? escape '\\' and [分类] = ? order by [排序], rowid")};
 
 CatalogItem itemFrom(const Statement& row) {
     return CatalogItem{row.text(0), row.text(1), row.text(2), row.text(3),
@@ -22,10 +43,7 @@ std::vector<CatalogItem> searchCatalogByQuery(const Database& main, const QStrin
                                               const QString& text) {
     return readQuietly([&] {
         std::vector<CatalogItem> items;
-        Statement select(
-            main, QStringLiteral("select %1 from [商品] where [查询] like ? escape '\\' and [分类] = ? "
-                                 "order by [名称] collate GBK, rowid")
-                      .arg(kItemColumns));
+        Statement select(main, kItemsByQuery);
         select.bind(1, containsPattern(text)).bind(2, category);
         while (select.next())
             items.push_back(itemFrom(select));
@@ -66,11 +84,7 @@ std::vector<CatalogItem> catalogOfCategories(const Database& main, const QString
         return {};
     return readQuietly([&] {
         std::vector<CatalogItem> items;
-        QStringList marks;
-        for (qsizetype i = 0; i < categories.size(); ++i)
-            marks << QStringLiteral("?");
-        Statement select(main, QStringLiteral("select %1 from [商品] where [分类] in (%2) order by rowid")
-                                   .arg(kItemColumns, marks.join(QLatin1Char(','))));
+        Statement select(main, kItemsOfCategories.arg(sql::marks(int(categories.size()))));
         int index = 1;
         for (const QString& category : categories)
             select.bind(index++, category);
@@ -81,18 +95,11 @@ std::vector<CatalogItem> catalogOfCategories(const Database& main, const QString
 }
 
 bool findCatalogItem(const Database& main, const QString& category, const QString& name, CatalogItem* item) {
-    // Trailing spaces do not count on either side, letter case does not count (as names are unique).
-    // The range on 名称 lets the unique NOCASE index find the candidates ("+" keeps the engine from
-    // reading the whole category through the index of 分类 instead).
     QString trimmed = name;
     while (trimmed.endsWith(QLatin1Char(' ')))
         trimmed.chop(1);
     return readQuietly([&] {
-        Statement select(main,
-                         QStringLiteral("select %1 from [商品] where [名称] >= ?1 collate nocase and "
-                                        "[名称] <= ?2 collate nocase and rtrim([名称], ' ') = ?1 collate "
-                                        "nocase and +[分类] = ?3 order by rowid limit 1")
-                             .arg(kItemColumns));
+        Statement select(main, kItemByName);
         select.bind(1, trimmed).bind(2, trimmed + QString(200, QLatin1Char(' '))).bind(3, category);
         if (!select.next())
             return false;
@@ -112,9 +119,7 @@ std::vector<TemplateItem> searchTemplates(const Database& main, const QString& k
             }
             return templates;
         }
-        Statement select(
-            main, QStringLiteral("select [序号],[名称],[内容] from [个人模板] "
-                                 "where [查询] like ? escape '\\' and [分类] = ? order by [排序], rowid"));
+        Statement select(main, kTemplatesByQuery);
         select.bind(1, containsPattern(text)).bind(2, kind);
         while (select.next())
             templates.push_back(TemplateItem{select.text(0), select.text(1), select.text(2)});

@@ -3,15 +3,13 @@
 #include "data/engine.h"
 #include "data/gbk.h"
 #include "data/schema.h"
+#include "data/sqltexts.h"
 
 #include <algorithm>
 #include <map>
 #include <set>
 
 namespace lichuan::catalogcopy {
-
-const QString kRowColumns =
-    QStringLiteral("[ID号],[名称],[常用量],[单位],[单价],[用法],[斗位],[拼音],[备用1],[分类],[查询]");
 
 CatalogRow rowFrom(const Statement& select) {
     return CatalogRow{select.text(0), select.text(1), select.text(2), select.text(3),
@@ -38,6 +36,8 @@ struct Cache {
 };
 
 const QString kCopyColumns = kRowColumns + QStringLiteral(",rowid");
+const sql::Text kRowsOfCategory{QStringLiteral("select %1 from [商品] where [分类] = ?").arg(kCopyColumns)};
+const sql::Text kRowById{QStringLiteral("select %1 from [商品] where rowid = ?").arg(kCopyColumns)};
 
 struct Row {
     CatalogRow row;
@@ -87,7 +87,7 @@ void assign(Category& copy, std::vector<Row>& ordered) {
 
 void readWhole(const Database& main, const QString& category, Category& copy) {
     std::vector<Row> ordered;
-    Statement select(main, QStringLiteral("select %1 from [商品] where [分类] = ?").arg(kCopyColumns));
+    Statement select(main, kRowsOfCategory);
     select.bind(1, category);
     while (select.next()) {
         Row row;
@@ -148,7 +148,7 @@ void applyChanges(const Database& main, const QString& category, Category& copy,
     if (rowids.empty())
         return;
     std::vector<Row> current;
-    Statement select(main, QStringLiteral("select %1 from [商品] where rowid = ?").arg(kCopyColumns));
+    Statement select(main, kRowById);
     for (const qint64 rowid : rowids) {
         select.reset();
         select.bind(1, rowid);

@@ -47,7 +47,8 @@ const Category* category(const Database& main, const QString& category);
 std::vector<int> search(const Category& copy, const QString& text);
 
 // The columns of a catalog row as CatalogRow has them, for "select" lists.
-extern const QString kRowColumns;
+inline const QString kRowColumns =
+    QStringLiteral("[ID号],[名称],[常用量],[单位],[单价],[用法],[斗位],[拼音],[备用1],[分类],[查询]");
 CatalogRow rowFrom(const Statement& select);
 
 } // namespace lichuan::catalogcopy

@@ -1,9 +1,11 @@
 #include "data/catalogrows.h"
 
+#include "data/audit.h"
 #include "data/catalogcopy.h"
 #include "data/engine.h"
 #include "data/quietread.h"
 #include "data/schema.h"
+#include "data/sqltexts.h"
 
 #include <QSet>
 #include <algorithm>
@@ -29,6 +31,39 @@ std::vector<std::pair<QString, QString>> writtenColumns(const CatalogRow& row) {
             {QStringLiteral("备用1"), row.remark}};
 }
 
+QString insertText() {
+    QStringList names;
+    for (const auto& column : writtenColumns(CatalogRow()))
+        names << quoted(column.first);
+    return QStringLiteral("insert into [商品] (%1) values (%2)")
+        .arg(names.join(QLatin1Char(',')), sql::marks(int(names.size())));
+}
+
+QString updateText() {
+    QStringList sets;
+    for (const auto& column : writtenColumns(CatalogRow()))
+        sets << quoted(column.first) + QStringLiteral(" = ?");
+    return QStringLiteral("update [商品] set %1 where rowid = ?").arg(sets.join(QLatin1Char(',')));
+}
+
+const sql::Text kInsertRow{insertText()};
+const sql::Text kUpdateRow{updateText()};
+const sql::Text kRowWithName{
+    QStringLiteral("select rowid from [商品] where [名称] = ? collate nocase limit 1")};
+const sql::Text kKeyExists{QStringLiteral("select 1 from [商品] where [ID号] = ? limit 1")};
+const sql::Text kRowsByQuery{
+    QStringLiteral("select %1 from [商品] where [查询] like ? escape '\\' and [分类] = ? "
+                   "order by [名称] collate GBK, rowid")
+        .arg(kRowColumns)};
+const sql::Text kRowsOfCategory{
+    QStringLiteral("select %1,rowid from [商品] where [分类] = ?").arg(kRowColumns)};
+const sql::Text kRowOfKey{QStringLiteral("select rowid, [单价] from [商品] where [ID号] = ? and [分类] = ? "
+                                         "order by [ID号] desc limit 1")};
+const sql::Text kDeleteKey{QStringLiteral("delete from [商品] where rowid = "
+                                          "(select rowid from [商品] where [ID号] = ? limit 1)")};
+const sql::Text kDeleteCategory{QStringLiteral("delete from [商品] where [分类] = ?")};
+const sql::Text kStampUsed{QStringLiteral("select 1 from [商品] where [ID号] >= ? and [ID号] < ? limit 1")};
+
 // Why a row cannot be stored as it is (a value longer than its column), or empty.
 QString tooLong(const CatalogRow& row) {
     for (const auto& [column, value] : writtenColumns(row)) {
@@ -42,14 +77,13 @@ QString tooLong(const CatalogRow& row) {
 
 // The rowid of another row with this name (names compare without regard to ASCII case), or 0.
 qint64 rowWithName(const Database& main, const QString& name) {
-    Statement select(main,
-                     QStringLiteral("select rowid from [商品] where [名称] = ? collate nocase limit 1"));
+    Statement select(main, kRowWithName);
     select.bind(1, name);
     return select.next() ? select.integer(0) : 0;
 }
 
 bool keyExists(const Database& main, const QString& key) {
-    Statement select(main, QStringLiteral("select 1 from [商品] where [ID号] = ? limit 1"));
+    Statement select(main, kKeyExists);
     select.bind(1, key);
     return select.next();
 }
@@ -69,14 +103,7 @@ QString freeKey(const Database& main, const QString& key) {
 
 void insertRow(Database& main, const CatalogRow& row) {
     const auto columns = writtenColumns(row);
-    QStringList names;
-    QStringList marks;
-    for (const auto& column : columns) {
-        names << quoted(column.first);
-        marks << QStringLiteral("?");
-    }
-    Statement insert(main, QStringLiteral("insert into [商品] (%1) values (%2)")
-                               .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    Statement insert(main, kInsertRow);
     int index = 1;
     for (const auto& column : columns)
         insert.bind(index++, column.second);
@@ -85,11 +112,7 @@ void insertRow(Database& main, const CatalogRow& row) {
 
 void updateRow(Database& main, qint64 rowid, const CatalogRow& row) {
     const auto columns = writtenColumns(row);
-    QStringList sets;
-    for (const auto& column : columns)
-        sets << quoted(column.first) + QStringLiteral(" = ?");
-    Statement update(main,
-                     QStringLiteral("update [商品] set %1 where rowid = ?").arg(sets.join(QLatin1Char(','))));
+    Statement update(main, kUpdateRow);
     int index = 1;
     for (const auto& column : columns)
         update.bind(index++, column.second);
@@ -100,7 +123,7 @@ void updateRow(Database& main, qint64 rowid, const CatalogRow& row) {
 std::vector<CatalogRow> selectRows(const Database& main, const QString& sql, const QStringList& values) {
     return readQuietly([&] {
         std::vector<CatalogRow> rows;
-        Statement select(main, sql.arg(kRowColumns));
+        Statement select(main, sql);
         int index = 1;
         for (const QString& value : values)
             select.bind(index++, value);
@@ -133,10 +156,7 @@ std::vector<CatalogRow> searchCatalogRows(const Database& main, const QString& c
 
 std::vector<CatalogRow> searchCatalogRowsByQuery(const Database& main, const QString& category,
                                                  const QString& text) {
-    return selectRows(main,
-                      QStringLiteral("select %1 from [商品] where [查询] like ? escape '\\' and [分类] = ? "
-                                     "order by [名称] collate GBK, rowid"),
-                      {containsPattern(text), category});
+    return selectRows(main, kRowsByQuery, {containsPattern(text), category});
 }
 
 std::vector<CatalogRow> catalogRowsOfCategory(const Database& main, const QString& category) {
@@ -146,8 +166,7 @@ std::vector<CatalogRow> catalogRowsOfCategory(const Database& main, const QStrin
     };
     std::vector<Row> rows;
     const bool read = readQuietly([&] {
-        Statement select(main,
-                         QStringLiteral("select %1,rowid from [商品] where [分类] = ?").arg(kRowColumns));
+        Statement select(main, kRowsOfCategory);
         select.bind(1, category);
         while (select.next()) {
             Row row{rowFrom(select), {}};
@@ -174,12 +193,14 @@ CatalogSave saveCatalogRow(Database& main, const CatalogRow& row, const QString&
     try {
         Transaction transaction(main);
         qint64 existing = 0;
+        QString oldPrice;
         if (!newEntry) {
-            Statement select(main, QStringLiteral("select rowid from [商品] where [ID号] = ? and [分类] = ? "
-                                                  "order by [ID号] desc limit 1"));
+            Statement select(main, kRowOfKey);
             select.bind(1, row.key).bind(2, currentCategory);
-            if (select.next())
+            if (select.next()) {
                 existing = select.integer(0);
+                oldPrice = select.text(1);
+            }
         }
         CatalogRow stored = row;
         if (!existing)
@@ -197,6 +218,11 @@ CatalogSave saveCatalogRow(Database& main, const CatalogRow& row, const QString&
             updateRow(main, existing, stored);
         else
             insertRow(main, stored);
+        if (existing && oldPrice != stored.price)
+            audit::write(main, audit::kPriceChanged, QString(), QString(),
+                         QStringLiteral("%1：%2→%3")
+                             .arg(stored.name, oldPrice.isEmpty() ? QStringLiteral("（无）") : oldPrice,
+                                  stored.price.isEmpty() ? QStringLiteral("（无）") : stored.price));
         transaction.commit();
         result.stored = true;
         result.existed = existing != 0;
@@ -209,8 +235,7 @@ CatalogSave saveCatalogRow(Database& main, const CatalogRow& row, const QString&
 
 int deleteCatalogRow(Database& main, const QString& key) {
     try {
-        Statement remove(main, QStringLiteral("delete from [商品] where rowid = "
-                                              "(select rowid from [商品] where [ID号] = ? limit 1)"));
+        Statement remove(main, kDeleteKey);
         remove.bind(1, key);
         return remove.run();
     } catch (const DbError&) {
@@ -220,7 +245,7 @@ int deleteCatalogRow(Database& main, const QString& key) {
 
 int emptyCatalogCategory(Database& main, const QString& category) {
     try {
-        Statement remove(main, QStringLiteral("delete from [商品] where [分类] = ?"));
+        Statement remove(main, kDeleteCategory);
         remove.bind(1, category);
         return remove.run();
     } catch (const DbError&) {
@@ -238,8 +263,7 @@ CatalogImport importCatalogRows(Database& main, const std::vector<ImportedCatalo
         QString stamp;
         auto takeFreeStamp = [&] {
             for (stamp = catalogKeyAt(time);; stamp = catalogKeyAt(time)) {
-                Statement used(
-                    main, QStringLiteral("select 1 from [商品] where [ID号] >= ? and [ID号] < ? limit 1"));
+                Statement used(main, kStampUsed);
                 used.bind(1, stamp + QLatin1Char('0')).bind(2, stamp + QLatin1Char(':'));
                 if (!used.next())
                     return;

@@ -48,7 +48,8 @@ struct CatalogSave {
 // key of the same form (the time one second on), so two entries started in one second never overwrite each
 // other. Otherwise, when a row with `row.key` exists under `currentCategory`, the first such row is updated,
 // and when none does (the row was moved to another category) a new row is appended. A name that another row
-// has, or a value longer than its column, is refused and nothing is written.
+// has, or a value longer than its column, is refused and nothing is written. A changed price of a row that
+// existed is noted in the log with the old and the new price.
 CatalogSave saveCatalogRow(Database& main, const CatalogRow& row, const QString& currentCategory,
                            bool newEntry = false);
 

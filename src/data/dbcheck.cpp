@@ -4,12 +4,15 @@
 #include "data/schema.h"
 #include "data/settingsrow.h"
 #include "data/transfer.h"
+#include "data/sqltexts.h"
 
 #include <QSet>
 
 namespace lichuan {
 
 namespace {
+
+const sql::Text kIntegrityCheck{QStringLiteral("PRAGMA integrity_check"), sql::Text::Engines::FileOnly};
 
 QSet<QString> tableNames(const Database& db) {
     const QStringList names = db.tableNames();
@@ -19,7 +22,8 @@ QSet<QString> tableNames(const Database& db) {
 QString missingTable(const Database& db, const std::vector<schema::Table>& tables) {
     const QSet<QString> present = tableNames(db);
     for (const schema::Table& table : tables) {
-        if (!present.contains(table.name))
+        // A later table is added when the file is opened to work with; a file without it is used as before.
+        if (!present.contains(table.name) && !table.addedLater)
             return QStringLiteral("缺少表“%1”").arg(table.name);
     }
     return {};
@@ -48,13 +52,26 @@ QString statisticsDatabaseProblem(const Database& db) {
     }
 }
 
+DatabaseSummary summarize(const Database& db) {
+    DatabaseSummary summary;
+    Statement prescriptions(db, QStringLiteral("select count(*), max([5]) from [档案]"));
+    if (prescriptions.next()) {
+        summary.prescriptions = prescriptions.integer(0);
+        summary.newestDate = prescriptions.text(1);
+    }
+    Statement patients(db, QStringLiteral("select count(*) from [患者信息]"));
+    if (patients.next())
+        summary.patients = patients.integer(0);
+    return summary;
+}
+
 bool integrityOk(const Database& db, QString* detail) {
     // The server keeps its own storage whole; there is no file to check.
     if (db.engine() == Database::Engine::Server)
         return true;
     QString answer;
     try {
-        Statement check(db, QStringLiteral("PRAGMA integrity_check"));
+        Statement check(db, kIntegrityCheck);
         if (check.next())
             answer = check.text(0);
     } catch (const DbError& e) {
@@ -80,8 +97,11 @@ std::map<QString, qint64> rowCounts(const Database& db) {
 std::map<QString, qint64> rowCounts(const Database& db, const std::vector<schema::Table>& tables) {
     std::map<QString, qint64> counts;
     for (const schema::Table& table : tables) {
-        if (!db.hasTable(table.name))
+        if (!db.hasTable(table.name)) {
+            if (table.addedLater)
+                continue;
             throw DbError(QStringLiteral("缺少表“%1”").arg(table.name));
+        }
         counts[table.name] = transfer::countRows(db, table.name);
     }
     return counts;

@@ -1,8 +1,11 @@
 #include "data/defaults.h"
 
+#include "data/clinicalrules.h"
 #include "data/engine.h"
+#include "data/numbers.h"
 #include "data/schema.h"
 #include "data/searchcodes.h"
+#include "data/sqltexts.h"
 #include "data/textrules.h"
 
 #include <QStringList>
@@ -236,6 +239,15 @@ QString namePart(const QString& name) {
     return trimSpaces(brace < 0 ? name : name.left(brace));
 }
 
+// %1 the table, %2 the columns, %3 a mark for each.
+const sql::Text kInsert{QStringLiteral("insert into %1(%2) values(%3)"), [] {
+                            return sql::forEveryTable([](const schema::Table& table) {
+                                return QStringList{quoted(table.name),
+                                                   sql::columnsOf(table, QStringLiteral(",")),
+                                                   sql::marks(int(table.columns.size()))};
+                            });
+                        }};
+
 // An insert that refuses a value wider than its column: a default row must fit as the windows would
 // store it.
 class Inserter {
@@ -258,13 +270,9 @@ public:
 private:
     static QString sql(const QString& table, const QStringList& columns) {
         QStringList names;
-        QStringList marks;
-        for (const QString& column : columns) {
+        for (const QString& column : columns)
             names << quoted(column);
-            marks << QStringLiteral("?");
-        }
-        return QStringLiteral("insert into %1(%2) values(%3)")
-            .arg(quoted(table), names.join(u','), marks.join(u','));
+        return kInsert.arg(quoted(table), names.join(u','), sql::marks(int(columns.size())));
     }
 
     QString table_;
@@ -351,6 +359,14 @@ void fillTemplates(Database& db, const QDateTime& created) {
             ++order, false);
 }
 
+// A herb is picked with 10 g, or with its largest dose per day when that is less (细辛 3 g, 冰片 0.3 g): the
+// pick then never writes more than the dose rules allow.
+QString usualHerbQuantity(const QString& name) {
+    constexpr double kUsual = 10;
+    const double largest = clinical::defaultMaxGrams(namePart(name));
+    return numbers::shortest(largest > 0 && largest < kUsual ? largest : kUsual);
+}
+
 void fillCatalog(Database& db, const QDateTime& created) {
     Inserter catalog(db, schema::kCatalog,
                      {QStringLiteral("ID号"), QStringLiteral("查询"), QStringLiteral("用法"),
@@ -380,7 +396,7 @@ void fillCatalog(Database& db, const QDateTime& created) {
     for (const QString& name : splitNames(kHerbNames)) {
         const auto priced = pricedHerbs().find(name);
         const bool hasPrice = priced != pricedHerbs().end();
-        add(name, QStringLiteral("中药"), QStringLiteral("g"), QStringLiteral("10"),
+        add(name, QStringLiteral("中药"), QStringLiteral("g"), usualHerbQuantity(name),
             hasPrice ? QString::fromLatin1(priced->second.price) : empty, empty,
             hasPrice ? QString::fromLatin1(priced->second.drawer) : empty);
     }
@@ -404,6 +420,7 @@ void fillMain(Database& db, const QDateTime& created) {
     fillDictionary(db, schema::kAddress, kAddresses, std::size(kAddresses));
     fillTemplates(db, created);
     fillCatalog(db, created);
+    clinical::mergeDefaultRules(db);
     transaction.commit();
 }
 

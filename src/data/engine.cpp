@@ -4,7 +4,7 @@
 #include "data/engine_file.h"
 #include "data/engine_server.h"
 #include "data/serveraddress.h"
-#include "data/tracking.h"
+#include "data/upgrade.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,16 +27,17 @@ std::unique_ptr<Database> Database::open(const QString& path, const QByteArray& 
         return nullptr;
     };
     const bool exists = QFileInfo(path).isFile();
-    if (mode == OpenMode::ExistingOnly && !exists)
+    if (mode != OpenMode::CreateNew && !exists)
         return fail(QStringLiteral("文件不存在：%1").arg(path));
     if (mode == OpenMode::CreateNew && QFileInfo::exists(path))
         return fail(QStringLiteral("文件已存在：%1").arg(path));
     try {
         std::unique_ptr<Database> result(new Database(
-            detail::FileConnection::open(path, key, mode == OpenMode::CreateNew), Engine::File, path));
+            detail::FileConnection::open(path, key, mode == OpenMode::CreateNew, mode == OpenMode::ReadOnly),
+            Engine::File, path));
         try {
             if (mode == OpenMode::ExistingOnly)
-                tracking::upgrade(*result);
+                upgradeDatabase(*result);
         } catch (const DbError&) {
             result.reset();
             throw;

@@ -31,12 +31,14 @@ QByteArray databaseKey();
 
 class Database {
 public:
-    enum class OpenMode { ExistingOnly, CreateNew };
+    // ReadOnly opens an existing file as it is: nothing is written to it, not even the upgrade that an older
+    // file gets when it is opened to work with (a backup copy that is only looked at keeps its bytes).
+    enum class OpenMode { ExistingOnly, CreateNew, ReadOnly };
     enum class Engine { File, Server };
 
     // Opens the file at `path` with `key` and checks the key at once. With CreateNew the file must not
-    // exist yet; with ExistingOnly it must. Returns nullptr and sets `error` when the file cannot be
-    // opened, is not a database or the key is wrong; the file is never written in that case.
+    // exist yet; with ExistingOnly and ReadOnly it must. Returns nullptr and sets `error` when the file
+    // cannot be opened, is not a database or the key is wrong; the file is never written in that case.
     static std::unique_ptr<Database> open(const QString& path, const QByteArray& key, OpenMode mode,
                                           QString* error = nullptr);
     // Connects to a PostgreSQL server. `address` is a connection URI (postgresql://host:port/database?…,

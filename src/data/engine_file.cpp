@@ -115,10 +115,11 @@ private:
 
 } // namespace
 
-std::unique_ptr<FileConnection> FileConnection::open(const QString& path, const QByteArray& key,
-                                                     bool create) {
+std::unique_ptr<FileConnection> FileConnection::open(const QString& path, const QByteArray& key, bool create,
+                                                     bool readOnly) {
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX |
+                      (create && !readOnly ? SQLITE_OPEN_CREATE : 0);
     const QByteArray utf8Path = path.toUtf8();
     if (sqlite3_open_v2(utf8Path.constData(), &db, flags, nullptr) != SQLITE_OK) {
         const QString message = lastMessage(db);
@@ -131,7 +132,8 @@ std::unique_ptr<FileConnection> FileConnection::open(const QString& path, const 
     configureConnection(db, key);
     // The key is checked by the first read of the file.
     connection->exec(QStringLiteral("select count(*) from sqlite_master"));
-    connection->exec(QStringLiteral("PRAGMA journal_mode = DELETE; PRAGMA cache_size = -65536;"));
+    connection->exec(readOnly ? QStringLiteral("PRAGMA cache_size = -65536;")
+                              : QStringLiteral("PRAGMA journal_mode = DELETE; PRAGMA cache_size = -65536;"));
     if (sqlite3_create_collation(db, "GBK", SQLITE_UTF8, nullptr, collateGbk) != SQLITE_OK)
         throw DbError(lastMessage(db));
     sqlite3_set_authorizer(db, authorize, nullptr);

@@ -17,8 +17,10 @@ public:
     explicit FileConnection(sqlite3* db);
     ~FileConnection() override;
 
-    // Opens `path` (the file must exist unless `create`) and applies `key`. Throws DbError.
-    static std::unique_ptr<FileConnection> open(const QString& path, const QByteArray& key, bool create);
+    // Opens `path` (the file must exist unless `create`) and applies `key`; a `readOnly` connection never
+    // writes the file. Throws DbError.
+    static std::unique_ptr<FileConnection> open(const QString& path, const QByteArray& key, bool create,
+                                                bool readOnly = false);
 
     std::unique_ptr<Cursor> prepare(const QString& sql) override;
     void exec(const QString& sql) override;

@@ -2,6 +2,7 @@
 
 #include "data/engine.h"
 #include "data/serveraddress.h"
+#include "data/sqltexts.h"
 
 #include <QThread>
 #include <libpq-fe.h>
@@ -22,6 +23,16 @@ constexpr int kMaxBackoffMs = 10000;
 QString serverAway() {
     return QStringLiteral("与数据库服务器的连接已中断，正在重新连接");
 }
+
+const sql::Text kHasTable{QStringLiteral("select 1 from information_schema.tables "
+                                         "where table_schema = current_schema() and table_name = ?"),
+                          sql::Text::Engines::ServerOnly};
+const sql::Text kTableNames{QStringLiteral("select table_name from information_schema.tables where "
+                                           "table_schema = current_schema() and table_type = 'BASE TABLE' "
+                                           "and table_name <> 'lichuan_schema'"),
+                            sql::Text::Engines::ServerOnly};
+const sql::Text kUserVersion{QStringLiteral("select max(version) from lichuan_schema"),
+                             sql::Text::Engines::ServerOnly};
 
 bool isSelect(const QString& sql) {
     return sql.trimmed().startsWith(QLatin1String("select"), Qt::CaseInsensitive);
@@ -483,16 +494,13 @@ qint64 ServerConnection::tableStamp(const QString& table) {
 }
 
 bool ServerConnection::hasTable(const QString& table) {
-    ServerCursor find(*this, QStringLiteral("select 1 from information_schema.tables "
-                                            "where table_schema = current_schema() and table_name = ?"));
+    ServerCursor find(*this, kHasTable);
     find.bindText(1, table);
     return find.next();
 }
 
 QStringList ServerConnection::tableNames() {
-    ServerCursor select(*this, QStringLiteral("select table_name from information_schema.tables where "
-                                              "table_schema = current_schema() and table_type = 'BASE TABLE' "
-                                              "and table_name <> 'lichuan_schema'"));
+    ServerCursor select(*this, kTableNames);
     QStringList names;
     while (select.next())
         names << select.text(0);
@@ -502,7 +510,7 @@ QStringList ServerConnection::tableNames() {
 int ServerConnection::userVersion() {
     if (!hasTable(QStringLiteral("lichuan_schema")))
         return 0;
-    ServerCursor select(*this, QStringLiteral("select max(version) from lichuan_schema"));
+    ServerCursor select(*this, kUserVersion);
     return select.next() ? int(select.integer(0)) : 0;
 }
 

@@ -11,6 +11,7 @@
 #include "data/prescriptions.h"
 #include "data/quietread.h"
 #include "data/schema.h"
+#include "data/sqltexts.h"
 #include "data/tablecopy.h"
 #include "data/tracking.h"
 
@@ -22,6 +23,20 @@ namespace {
 
 const QString kEntryColumns = QStringLiteral("[序号],[0],[1],[2],[5],[发药]");
 
+const sql::Text kCountNames{
+    QStringLiteral("select count([姓名]) from %1").arg(quoted(tracking::kArchiveNames))};
+const sql::Text kNames{QStringLiteral("select [姓名] from %1").arg(quoted(tracking::kArchiveNames))};
+// %2: a mark per name.
+const sql::Text kEntriesOfNames{
+    QStringLiteral("select %1 from [档案] where [0] in (%2) and [5] between ? and ?").arg(kEntryColumns), [] {
+        return std::vector<QStringList>{{sql::marks(1)}, {sql::marks(200)}};
+    }};
+const sql::Text kEntriesOfDates{
+    QStringLiteral("select %1 from [档案] where [5] between ? and ? and [0] is not null").arg(kEntryColumns)};
+const sql::Text kEntriesByPattern{QStringLiteral("select %1 from [档案] where [0] like ? escape '\\' and [5] "
+                                                 "between ? and ? order by [序号] desc")
+                                      .arg(kEntryColumns)};
+
 // The names of [档案姓名], as the current stamp of 档案 has them. Names are only ever added to that list
 // (a renamed or deleted prescription leaves its old name there), so a list of the same length is the same.
 struct ArchiveNames {
@@ -32,14 +47,13 @@ struct ArchiveNames {
 
 void readNames(const Database& main, ArchiveNames& list) {
     {
-        Statement count(main,
-                        QStringLiteral("select count([姓名]) from %1").arg(quoted(tracking::kArchiveNames)));
+        Statement count(main, kCountNames);
         if (count.next() && list.at.read && count.integer(0) == qint64(list.names.size()))
             return;
     }
     list.names.clear();
     list.folded.clear();
-    Statement select(main, QStringLiteral("select [姓名] from %1").arg(quoted(tracking::kArchiveNames)));
+    Statement select(main, kNames);
     while (select.next()) {
         if (!select.isNull(0))
             list.names.push_back(select.text(0));
@@ -107,12 +121,7 @@ std::vector<HistoryRow> historyOfNames(const Database& main, const QString& name
     // date); the last group is shorter.
     for (std::size_t from = 0; from < matching.size(); from += kNamesPerStatement) {
         const std::size_t count = std::min(kNamesPerStatement, matching.size() - from);
-        QString marks = QStringLiteral("?");
-        for (std::size_t i = 1; i < count; ++i)
-            marks += QStringLiteral(",?");
-        Statement select(main,
-                         QStringLiteral("select %1 from [档案] where [0] in (%2) and [5] between ? and ?")
-                             .arg(kEntryColumns, marks));
+        Statement select(main, kEntriesOfNames.arg(sql::marks(int(count))));
         int index = 1;
         for (std::size_t i = 0; i < count; ++i)
             select.bind(index++, list.names[std::size_t(matching[from + i])]);
@@ -126,9 +135,7 @@ std::vector<HistoryRow> historyOfNames(const Database& main, const QString& name
 std::vector<HistoryRow> historyOfDates(const Database& main, const QDate& first, const QDate& last) {
     Entries entries;
     entries.rows.reserve(2048); // about a month of a busy clinic
-    Statement select(main,
-                     QStringLiteral("select %1 from [档案] where [5] between ? and ? and [0] is not null")
-                         .arg(kEntryColumns));
+    Statement select(main, kEntriesOfDates);
     select.bind(1, dates::format(first)).bind(2, dates::format(last));
     while (select.next())
         entries.add(select);
@@ -161,9 +168,7 @@ std::vector<HistoryRow> queryHistoryByDate(const Database& main, const QString& 
         return {};
     return readQuietly([&] {
         std::vector<HistoryRow> rows;
-        Statement select(main, QStringLiteral("select %1 from [档案] where [0] like ? escape '\\' and [5] "
-                                              "between ? and ? order by [序号] desc")
-                                   .arg(kEntryColumns));
+        Statement select(main, kEntriesByPattern);
         select.bind(1, containsPattern(nameFilter))
             .bind(2, dates::format(first))
             .bind(3, dates::format(last));

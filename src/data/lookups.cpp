@@ -4,6 +4,7 @@
 #include "data/quietread.h"
 #include "data/schema.h"
 #include "data/smallcopies.h"
+#include "data/sqltexts.h"
 #include "data/tablecopy.h"
 
 #include <algorithm>
@@ -14,6 +15,12 @@
 namespace lichuan {
 
 namespace {
+
+// %1: the word list.
+const sql::Text kNamesByKey{
+    QStringLiteral("select [名称] from %1 where [序号] like ? escape '\\' order by rowid"), [] {
+        return std::vector<QStringList>{{quoted(schema::kAddress)}, {quoted(schema::kDiagnosis)}};
+    }};
 
 // Names of the rows of a word list (地址, 诊断) whose key contains `key`, in the order they were stored.
 QStringList namesByKey(const Database& main, const QString& table, const QString& key) {
@@ -27,9 +34,7 @@ QStringList namesByKey(const Database& main, const QString& table, const QString
             }
             return names;
         }
-        Statement select(
-            main, QStringLiteral("select [名称] from %1 where [序号] like ? escape '\\' order by rowid")
-                      .arg(quoted(table)));
+        Statement select(main, kNamesByKey.arg(quoted(table)));
         select.bind(1, containsPattern(key));
         while (select.next())
             names << select.text(0);
@@ -89,11 +94,19 @@ struct PatientCopy {
 // The nine columns of PatientRow, then the rowid.
 const QString kPatientCopyColumns =
     QStringLiteral("[序号],[姓名],[性别],[年龄],[医疗证号],[电话],[住址],[费别],[诊断],rowid");
+const sql::Text kAllPatients{
+    QStringLiteral("select %1 from [患者信息] where [序号] is not null order by rowid")
+        .arg(kPatientCopyColumns)};
+const sql::Text kPatientById{
+    QStringLiteral("select %1 from [患者信息] where rowid = ? and [序号] is not null")
+        .arg(kPatientCopyColumns)};
+const sql::Text kPatientsByKey{QStringLiteral("select %1 from [患者信息] where [序号] like ? escape '\\' "
+                                              "order by rowid")
+                                   .arg(kPatientCopyColumns)};
 
 void readAllPatients(const Database& main, PatientCopy& copy) {
     PackedRows rows;
-    Statement select(main, QStringLiteral("select %1 from [患者信息] where [序号] is not null order by rowid")
-                               .arg(kPatientCopyColumns));
+    Statement select(main, kAllPatients);
     while (select.next())
         rows.push_back(pack(select));
     rows.shrink_to_fit();
@@ -105,8 +118,7 @@ void applyPatientChanges(const Database& main, PatientCopy& copy, std::vector<qi
     std::sort(rowids.begin(), rowids.end());
     std::vector<std::optional<PackedPatient>> current;
     current.reserve(rowids.size());
-    Statement select(main, QStringLiteral("select %1 from [患者信息] where rowid = ? and [序号] is not null")
-                               .arg(kPatientCopyColumns));
+    Statement select(main, kPatientById);
     for (const qint64 rowid : rowids) {
         select.reset();
         select.bind(1, rowid);
@@ -154,9 +166,7 @@ const PatientCopy& patientCopy(const Database& main, qint64 stamp) {
 // as the way the program answered before it kept a copy.
 PatientMatches queriedPatients(const Database& main, const QString& key) {
     PackedRows rows;
-    Statement select(main, QStringLiteral("select %1 from [患者信息] where [序号] like ? escape '\\' "
-                                          "order by rowid")
-                               .arg(kPatientCopyColumns));
+    Statement select(main, kPatientsByKey);
     select.bind(1, containsPattern(key));
     while (select.next())
         rows.push_back(pack(select));

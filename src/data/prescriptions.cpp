@@ -1,9 +1,12 @@
 #include "data/prescriptions.h"
 
+#include "data/audit.h"
+#include "data/clinicalnotes.h"
 #include "data/dates.h"
 #include "data/engine.h"
 #include "data/quietread.h"
 #include "data/schema.h"
+#include "data/sqltexts.h"
 #include "data/textrules.h"
 
 #include <algorithm>
@@ -18,6 +21,66 @@ using ColumnValues = std::vector<std::pair<QString, QString>>;
 // Keys are compared as the old files compared them, without regard to ASCII case (the unique index of
 // 档案.序号 is NOCASE; comparing the same way lets the lookup use it).
 const QString kArchiveKeyEquals = QStringLiteral("[序号] = ? collate nocase");
+
+// The tables a save writes, for the fillings of the texts with a table (%1).
+std::vector<QStringList> savedTables(const std::function<QStringList(const schema::Table&)>& fill) {
+    std::vector<QStringList> fillings;
+    for (const QString& name : {schema::kArchive, schema::kPatient})
+        fillings.push_back(fill(*schema::findTable(name)));
+    return fillings;
+}
+
+// %1 the table, %2 the condition on the key.
+const sql::Text kFindRow{QStringLiteral("select rowid from %1 where %2 order by rowid limit 1"), [] {
+                             return savedTables([](const schema::Table& table) {
+                                 return QStringList{quoted(table.name), kArchiveKeyEquals};
+                             });
+                         }};
+// %1 the table, %2 "[column] = ?" for each column written.
+const sql::Text kUpdateRow{QStringLiteral("update %1 set %2 where rowid = ?"), [] {
+                               return savedTables([](const schema::Table& table) {
+                                   return QStringList{
+                                       quoted(table.name),
+                                       sql::columnsOf(table, QStringLiteral(","), QStringLiteral(" = ?"))};
+                               });
+                           }};
+// %1 the table, %2 the columns written, %3 a mark for each.
+const sql::Text kInsertRow{QStringLiteral("insert into %1 (%2) values (%3)"), [] {
+                               return savedTables([](const schema::Table& table) {
+                                   return QStringList{quoted(table.name),
+                                                      sql::columnsOf(table, QStringLiteral(",")),
+                                                      sql::marks(int(table.columns.size()))};
+                               });
+                           }};
+const sql::Text kArchiveKeyExists{QStringLiteral("select 1 from [档案] where ") + kArchiveKeyEquals};
+
+QString loadText() {
+    QStringList columns{QStringLiteral("序号")};
+    for (int i = 0; i < kHeaderFieldCount; ++i)
+        columns << QString::number(i);
+    columns << QStringLiteral("T1") << QStringLiteral("类别") << QStringLiteral("发药")
+            << QStringLiteral("病历") << QStringLiteral("计价");
+    QStringList quotedColumns;
+    for (const QString& column : std::as_const(columns))
+        quotedColumns << quoted(column);
+    return QStringLiteral("select %1 from [档案] where %2 order by rowid limit 1")
+        .arg(quotedColumns.join(QLatin1Char(',')), kArchiveKeyEquals);
+}
+
+// The columns of SheetRecord in its order: the key, the header fields, T1, 类别, 发药, 病历, 计价.
+const sql::Text kLoadPrescription{loadText()};
+const sql::Text kDeletePrescription{QStringLiteral("delete from [档案] where ") + kArchiveKeyEquals};
+// Every column of a prescription's row, as the log line of its deletion keeps it.
+const sql::Text kWholePrescription{QStringLiteral("select %1 from [档案] where %2 order by rowid limit 1")
+                                       .arg(sql::columnsOf(*schema::findTable(schema::kArchive),
+                                                           QStringLiteral(",")),
+                                            kArchiveKeyEquals)};
+const sql::Text kStoreCaseRecord{QStringLiteral("update [档案] set [病历] = ? where ") + kArchiveKeyEquals};
+const sql::Text kDeleteStatistics{QStringLiteral("delete from [统计] where [ID号] = ?")};
+const sql::Text kInsertStatistics{
+    QStringLiteral("insert into [统计] ([ID号],[名称],[数量],[单位],[单价],[金额],"
+                   "[斗位],[分类],[备用1],[备用2],[日期]) "
+                   "values (?,?,?,?,?,?,?,?,'','',?)")};
 
 QString columnList(const ColumnValues& values) {
     QStringList names;
@@ -44,9 +107,7 @@ bool updateOrInsert(Database& db, const QString& table, const QString& where, co
                     const ColumnValues& values) {
     qint64 rowid = -1;
     {
-        Statement find(
-            db,
-            QStringLiteral("select rowid from %1 where %2 order by rowid limit 1").arg(quoted(table), where));
+        Statement find(db, kFindRow.arg(quoted(table), where));
         find.bind(1, key);
         if (find.next())
             rowid = find.integer(0);
@@ -57,8 +118,7 @@ bool updateOrInsert(Database& db, const QString& table, const QString& where, co
         QStringList assignments;
         for (const auto& column : values)
             assignments << quoted(column.first) + QStringLiteral(" = ?");
-        Statement update(db, QStringLiteral("update %1 set %2 where rowid = ?")
-                                 .arg(quoted(table), assignments.join(QLatin1Char(','))));
+        Statement update(db, kUpdateRow.arg(quoted(table), assignments.join(QLatin1Char(','))));
         int index = 1;
         for (const auto& column : values)
             update.bind(index++, column.second);
@@ -66,11 +126,7 @@ bool updateOrInsert(Database& db, const QString& table, const QString& where, co
         update.run();
         return true;
     }
-    QStringList marks;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        marks << QStringLiteral("?");
-    Statement insert(db, QStringLiteral("insert into %1 (%2) values (%3)")
-                             .arg(quoted(table), columnList(values), marks.join(QLatin1Char(','))));
+    Statement insert(db, kInsertRow.arg(quoted(table), columnList(values), sql::marks(int(values.size()))));
     int index = 1;
     for (const auto& column : values)
         insert.bind(index++, column.second);
@@ -79,7 +135,7 @@ bool updateOrInsert(Database& db, const QString& table, const QString& where, co
 }
 
 bool archiveKeyExists(const Database& db, const QString& key) {
-    Statement find(db, QStringLiteral("select 1 from [档案] where ") + kArchiveKeyEquals);
+    Statement find(db, kArchiveKeyExists);
     find.bind(1, key);
     return find.next();
 }
@@ -92,6 +148,26 @@ QString followingKey(const QString& key) {
     if (key.size() < 14 || !moment.isValid())
         return QString();
     return timestamp14(moment.addSecs(1)) + key.mid(14);
+}
+
+// The row as a save writes it: the key it was written under, the date in its stored form, the priced lines
+// as their text keeps them, and the old value where a new one was too long for its column.
+SheetRecord storedRow(const SheetRecord& sheet, const QString& key, const QDate& date,
+                      const std::optional<SheetRecord>& before, const QStringList& refused) {
+    SheetRecord row = sheet;
+    row.key = key;
+    row.fields[kDate] = dates::format(date);
+    row.lines = readPricingText(pricingText(sheet.lines));
+    const SheetRecord old = before.value_or(SheetRecord());
+    for (int i = 0; i < kHeaderFieldCount; ++i) {
+        if (refused.contains(QString::number(i)))
+            row.fields[std::size_t(i)] = old.fields[std::size_t(i)];
+    }
+    if (refused.contains(QStringLiteral("类别")))
+        row.herbal = old.herbal;
+    if (refused.contains(QStringLiteral("发药")))
+        row.settled = old.settled;
+    return row;
 }
 
 } // namespace
@@ -118,6 +194,9 @@ SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firs
             }
         }
 
+        // The row as it was, for the log line of what this save changes (a new sheet's key is free).
+        const std::optional<SheetRecord> before = firstWrite ? std::nullopt : loadPrescription(main, key);
+
         ColumnValues row;
         row.emplace_back(QStringLiteral("类别"), sheet.herbal ? QStringLiteral("中") : QStringLiteral("西"));
         for (int i = 0; i < kHeaderFieldCount; ++i)
@@ -130,6 +209,8 @@ SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firs
         row.emplace_back(QStringLiteral("计价"), pricingText(sheet.lines));
         updateOrInsert(main, schema::kArchive, kArchiveKeyEquals, key,
                        fitting(schema::kArchive, row, &outcome.refusedColumns));
+        clinical::writeNote(main, key, sheet.clinical);
+        audit::noteSave(main, before, storedRow(sheet, key, date, before, outcome.refusedColumns));
 
         const QString& name = sheet.fields[kName];
         const QString& age = sheet.fields[kAge];
@@ -170,16 +251,7 @@ SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firs
 
 std::optional<SheetRecord> loadPrescription(const Database& main, const QString& key) {
     return readQuietly([&]() -> std::optional<SheetRecord> {
-        QStringList columns{QStringLiteral("序号")};
-        for (int i = 0; i < kHeaderFieldCount; ++i)
-            columns << QString::number(i);
-        columns << QStringLiteral("T1") << QStringLiteral("类别") << QStringLiteral("发药")
-                << QStringLiteral("病历") << QStringLiteral("计价");
-        QStringList quotedColumns;
-        for (const QString& column : std::as_const(columns))
-            quotedColumns << quoted(column);
-        Statement select(main, QStringLiteral("select %1 from [档案] where %2 order by rowid limit 1")
-                                   .arg(quotedColumns.join(QLatin1Char(',')), kArchiveKeyEquals));
+        Statement select(main, kLoadPrescription);
         select.bind(1, key);
         if (!select.next())
             return std::nullopt;
@@ -197,6 +269,7 @@ std::optional<SheetRecord> loadPrescription(const Database& main, const QString&
         sheet.settled = select.text(column++);
         sheet.caseRecord = select.text(column++);
         sheet.lines = readPricingText(select.text(column++));
+        sheet.clinical = clinical::readNote(main, sheet.key);
         return sheet;
     });
 }
@@ -205,11 +278,51 @@ bool prescriptionExists(const Database& main, const QString& key) {
     return readQuietly([&] { return archiveKeyExists(main, key); });
 }
 
+bool storeCaseRecord(Database& main, const QString& key, const QString& caseRecord) {
+    try {
+        Statement update(main, kStoreCaseRecord);
+        update.bind(1, caseRecord.isNull() ? QString(QLatin1String("")) : caseRecord);
+        update.bind(2, key);
+        update.run();
+        return true;
+    } catch (const DbError&) {
+        return false;
+    }
+}
+
 bool deletePrescription(Database& main, Database* statistics, const QString& key) {
     try {
-        Statement remove(main, QStringLiteral("delete from [档案] where ") + kArchiveKeyEquals);
+        Transaction transaction(main);
+        // The whole row goes into the log line, every column as it is stored, so that it can be read back.
+        const schema::Table& archive = *schema::findTable(schema::kArchive);
+        std::vector<std::pair<QString, QString>> stored;
+        {
+            Statement select(main, kWholePrescription);
+            select.bind(1, key);
+            if (select.next()) {
+                for (int i = 0; i < int(archive.columns.size()); ++i) {
+                    if (!select.isNull(i))
+                        stored.emplace_back(archive.columns[std::size_t(i)].name, select.text(i));
+                }
+            }
+        }
+        Statement remove(main, kDeletePrescription);
         remove.bind(1, key);
-        remove.run();
+        if (remove.run() > 0) {
+            auto valueOf = [&stored](const char* column) {
+                for (const auto& [name, value] : stored) {
+                    if (name == QLatin1String(column))
+                        return value;
+                }
+                return QString();
+            };
+            const QString total = valueOf("9").isEmpty() ? QStringLiteral("0.00") : valueOf("9");
+            audit::write(main, audit::kDeleted, key, valueOf("0"),
+                         QStringLiteral("日期 %1，合计 %2%3").arg(valueOf("5"), total, valueOf("发药")),
+                         audit::rowText(stored));
+        }
+        clinical::deleteNote(main, key);
+        transaction.commit();
     } catch (const DbError&) {
         // The prescription stays, and so do its statistics lines: they still count in the statistics.
         return false;
@@ -224,14 +337,11 @@ bool replaceStatistics(Database& statistics, const QString& key, const QDate& da
     QStringList tooLong;
     try {
         Transaction transaction(statistics);
-        Statement remove(statistics, QStringLiteral("delete from [统计] where [ID号] = ?"));
+        Statement remove(statistics, kDeleteStatistics);
         remove.bind(1, key);
         remove.run();
 
-        Statement insert(statistics,
-                         QStringLiteral("insert into [统计] ([ID号],[名称],[数量],[单位],[单价],[金额],"
-                                        "[斗位],[分类],[备用1],[备用2],[日期]) "
-                                        "values (?,?,?,?,?,?,?,?,'','',?)"));
+        Statement insert(statistics, kInsertStatistics);
         const QString day = dates::format(date);
         for (const PricedLine& line : lines) {
             if (trimSpaces(line.name).isEmpty())
@@ -267,7 +377,7 @@ bool replaceStatistics(Database& statistics, const QString& key, const QDate& da
 
 bool deleteStatistics(Database& statistics, const QString& key) {
     try {
-        Statement remove(statistics, QStringLiteral("delete from [统计] where [ID号] = ?"));
+        Statement remove(statistics, kDeleteStatistics);
         remove.bind(1, key);
         remove.run();
         return true;

@@ -25,7 +25,9 @@ struct SaveOutcome {
 // age are both non-empty, the patient row of 患者信息, in one transaction.
 // `firstWrite` is true while the sheet has not been saved yet: if another row already holds its key, the
 // row is written under the next free key of the same form (14 digits + suffix), so a new sheet never
-// overwrites another prescription. `today` gives the current year for the patient's birth year.
+// overwrites another prescription. `today` gives the current year for the patient's birth year. A saved
+// row written with other contents, a settlement and its undo are noted in the log (audit.h) in the same
+// transaction.
 SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firstWrite, const QDate& today);
 
 // The 档案 row with this key, or nothing.
@@ -41,7 +43,12 @@ std::vector<HistoryRow> queryHistory(const Database& main, const QString& nameFi
 std::vector<HistoryRow> queryHistoryByDate(const Database& main, const QString& nameFilter,
                                            const QString& from, const QString& to);
 
-// Deletes the 档案 row with this key and its statistics lines; true when nothing failed.
+// Writes `caseRecord` into 病历 of the 档案 row with this key and leaves the rest of the row as it is; a key
+// without a row changes nothing. False when the database refused it.
+bool storeCaseRecord(Database& main, const QString& key, const QString& caseRecord);
+
+// Deletes the 档案 row with this key and its statistics lines; true when nothing failed. The log line of the
+// deletion, written in the same transaction, keeps the whole row.
 bool deletePrescription(Database& main, Database* statistics, const QString& key);
 
 // Replaces the statistics lines of a prescription as a whole (delete by ID号, then append the lines with

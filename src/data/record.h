@@ -44,6 +44,22 @@ struct PricedLine {
 };
 using PricedLines = std::array<PricedLine, kPricedLineCount>;
 
+// What the clinical checks keep with a prescription, in a row of 用药确认 beside its 档案 row: the 妊娠 mark
+// and the doctor's confirmation of the warnings that needed one.
+struct ClinicalNote {
+    bool pregnant = false;
+    QString reason;   // the doctor's reason; empty when nothing was confirmed
+    QString warnings; // the warnings confirmed, as they were shown, one a line ("\r\n")
+    QString time;     // when they were confirmed, yyyy-MM-dd hh:mm:ss
+    QString station;  // where they were confirmed
+    bool confirmed() const { return !reason.isEmpty(); }
+    bool isEmpty() const { return !pregnant && !confirmed(); }
+    bool operator==(const ClinicalNote& o) const {
+        return pregnant == o.pregnant && reason == o.reason && warnings == o.warnings && time == o.time &&
+               station == o.station;
+    }
+};
+
 // What a save writes and a reload reads: one row of 档案.
 struct SheetRecord {
     QString key;                                   // Label4 → 序号
@@ -53,6 +69,7 @@ struct SheetRecord {
     QString settled;                               // Label5 → 发药: "" or "-已结算"
     QString caseRecord;                            // PendingCaseRecord → 病历
     PricedLines lines;                             // → 计价
+    ClinicalNote clinical;                         // → 用药确认
 };
 
 inline const QString kSettledMarker = QStringLiteral("-已结算");

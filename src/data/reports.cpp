@@ -4,6 +4,7 @@
 #include "data/engine.h"
 #include "data/gbk.h"
 #include "data/settingsrow.h"
+#include "data/sqltexts.h"
 
 #include <QHash>
 #include <QStringView>
@@ -15,6 +16,26 @@ namespace {
 
 const QString kLogLeft = QStringLiteral("日志左边距");
 const QString kLogTop = QStringLiteral("日志上边距");
+
+// One row more than the limit tells that there are too many, without counting them all.
+const sql::Text kLog{QStringLiteral("select [0],[1],[2],[6],[4],[5] from [档案] "
+                                    "where [5] between ? and ? order by [序号] limit ?")};
+const sql::Text kTakings{QStringLiteral("select [9] from [档案] where [5] between ? and ?")};
+const sql::Text kUsageLines{QStringLiteral("select [名称], [数量], [金额], [单位], rowid from [统计] "
+                                           "where [分类] = ? and [日期] between ? and ?")};
+const sql::Text kUsageNames{
+    QStringLiteral("select [名称] from [统计] where [分类] = ? and [日期] between ? and ? "
+                   "group by [名称] order by [名称] collate GBK, [名称]")};
+// The lines of one name (a null name and an empty one are the same "no name", as in usageTotals()).
+const QString kLinesOfName =
+    QStringLiteral("from [统计] where [分类] = ? and coalesce([名称], '') = ? and [日期] between ? and ?");
+// %1: the column summed.
+const sql::Text kSumOfName{
+    QStringLiteral("select %1 ") + kLinesOfName, [] {
+        return std::vector<QStringList>{{QStringLiteral("[数量]")}, {QStringLiteral("[金额]")}};
+    }};
+const sql::Text kUnitOfName{
+    QStringLiteral("select [单位] from [统计] where rowid = (select min(rowid) %1)").arg(kLinesOfName)};
 
 // The value of a stored quantity or amount. The usual texts ("60", "3.000", "0.125") are read digit by
 // digit; anything else goes through the number reader, which gives the same value for these.
@@ -64,9 +85,7 @@ LogResult queryLog(const Database& main, const QDate& from, const QDate& to, int
     if (!from.isValid() || !to.isValid())
         return result;
     try {
-        // One row more than the limit tells that there are too many, without counting them all.
-        Statement select(main, QStringLiteral("select [0],[1],[2],[6],[4],[5] from [档案] "
-                                              "where [5] between ? and ? order by [序号] limit ?"));
+        Statement select(main, kLog);
         select.bind(1, dates::format(from)).bind(2, dates::format(to)).bind(3, qint64(limit) + 1);
         while (select.next()) {
             if (int(result.rows.size()) == limit) {
@@ -89,7 +108,7 @@ BusinessTotals businessTotals(const Database& main, const QDate& from, const QDa
     if (!from.isValid() || !to.isValid())
         return totals;
     try {
-        Statement select(main, QStringLiteral("select [9] from [档案] where [5] between ? and ?"));
+        Statement select(main, kTakings);
         select.bind(1, dates::format(from)).bind(2, dates::format(to));
         while (select.next()) {
             ++totals.count;
@@ -110,9 +129,7 @@ UsageResult usageTotals(const Database& statistics, const QString& category, con
     try {
         // One pass over the period's lines, grouped by name here: cheaper than letting the engine sort them
         // into groups, and the texts are summed exactly (sum() would turn them into floating numbers).
-        Statement select(statistics,
-                         QStringLiteral("select [名称], [数量], [金额], [单位], rowid from [统计] "
-                                        "where [分类] = ? and [日期] between ? and ?"));
+        Statement select(statistics, kUsageLines);
         select.bind(1, category.isNull() ? QStringLiteral("") : category)
             .bind(2, dates::format(from))
             .bind(3, dates::format(to));
@@ -167,14 +184,8 @@ UsageResult usageTotalsByName(const Database& statistics, const QString& categor
     const QString bound = category.isNull() ? QStringLiteral("") : category;
     const QString first = dates::format(from);
     const QString last = dates::format(to);
-    // A null name and an empty one are the same "no name", as in usageTotals().
-    const QString lines = QStringLiteral(
-        "from [统计] where [分类] = ? and coalesce([名称], '') = ? and [日期] between ? and ?");
     try {
-        Statement names(
-            statistics,
-            QStringLiteral("select [名称] from [统计] where [分类] = ? and [日期] between ? and ? "
-                           "group by [名称] order by [名称] collate GBK, [名称]"));
+        Statement names(statistics, kUsageNames);
         names.bind(1, bound).bind(2, first).bind(3, last);
         while (names.next()) {
             // The null name comes first, next to the empty one; both are counted under the empty one.
@@ -184,7 +195,7 @@ UsageResult usageTotalsByName(const Database& statistics, const QString& categor
             total.name = names.text(0);
             const QString boundName = total.name.isNull() ? QStringLiteral("") : total.name;
             auto sumOf = [&](const QString& column) {
-                Statement select(statistics, QStringLiteral("select %1 %2").arg(column, lines));
+                Statement select(statistics, kSumOfName.arg(column));
                 select.bind(1, bound).bind(2, boundName).bind(3, first).bind(4, last);
                 numbers::Decimal4 sum;
                 while (select.next())
@@ -193,9 +204,7 @@ UsageResult usageTotalsByName(const Database& statistics, const QString& categor
             };
             total.quantity = sumOf(QStringLiteral("[数量]"));
             total.amount = sumOf(QStringLiteral("[金额]"));
-            Statement unit(
-                statistics,
-                QStringLiteral("select [单位] from [统计] where rowid = (select min(rowid) %1)").arg(lines));
+            Statement unit(statistics, kUnitOfName);
             unit.bind(1, bound).bind(2, boundName).bind(3, first).bind(4, last);
             if (unit.next())
                 total.unit = unit.text(0);

@@ -4,6 +4,8 @@
 #include "data/defaults.h"
 #include "data/engine.h"
 #include "data/schema.h"
+#include "data/tracking.h"
+#include "data/upgrade.h"
 
 namespace lichuan {
 
@@ -18,8 +20,14 @@ QString prepareServerDatabase(Database& db, const QDateTime& now) {
             schema::createMain(db);
             defaults::fillMain(db, now);
             schema::createStatistics(db);
+        } else if (db.hasTable(schema::kArchive) && schema::addLaterTables(db)) {
+            // A database that stations of an earlier version prepared gets the later tables once.
+            tracking::addTo(db);
         }
         transaction.commit();
+        // A database written by an earlier release gets what this one added (once, for the whole clinic).
+        if (db.userVersion() < schema::kVersion)
+            upgradeDatabase(db);
     } catch (const DbError& e) {
         return e.message();
     }

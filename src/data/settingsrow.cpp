@@ -1,8 +1,10 @@
 #include "data/settingsrow.h"
 
+#include "data/audit.h"
 #include "data/engine.h"
 #include "data/quietread.h"
 #include "data/schema.h"
+#include "data/sqltexts.h"
 
 namespace lichuan {
 
@@ -11,11 +13,28 @@ namespace {
 // The settings table has no key of its own: its first row is the one with the lowest rowid.
 const QString kFirstRowId = QStringLiteral("(select min(rowid) from [设置])");
 
+const schema::Table& settingsTable() {
+    return *schema::findTable(schema::kSettings);
+}
+
+const sql::Text kReadRow{QStringLiteral("select * from [设置] order by rowid limit 1")};
+// %1: "[column] = ?" for each column written.
+const sql::Text kUpdateRow{QStringLiteral("update [设置] set %1 where rowid = ") + kFirstRowId, [] {
+                               return std::vector<QStringList>{{sql::columnsOf(
+                                   settingsTable(), QStringLiteral(", "), QStringLiteral(" = ?"))}};
+                           }};
+// %1 the columns written, %2 a mark for each.
+const sql::Text kInsertRow{QStringLiteral("insert into [设置](%1) values(%2)"), [] {
+                               return std::vector<QStringList>{
+                                   {sql::columnsOf(settingsTable(), QStringLiteral(", ")),
+                                    sql::marks(int(settingsTable().columns.size()))}};
+                           }};
+
 } // namespace
 
 std::optional<SettingsRow> readSettingsRow(const Database& main) {
     return readQuietly([&]() -> std::optional<SettingsRow> {
-        Statement select(main, QStringLiteral("select * from [设置] order by rowid limit 1"));
+        Statement select(main, kReadRow);
         if (!select.next())
             return std::nullopt;
         SettingsRow row;
@@ -51,24 +70,26 @@ bool writeSettingsRow(Database& main, const SettingsRow& values, QStringList* re
         return true;
     try {
         Transaction transaction(main);
+        // A new login password is noted in the log, never the password itself.
+        if (const qsizetype at = columns.indexOf(QStringLiteral("密码")); at >= 0) {
+            const std::optional<SettingsRow> before = readSettingsRow(main);
+            if (!before || before->value(QStringLiteral("密码")) != written.at(at))
+                audit::write(main, audit::kPasswordChanged, QString(), QString(),
+                             QStringLiteral("登录密码已修改"));
+        }
         QStringList assignments;
         for (const QString& column : columns)
             assignments << quoted(column) + QStringLiteral(" = ?");
-        Statement update(main, QStringLiteral("update [设置] set %1 where rowid = %2")
-                                   .arg(assignments.join(QStringLiteral(", ")), kFirstRowId));
+        Statement update(main, kUpdateRow.arg(assignments.join(QStringLiteral(", "))));
         for (int i = 0; i < written.size(); ++i)
             update.bind(i + 1, written.at(i));
         if (update.run() == 0) {
             // A table that lost its row gets one again rather than silently dropping the save.
             QStringList names;
-            QStringList marks;
-            for (const QString& column : columns) {
+            for (const QString& column : columns)
                 names << quoted(column);
-                marks << QStringLiteral("?");
-            }
-            Statement insert(main,
-                             QStringLiteral("insert into [设置](%1) values(%2)")
-                                 .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))));
+            Statement insert(
+                main, kInsertRow.arg(names.join(QStringLiteral(", ")), sql::marks(int(columns.size()))));
             for (int i = 0; i < written.size(); ++i)
                 insert.bind(i + 1, written.at(i));
             insert.run();

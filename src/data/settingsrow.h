@@ -18,7 +18,8 @@ using SettingsRow = QMap<QString, QString>;
 std::optional<SettingsRow> readSettingsRow(const Database& main);
 
 // Writes the given columns into the first row of 设置 in one transaction. Values too long for their column
-// are not written and are listed in `refused`. Returns false when the row could not be written.
+// are not written and are listed in `refused`. Returns false when the row could not be written. A new login
+// password is noted in the log (not the password itself).
 bool writeSettingsRow(Database& main, const SettingsRow& values, QStringList* refused = nullptr);
 
 } // namespace lichuan

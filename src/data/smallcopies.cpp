@@ -2,6 +2,7 @@
 
 #include "data/engine.h"
 #include "data/schema.h"
+#include "data/sqltexts.h"
 
 #include <algorithm>
 #include <map>
@@ -11,6 +12,15 @@ namespace lichuan::smallcopies {
 namespace {
 
 const QString kTemplates = QStringLiteral("个人模板");
+
+// %1: the word list.
+const sql::Text kWords{
+    QStringLiteral("select rowid,[名称],[序号] from %1 order by rowid"), [] {
+        return std::vector<QStringList>{{quoted(schema::kAddress)}, {quoted(schema::kDiagnosis)}};
+    }};
+const sql::Text kTemplatesOfKind{QStringLiteral("select [序号],[名称],[内容],[排序],rowid,[查询] from %1 "
+                                                "where [分类] = ? and [查询] is not null")
+                                     .arg(quoted(kTemplates))};
 
 struct WordLists {
     std::map<QString, WordList> tables;
@@ -23,8 +33,7 @@ struct TemplateKinds {
 void readWords(const Database& main, const QString& table, WordList& list) {
     list.rows.clear();
     list.keys.clear();
-    Statement select(main,
-                     QStringLiteral("select rowid,[名称],[序号] from %1 order by rowid").arg(quoted(table)));
+    Statement select(main, kWords.arg(quoted(table)));
     while (select.next()) {
         list.rows.push_back(Word{select.integer(0), select.text(1), select.isNull(2)});
         list.keys.append(select.text(2));
@@ -41,9 +50,7 @@ struct TemplateRead {
 
 void readTemplates(const Database& main, const QString& kind, TemplateKind& copy) {
     std::vector<TemplateRead> read;
-    Statement select(main, QStringLiteral("select [序号],[名称],[内容],[排序],rowid,[查询] from %1 "
-                                          "where [分类] = ? and [查询] is not null")
-                               .arg(quoted(kTemplates)));
+    Statement select(main, kTemplatesOfKind);
     select.bind(1, kind);
     while (select.next()) {
         read.push_back(TemplateRead{Template{select.text(0), select.text(1), select.text(2)}, select.text(3),

@@ -1,12 +1,15 @@
 #include "data/sqltranslate.h"
 
+#include "data/engine.h"
+#include "data/schema.h"
+
 #include <vector>
 
 namespace lichuan::sql {
 
 namespace {
 
-enum class Kind { Space, Word, Name, String, Param, Punct, Raw };
+enum class Kind { Space, Word, Name, String, Param, Named, Comment, Punct, Raw };
 
 struct Token {
     Kind kind;
@@ -61,6 +64,17 @@ std::vector<Token> tokenize(const QString& sql) {
             }
             j = qMin(j + 1, n);
             tokens.push_back({Kind::String, sql.mid(i, j - i)});
+        } else if ((c == QLatin1Char('-') && j < n && sql.at(j) == QLatin1Char('-')) ||
+                   (c == QLatin1Char('/') && j < n && sql.at(j) == QLatin1Char('*'))) {
+            const bool line = c == QLatin1Char('-');
+            const qsizetype end = sql.indexOf(line ? QStringLiteral("\n") : QStringLiteral("*/"), j + 1);
+            j = end < 0 ? n : end + (line ? 1 : 2);
+            tokens.push_back({Kind::Comment, sql.mid(i, j - i)});
+        } else if ((c == QLatin1Char(':') || c == QLatin1Char('@') || c == QLatin1Char('$')) && j < n &&
+                   isWordChar(sql.at(j))) {
+            while (j < n && isWordChar(sql.at(j)))
+                ++j;
+            tokens.push_back({Kind::Named, sql.mid(i, j - i)});
         } else if (c == QLatin1Char('?')) {
             while (j < n && sql.at(j).isDigit())
                 ++j;
@@ -179,6 +193,174 @@ bool isComparison(const Token& token) {
     }
     return false;
 }
+
+// The shapes the rewriting below knows are checked first: any other is refused, naming the statement,
+// rather than passed on half-translated (a NOCASE comparison that folds one side only, a pattern that is
+// case-blind on one engine and not on the other).
+class ShapeCheck {
+public:
+    ShapeCheck(Rewriter& r, const QString& sql) : r_(r), t_(r.tokens()), sql_(sql) {}
+
+    void run() {
+        for (int i = 0; i < size(); ++i) {
+            const Token& token = at(i);
+            if (token.kind == Kind::Comment)
+                refuse(QStringLiteral("a comment"));
+            if (token.kind == Kind::Named)
+                refuse(QStringLiteral("the named parameter %1").arg(token.text));
+            if (isWord(token, "glob") || isWord(token, "regexp") || isWord(token, "match"))
+                refuse(token.text.toLower());
+            if (isWord(token, "like"))
+                checkLike(i);
+            else if (isWord(token, "collate"))
+                checkCollate(i);
+        }
+        checkConflictClause();
+    }
+
+private:
+    int size() const { return int(t_.size()); }
+    const Token& at(int i) const { return t_[std::size_t(i)]; }
+    bool word(int i, const char* text) const { return i >= 0 && i < size() && isWord(at(i), text); }
+    bool punct(int i, const char* text) const { return i >= 0 && i < size() && isPunct(at(i), text); }
+    QString textAt(int i) const { return i >= 0 && i < size() ? at(i).text : QString(); }
+
+    [[noreturn]] void refuse(const QString& shape) const {
+        throw DbError(QStringLiteral("这条 SQL 的写法不能转换为服务器的语句（%1）：%2").arg(shape, sql_));
+    }
+
+    static bool isKeyword(const Token& token) {
+        static const char* const keywords[] = {
+            "select",  "from",    "where",  "and",      "or",    "not",   "in",     "like",   "glob",
+            "between", "is",      "on",     "by",       "order", "group", "having", "limit",  "offset",
+            "as",      "case",    "when",   "then",     "else",  "end",   "exists", "values", "set",
+            "into",    "collate", "escape", "distinct", "join",  "union", "all"};
+        for (const char* keyword : keywords) {
+            if (isWord(token, keyword))
+                return true;
+        }
+        return false;
+    }
+
+    // What may stand just before an operand that is rewritten on its own (or nothing).
+    bool opensOperand(int i) const {
+        if (i < 0)
+            return true;
+        if (punct(i, "(") || punct(i, ","))
+            return true;
+        for (const char* keyword :
+             {"where", "and", "or", "not", "on", "when", "then", "else", "select", "having", "by"}) {
+            if (word(i, keyword))
+                return true;
+        }
+        return false;
+    }
+    // What may stand just after such an operand (or nothing).
+    bool closesOperand(int i) const {
+        if (i >= size())
+            return true;
+        if (punct(i, ")") || punct(i, ",") || punct(i, ";"))
+            return true;
+        for (const char* keyword :
+             {"escape", "and", "or", "order", "group", "limit", "then", "when", "else", "end", "union"}) {
+            if (word(i, keyword))
+                return true;
+        }
+        return false;
+    }
+
+    // The operand from `first` to `last` is one column, parameter, text, number or call.
+    void checkOperand(int first, int last, const QString& of) const {
+        if (first < 0 || first >= size() || last < first)
+            refuse(QStringLiteral("%1 without an operand").arg(of));
+        if (punct(first, "(") || isKeyword(at(first)))
+            refuse(QStringLiteral("a compound operand of %1").arg(of));
+        if (punct(r_.before(first), ".") || punct(r_.after(last), "."))
+            refuse(QStringLiteral("a qualified operand of %1").arg(of));
+    }
+    void checkOpens(int first, const QString& of) const {
+        if (!opensOperand(r_.before(first)))
+            refuse(QStringLiteral("a compound operand of %1").arg(of));
+    }
+
+    // `A like B`, each side one operand.
+    void checkLike(int i) const {
+        const int lastA = r_.before(i);
+        if (word(lastA, "not"))
+            refuse(QStringLiteral("not like"));
+        const int firstA = r_.operandStart(lastA);
+        checkOperand(firstA, lastA, QStringLiteral("like"));
+        checkOpens(firstA, QStringLiteral("like"));
+        const int firstB = r_.after(i);
+        const int lastB = r_.operandEnd(firstB);
+        checkOperand(firstB, lastB, QStringLiteral("like"));
+        const int next = r_.after(lastB);
+        if (word(next, "collate"))
+            refuse(QStringLiteral("collate after like"));
+        if (!closesOperand(next))
+            refuse(QStringLiteral("a compound operand of like"));
+    }
+
+    // The index of the parenthesis that encloses `i`, or -1.
+    int enclosingParenthesis(int i) const {
+        int depth = 0;
+        for (int k = i; k >= 0; --k) {
+            if (punct(k, ")"))
+                ++depth;
+            else if (punct(k, "(") && depth-- == 0)
+                return k;
+        }
+        return -1;
+    }
+
+    // `X collate nocase|GBK` on the right of a comparison (both sides one operand), on an index column or
+    // an order term.
+    void checkCollate(int i) const {
+        const int kind = r_.after(i);
+        if (!word(kind, "nocase") && !word(kind, "gbk"))
+            refuse(QStringLiteral("collate %1").arg(textAt(kind)));
+        if (r_.after(kind) < size() && isComparison(at(r_.after(kind))))
+            refuse(QStringLiteral("collate on the left of a comparison"));
+        const int lastB = r_.before(i);
+        const int firstB = r_.operandStart(lastB);
+        if (word(firstB, "in"))
+            refuse(QStringLiteral("collate after in"));
+        checkOperand(firstB, lastB, QStringLiteral("collate"));
+        const int op = r_.before(firstB);
+        if (word(op, "like") || word(op, "glob"))
+            refuse(QStringLiteral("collate after like"));
+        if (word(op, "between") ||
+            (word(op, "and") && word(r_.before(r_.operandStart(r_.before(op))), "between")))
+            refuse(QStringLiteral("collate after between"));
+        if (punct(op, "(") || punct(op, ",")) {
+            const int open = enclosingParenthesis(op);
+            if (word(r_.before(open), "in"))
+                refuse(QStringLiteral("collate after in"));
+        }
+        if (op >= 0 && isComparison(at(op))) {
+            const int lastA = r_.before(op);
+            const int firstA = r_.operandStart(lastA);
+            checkOperand(firstA, lastA, QStringLiteral("collate"));
+            checkOpens(firstA, QStringLiteral("collate"));
+            return;
+        }
+        checkOpens(firstB, QStringLiteral("collate"));
+    }
+
+    // `insert or ignore` is known; `insert or replace` and the other conflict clauses are not.
+    void checkConflictClause() const {
+        const int first = r_.after(-1);
+        if (word(first, "replace"))
+            refuse(QStringLiteral("replace into"));
+        if ((word(first, "insert") || word(first, "update")) && word(r_.after(first), "or") &&
+            !(word(first, "insert") && word(r_.after(r_.after(first)), "ignore")))
+            refuse(QStringLiteral("%1 or %2").arg(textAt(first), textAt(r_.after(r_.after(first)))));
+    }
+
+    Rewriter& r_;
+    const std::vector<Token>& t_;
+    const QString& sql_;
+};
 
 void dropIndexHintsAndUnaryPlus(Rewriter& r) {
     auto& t = r.tokens();
@@ -332,7 +514,9 @@ void renameFunctions(Rewriter& r) {
     }
 }
 
-// NULLs come first in ascending order on the file engine and last on the server: every term says so.
+// NULLs come first in ascending order on the file engine and last on the server: every term that can be
+// NULL says so. A column that never is (the row number) gets no clause, so that the server can walk its
+// index in that order instead of sorting.
 void orderNulls(Rewriter& r) {
     auto& t = r.tokens();
     for (int i = 0; i < int(t.size()); ++i) {
@@ -344,33 +528,42 @@ void orderNulls(Rewriter& r) {
         int depth = 0;
         int j = r.after(by);
         bool descending = false;
+        std::vector<int> term; // the tokens of the term, without asc or desc
         auto endTerm = [&](int at) {
-            const int last = r.before(at);
-            t.insert(t.begin() + last + 1, Token{Kind::Raw, descending ? QStringLiteral(" nulls last")
-                                                                       : QStringLiteral(" nulls first")});
+            const bool column = term.size() == 1 && (t[std::size_t(term[0])].kind == Kind::Name ||
+                                                     t[std::size_t(term[0])].kind == Kind::Word);
+            if (!column || schema::canBeNull(t[std::size_t(term[0])].text)) {
+                const int last = r.before(at);
+                t.insert(t.begin() + last + 1, Token{Kind::Raw, descending ? QStringLiteral(" nulls last")
+                                                                           : QStringLiteral(" nulls first")});
+                ++at;
+            }
             descending = false;
+            term.clear();
+            return at;
         };
         for (; j < int(t.size()); ++j) {
             const Token& token = t[std::size_t(j)];
-            if (isPunct(token, "(")) {
-                ++depth;
-            } else if (isPunct(token, ")")) {
-                if (depth-- == 0)
-                    break;
-            } else if (depth == 0) {
-                if (isPunct(token, ",")) {
-                    endTerm(j);
-                    ++j;
-                } else if (isPunct(token, ";") || isWord(token, "limit") || isWord(token, "offset")) {
-                    break;
-                } else if (isWord(token, "desc")) {
-                    descending = true;
-                } else if (isWord(token, "asc")) {
-                    descending = false;
-                }
+            if (depth == 0 && isPunct(token, ")"))
+                break;
+            if (depth == 0 && (isPunct(token, ";") || isWord(token, "limit") || isWord(token, "offset")))
+                break;
+            if (depth == 0 && isPunct(token, ",")) {
+                j = endTerm(j);
+                continue;
             }
+            if (isPunct(token, "("))
+                ++depth;
+            else if (isPunct(token, ")"))
+                --depth;
+            if (depth == 0 && isWord(token, "desc"))
+                descending = true;
+            else if (depth == 0 && isWord(token, "asc"))
+                descending = false;
+            else if (token.kind != Kind::Space)
+                term.push_back(j);
         }
-        endTerm(j);
+        j = endTerm(j);
         i = j;
     }
 }
@@ -404,6 +597,7 @@ QString render(const std::vector<Token>& tokens, int* parameters) {
 
 ServerText serverSql(const QString& fileSql) {
     Rewriter r(tokenize(fileSql));
+    ShapeCheck(r, fileSql).run();
     dropIndexHintsAndUnaryPlus(r);
     rewriteCollations(r);
     rewriteLike(r);

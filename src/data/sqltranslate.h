@@ -23,6 +23,11 @@ struct ServerText {
 // - `instr(X, Y) > 0` → X like '%'‖Y‖'%' with Y's wildcards escaped (a pattern the server can weigh);
 //   another `instr(` → strpos(; `last_insert_rowid()` → lastval(); `indexed by [x]` and a unary `+` before a
 //   column are dropped.
+// Any other shape throws DbError naming the statement, rather than giving a query that answers otherwise
+// on the server: `not like`, `glob`, a qualified (t.[x]) or compound ([a] || [b], (…)) operand of `like` or
+// `collate`, `collate` after `like`, `between` or `in`, or on the left of a comparison, a collation other
+// than NOCASE and GBK, comments, named parameters (:x, @x, $x), `insert or replace` and the other
+// conflict clauses.
 ServerText serverSql(const QString& fileSql);
 
 } // namespace lichuan::sql

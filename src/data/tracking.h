@@ -19,21 +19,17 @@ inline const QString kCounts = QStringLiteral("变更计数");
 inline const QString kLog = QStringLiteral("变更记录");
 inline const QString kArchiveNames = QStringLiteral("档案姓名");
 
-// The schema version (PRAGMA user_version) of a file with the tracking; the files of the first release
-// have version 1.
+// The schema version (PRAGMA user_version) since which files have the tracking; the files of the first
+// release have version 1 (schema.h has the current version).
 constexpr int kVersion = 2;
 
 // How many entries of [变更记录] are kept; a copy older than that is read again whole.
 constexpr int kLogLength = 5000;
 
 // Adds the tracking tables, triggers and the name list of 档案 to the tables of the file that exist and
-// lack them, and sets the file's version. Runs inside the caller's transaction. Throws DbError.
+// lack them (the file's version is the caller's to set). Runs inside the caller's transaction. Throws
+// DbError.
 void addTo(Database& db);
-
-// Adds the tracking to a file written by an earlier release (whose user_version is older), in one
-// transaction; a file that cannot be written (read-only, locked for long) opens without it and is read as
-// before. Returns true when the file has the tracking now.
-bool upgrade(Database& db);
 
 // The rows (rowids) of `table` changed, inserted or deleted since its stamp (Database::tableStamp) was
 // `stamp`, each once; or nothing when they are not known (the file keeps no row log for the table or no

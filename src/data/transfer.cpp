@@ -1,9 +1,11 @@
 #include "data/transfer.h"
 
+#include "data/clinicalrules.h"
 #include "data/dbcheck.h"
 #include "data/engine.h"
 #include "data/engine_server.h"
 #include "data/schema.h"
+#include "data/sqltexts.h"
 #include "data/tracking.h"
 
 #include <QFile>
@@ -17,11 +19,28 @@ namespace {
 constexpr qint64 kPageRows = 5000; // rows read from the server per query of the backup
 
 QString columnList(const schema::Table& table) {
-    QStringList names;
-    for (const schema::Column& column : table.columns)
-        names << quoted(column.name);
-    return names.join(QStringLiteral(", "));
+    return sql::columnsOf(table, QStringLiteral(", "));
 }
+
+// The fillings of a text with a table's columns (%1) and the table (%2), for every table.
+std::vector<QStringList> columnsAndTable() {
+    return sql::forEveryTable([](const schema::Table& table) {
+        return QStringList{columnList(table), quoted(table.name)};
+    });
+}
+
+const sql::Text kCountRows{QStringLiteral("select count(*) from %1"), sql::everyTable};
+const sql::Text kAllRows{QStringLiteral("select rowid, %1 from %2 order by rowid"), columnsAndTable};
+// A page of the rows after a rowid, read through the table's key.
+const sql::Text kPageOfRows{QStringLiteral("select rowid, %1 from %2 where rowid > ? order by rowid limit ?"),
+                            columnsAndTable};
+// %1 the table, %2 its columns, %3 a mark for the rowid and each column.
+const sql::Text kInsertRow{QStringLiteral("insert into %1(rowid, %2) values(%3)"), [] {
+                               return sql::forEveryTable([](const schema::Table& table) {
+                                   return QStringList{quoted(table.name), columnList(table),
+                                                      sql::marks(int(table.columns.size()) + 1)};
+                               });
+                           }};
 
 // Strict UTF-8 as the server takes it: no overlong forms, no surrogates, nothing past U+10FFFF.
 bool isUtf8(const QByteArray& bytes) {
@@ -73,9 +92,7 @@ QString refusal(const QString& table, qint64 row, const QString& column, const Q
 // Streams the rows of `table` from the file into the server with COPY, row numbers included; returns how
 // many rows were sent. A value the server must not take ends the stream and is thrown after it.
 qint64 loadTable(const Database& file, detail::ServerConnection& server, const schema::Table& table) {
-    Statement select(
-        file,
-        QStringLiteral("select rowid, %1 from %2 order by rowid").arg(columnList(table), quoted(table.name)));
+    Statement select(file, kAllRows.arg(columnList(table), quoted(table.name)));
     QStringList columns{QStringLiteral("rowid")};
     for (const schema::Column& column : table.columns)
         columns << column.name;
@@ -121,11 +138,9 @@ bool hasProgramTable(Database& db) {
 // Copies the rows of `table` from the server into the file with their row numbers, a page at a time.
 void copyRowsToFile(const Database& server, Database& file, const schema::Table& table) {
     const QString columns = columnList(table);
-    Statement page(server, QStringLiteral("select rowid, %1 from %2 where rowid > ? order by rowid limit ?")
-                               .arg(columns, quoted(table.name)));
-    QStringList marks(int(table.columns.size()) + 1, QStringLiteral("?"));
-    Statement insert(file, QStringLiteral("insert into %1(rowid, %2) values(%3)")
-                               .arg(quoted(table.name), columns, marks.join(QLatin1Char(','))));
+    Statement page(server, kPageOfRows.arg(columns, quoted(table.name)));
+    Statement insert(file,
+                     kInsertRow.arg(quoted(table.name), columns, sql::marks(int(table.columns.size()) + 1)));
     const int width = int(table.columns.size()) + 1;
     qint64 after = std::numeric_limits<qint64>::min();
     for (;;) {
@@ -153,7 +168,7 @@ void copyRowsToFile(const Database& server, Database& file, const schema::Table&
 } // namespace
 
 qint64 countRows(const Database& db, const QString& table) {
-    Statement count(db, QStringLiteral("select count(*) from ") + quoted(table));
+    Statement count(db, kCountRows.arg(quoted(table)));
     return count.next() ? count.integer(0) : 0;
 }
 
@@ -181,9 +196,17 @@ TableCounts copyFilesToServer(Database& mainFile, Database& statisticsFile, Data
     schema::createStatistics(server);
     // The names of 档案 are listed once after loading rather than by a trigger call per row.
     server.execNative(QStringLiteral("ALTER TABLE \"%1\" DISABLE TRIGGER \"%1_姓名\"").arg(schema::kArchive));
+    bool rulesMissing = false;
     for (const auto& [file, tables] : sources) {
         ReadSnapshot snapshot(*file);
         for (const schema::Table& table : *tables) {
+            // A file that could not be upgraded lacks the tables of later releases: they stay empty, and the
+            // server gets the default rules instead.
+            if (table.addedLater && !file->hasTable(table.name)) {
+                rulesMissing = rulesMissing || table.name == schema::kClinicalRules;
+                counts.emplace_back(table.name, 0);
+                continue;
+            }
             const qint64 inFile = countRows(*file, table.name);
             const qint64 sent = loadTable(*file, connection, table);
             const qint64 onServer = countRows(server, table.name);
@@ -200,6 +223,8 @@ TableCounts copyFilesToServer(Database& mainFile, Database& statisticsFile, Data
         }
     }
     server.execNative(QStringLiteral("ALTER TABLE \"%1\" ENABLE TRIGGER \"%1_姓名\"").arg(schema::kArchive));
+    if (rulesMissing)
+        clinical::mergeDefaultRules(server);
     tracking::addTo(server); // fills the list of names from the rows just loaded
     transaction.commit();
     return counts;
@@ -217,8 +242,10 @@ std::map<QString, qint64> copyServerToFile(Database& server, const QString& targ
         const std::map<QString, qint64> counts = rowCounts(server, schema::mainTables());
         Transaction transaction(*file);
         schema::createMain(*file);
-        for (const schema::Table& table : schema::mainTables())
-            copyRowsToFile(server, *file, table);
+        for (const schema::Table& table : schema::mainTables()) {
+            if (counts.count(table.name))
+                copyRowsToFile(server, *file, table);
+        }
         transaction.commit();
         snapshot.checkStillOpen();
         return counts;

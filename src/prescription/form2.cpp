@@ -5,14 +5,17 @@
 #include "prescription/historypanel.h"
 #include "prescription/lookuppanel.h"
 #include "prescription/pricingpanel.h"
+#include "prescription/safetypanel.h"
 #include "prescription/sheetactions.h"
 #include "prescription/sheetgeometry.h"
 #include "prescription/shortcuts.h"
+#include "prescription/ticketpanel.h"
 #include "prescription/toolbar.h"
 #include "prescription/totalspanel.h"
 #include "session/services.h"
 #include "session/state.h"
 #include "settings/settingsstore.h"
+#include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 #include "ui/twips.h"
 
@@ -48,12 +51,14 @@ Form2::Form2(Services& services, QWidget* parent) : QWidget(parent), services_(s
     buildPricing(*this);
 
     actions_ = std::make_unique<SheetActions>(*this);
+    safety_ = std::make_unique<SafetyPanel>(*this);
     totals_ = std::make_unique<TotalsPanel>(*this);
     lookup_ = std::make_unique<LookupPanel>(*this);
     header_ = std::make_unique<HeaderFields>(*this);
     historyPanel_ = std::make_unique<HistoryPanel>(*this);
     toolbarActions_ = std::make_unique<Toolbar>(*this);
     pricingPanel_ = std::make_unique<PricingPanel>(*this);
+    ticketPanel_ = std::make_unique<TicketPanel>(*this);
     shortcuts_ = std::make_unique<Shortcuts>(*this);
 
     // The focus order of the sheet: fields 0 … 6, then the search box.
@@ -65,6 +70,9 @@ Form2::Form2(Services& services, QWidget* parent) : QWidget(parent), services_(s
     setTabOrder(previous, search.Text1);
     // The window hands its focus to the name field, where every new prescription begins.
     setFocusProxy(sheet.Text5[kName]);
+    // The item box shows its scroll bar exactly while its text is taller than it, so that its lines are
+    // the lines the printout and the medical record's citation count with.
+    connect(sheet.R1, &QPlainTextEdit::textChanged, this, [this] { actions_->fitItemScrollBar(); });
 
     load();
 }

@@ -33,6 +33,8 @@ class HistoryPanel;
 class Toolbar;
 class PricingPanel;
 class Shortcuts;
+class SafetyPanel;
+class TicketPanel;
 
 // The sheet: a picture of the printed prescription paper.
 struct SheetControls {
@@ -75,6 +77,8 @@ struct PricingControls {
     QPushButton* Command4 = nullptr;  // "划价结算"
     QPushButton* Command9 = nullptr;  // "撤消结算"
     QPushButton* Command12 = nullptr; // "按斗位排序"
+    // "取药单": the pick-up ticket
+    QPushButton* ticketButton = nullptr;
 };
 
 // The search panel.
@@ -116,6 +120,7 @@ struct SheetState {
     bool TotalsSuspended = false;   // quantity and price edits do not recompute the totals
     int HistoryIndex = -1;          // position of the history entry last picked
     bool saved = false;             // the sheet's row has been written (or was reloaded)
+    SheetRecord stored;             // while `saved`: the sheet as it was last written or reloaded
     sheetgeometry::Layout layout = sheetgeometry::Layout::WideHerbal; // where R1 stands
 };
 
@@ -144,6 +149,8 @@ public:
     Toolbar& toolbarActions() const { return *toolbarActions_; }
     PricingPanel& pricingPanel() const { return *pricingPanel_; }
     Shortcuts& shortcuts() const { return *shortcuts_; }
+    SafetyPanel& safety() const { return *safety_; }
+    TicketPanel& ticketPanel() const { return *ticketPanel_; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -159,7 +166,9 @@ private:
     std::unique_ptr<HistoryPanel> historyPanel_;
     std::unique_ptr<Toolbar> toolbarActions_;
     std::unique_ptr<PricingPanel> pricingPanel_;
+    std::unique_ptr<TicketPanel> ticketPanel_;
     std::unique_ptr<Shortcuts> shortcuts_;
+    std::unique_ptr<SafetyPanel> safety_;
 };
 
 } // namespace lichuan

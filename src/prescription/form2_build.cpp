@@ -31,6 +31,13 @@ const QColor kSeparator(224, 224, 224);
 const QColor kSearchBackground(255, 255, 192);
 const QColor kSearchText(255, 0, 0);
 
+// R1's scroll bar, as wide as the item lines are counted to leave it, whatever the desktop style's width.
+class ItemScrollBar final : public QScrollBar {
+public:
+    ItemScrollBar() : QScrollBar(Qt::Vertical) {}
+    QSize sizeHint() const override { return {geo::kItemsScrollBarPixels, QScrollBar::sizeHint().height()}; }
+};
+
 QRect toPixels(const geo::Rect& r) {
     return twips::rect(r.left, r.top, r.width, r.height);
 }
@@ -174,7 +181,9 @@ void buildSheet(Form2& form) {
     s.R1->setFrameShape(QFrame::NoFrame);
     s.R1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     s.R1->setWordWrapMode(QTextOption::WrapAnywhere);
-    s.R1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Shown while the text is taller than the box (SheetActions::fitItemScrollBar), of a fixed width.
+    s.R1->setVerticalScrollBar(new ItemScrollBar);
+    s.R1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     s.R1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setBackground(s.R1->viewport(), kWhite);
     s.R1->setGeometry(toPixels(geo::itemsRect(geo::Layout::WideHerbal)));
@@ -271,6 +280,8 @@ void buildPricing(Form2& form) {
     p.Command4 = pushButton(&form, QStringLiteral("划价结算"), geo::kSettleButton, buttonFont);
     p.Command9 = pushButton(&form, QStringLiteral("撤消结算"), geo::kUndoButton, buttonFont);
     p.Command12 = pushButton(&form, QStringLiteral("按斗位排序"), geo::kDrawerSortButton, buttonFont);
+    p.ticketButton = pushButton(&form, QStringLiteral("取药单"), geo::kTicketButton, buttonFont);
+    p.ticketButton->setObjectName(QStringLiteral("ticketButton"));
 }
 
 void buildSearch(Form2& form) {

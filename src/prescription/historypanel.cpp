@@ -4,6 +4,7 @@
 #include "data/dates.h"
 #include "data/prescriptions.h"
 #include "prescription/form2.h"
+#include "prescription/safetypanel.h"
 #include "prescription/historyrules.h"
 #include "prescription/savemessages.h"
 #include "prescription/sheetactions.h"
@@ -145,21 +146,23 @@ void HistoryPanel::reload(int row) {
     const QListWidgetItem* item = form_.history.List2->item(row);
     if (!item)
         return;
-    SheetState& state = form_.state;
-    const FlagScope suggestions(state.SuggestSuppressed);
-    state.HistoryIndex = row;
-
-    ProcessState& process = form_.services().state;
-    const Database* main = process.mainDb.get();
+    form_.state.HistoryIndex = row;
+    const Database* main = form_.services().state.mainDb.get();
     const std::optional<SheetRecord> record =
         main ? loadPrescription(*main, item->data(kKeyRole).toString()) : std::nullopt;
-    if (!record)
-        return;
+    if (record)
+        showRecord(*record, true);
+}
 
+void HistoryPanel::showRecord(const SheetRecord& record, bool saved) {
+    SheetState& state = form_.state;
+    const FlagScope suggestions(state.SuggestSuppressed);
+    ProcessState& process = form_.services().state;
     SheetActions& actions = form_.actions();
     SheetControls& sheet = form_.sheet;
+    actions.leaveRecordKey();
     // The layout follows the record; the category of the pick list stays as it is.
-    if (record->herbal) {
+    if (record.herbal) {
         actions.applyLayout(sheetgeometry::Layout::NarrowHerbal);
         actions.setBoldCategory(0);
     } else {
@@ -167,16 +170,18 @@ void HistoryPanel::reload(int row) {
         actions.setBoldCategory(1);
     }
     for (size_t i = 0; i < kHeaderFieldCount; ++i)
-        sheet.Text5[i]->setText(record->fields[i]);
-    const QDate date = dates::parse(record->fields[kDate]);
+        sheet.Text5[i]->setText(record.fields[i]);
+    const QDate date = dates::parse(record.fields[kDate]);
     if (date.isValid())
         sheet.Text5[kDate]->setText(dates::format(date));
-    sheet.R1->setText(record->items);
-    sheet.Label4 = record->key;
+    sheet.R1->setText(record.items);
+    sheet.Label4 = record.key;
     // The settled marker comes back with the record, so saving a reloaded settled prescription keeps it;
-    // the dose count is not stored and stays as the sheet had it.
-    sheet.Label5 = record->settled;
-    process.PendingCaseRecord = record->caseRecord;
+    // the dose count is not stored and stays as the sheet had it. A prescription that is not the stored row
+    // (a copy's, a deleted one) has no statistics lines here: it is not settled until it is settled again.
+    sheet.Label5 = saved ? record.settled : QString();
+    process.PendingCaseRecord = record.caseRecord;
+    form_.safety().takeNote(record.clinical);
     sheet.List3->hide();
     sheet.List4->hide();
 
@@ -184,10 +189,17 @@ void HistoryPanel::reload(int row) {
     form_.pricing.Label16->setText(sheet.Text5[kAmount]->text());
     {
         const FlagScope totals(state.TotalsSuspended);
-        actions.setPricedLines(record->lines, false);
+        actions.setPricedLines(record.lines, false);
     }
     actions.hideSuggestions();
-    state.saved = true;
+    state.saved = saved;
+    state.stored = actions.toRecord();
+    if (!saved) {
+        // No entry of the list belongs to it.
+        const QSignalBlocker block(form_.history.List2);
+        form_.history.List2->setCurrentRow(-1);
+    }
+    actions.followRecordKey();
 }
 
 void HistoryPanel::deleteSheetRecord() {
@@ -216,19 +228,24 @@ void HistoryPanel::deleteSheetRecord() {
         list->setCurrentRow(-1);
     }
     form_.sheet.Label5.clear();
+    // The row is gone, and its record with it.
+    form_.state.saved = false;
     startNewSheet();
 }
 
 void HistoryPanel::startNewSheet() {
     const FlagScope suggestions(form_.state.SuggestSuppressed);
     SheetActions& actions = form_.actions();
+    actions.leaveRecordKey();
     actions.resetHeaderFields();
     actions.newRecordKey();
     form_.sheet.R1->setText(QString());
     actions.clearPricedLines();
     actions.applyLayoutForCategory();
     form_.sheet.Label5.clear();
+    form_.services().state.PendingCaseRecord.clear();
     form_.sheet.Text5[kName]->setFocus();
+    actions.followRecordKey();
 }
 
 void HistoryPanel::showRecordMenu(const QPoint& pointerInList) {

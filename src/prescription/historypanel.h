@@ -9,6 +9,7 @@ class QPoint;
 namespace lichuan {
 
 class Form2;
+struct SheetRecord;
 
 class HistoryPanel : public QObject {
     Q_OBJECT
@@ -22,6 +23,9 @@ public:
     void runQuery();
     // Loads the saved prescription of history entry `row` into the sheet, as a click on it does.
     void reload(int row);
+    // Puts `record` on the sheet as a reload does; `saved` tells whether it is the stored row that a later
+    // save updates (otherwise the sheet is a new one holding it).
+    void showRecord(const SheetRecord& record, bool saved);
     // "删除(D)" of the record menu: after the user's consent, deletes the prescription on the sheet with
     // its statistics lines, removes its history entry and starts a new sheet.
     void deleteSheetRecord();

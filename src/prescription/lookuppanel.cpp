@@ -127,6 +127,7 @@ void LookupPanel::switchCategory(int category) {
     if (herbal || isWesternCategory(category)) {
         actions.applyLayout(herbal ? sheetgeometry::Layout::NarrowHerbal : sheetgeometry::Layout::Western);
         if (herbal != wasHerbal) {
+            actions.leaveRecordKey();
             actions.newRecordKey();
             if (herbal)
                 form_.sheet.Text6->setText(QStringLiteral("6"));
@@ -134,6 +135,7 @@ void LookupPanel::switchCategory(int category) {
             actions.clearPricedLines();
             // The new prescription has not been settled; the patient's medical record stays with it.
             form_.sheet.Label5.clear();
+            actions.followRecordKey();
         }
     }
     fill();

@@ -6,8 +6,10 @@
 #include "prescription/form2.h"
 #include "prescription/historypanel.h"
 #include "prescription/pricingrules.h"
+#include "prescription/safetypanel.h"
 #include "prescription/savemessages.h"
 #include "prescription/sheetactions.h"
+#include "prescription/ticketpanel.h"
 #include "prescription/toolbar.h"
 #include "prescription/totalspanel.h"
 #include "session/messages.h"
@@ -39,6 +41,8 @@ PricingPanel::PricingPanel(Form2& form) : form_(form) {
 }
 
 void PricingPanel::settle() {
+    if (!form_.safety().confirmHardWarnings(QStringLiteral("划价结算")))
+        return;
     ProcessState& process = form_.services().state;
     SheetActions& actions = form_.actions();
 
@@ -92,6 +96,8 @@ void PricingPanel::settle() {
 
     if (!result.unpriced.empty())
         messages.inform(unpricedMessage(result.unpriced));
+    if (saved)
+        form_.ticketPanel().afterSettlement();
 }
 
 void PricingPanel::undoSettlement() {

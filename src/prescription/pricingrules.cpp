@@ -16,20 +16,8 @@ bool isDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// Names are compared as the catalog's unique index compares them: trailing spaces and letter case aside.
 QString matchKey(const QString& name) {
-    return trimTrailingSpaces(name).toCaseFolded();
-}
-
-// The name of a herb item: its digits removed, then the space that stood before the quantity and the point
-// of a decimal quantity ("黄芪 1.5" → "黄芪").
-QString herbName(const QString& item) {
-    QString name = DelNumberReg(item);
-    qsizetype end = name.size();
-    while (end > 0 && (name.at(end - 1) == QLatin1Char(' ') || name.at(end - 1) == QLatin1Char('.')))
-        --end;
-    name.truncate(end);
-    return name;
+    return catalogNameKey(name);
 }
 
 // A line that names no item to price: empty after its enumeration is stripped, or a usage line.
@@ -83,6 +71,20 @@ void priceLine(Collector& collector, const QString& line, const CatalogItem* row
 
 } // namespace
 
+HerbItemText readHerbItem(const QString& item) {
+    QString s = item;
+    for (const QChar unit :
+         {QChar(0x6761) /* 条 */, QChar(QLatin1Char('g')), QChar(0x679A) /* 枚 */, QChar(0x4E2A) /* 个 */})
+        s.remove(unit);
+    s = trimSpaces(toCatalogBrackets(s));
+    return {herbItemName(s), ggm(s)};
+}
+
+// Names are compared as the catalog's unique index compares them: trailing spaces and letter case aside.
+QString catalogNameKey(const QString& name) {
+    return trimTrailingSpaces(name).toCaseFolded();
+}
+
 QString DelNumberReg(const QString& text) {
     QString result;
     result.reserve(text.size());
@@ -91,6 +93,15 @@ QString DelNumberReg(const QString& text) {
             result += c;
     }
     return result;
+}
+
+QString herbItemName(const QString& item) {
+    QString name = DelNumberReg(item);
+    qsizetype end = name.size();
+    while (end > 0 && (name.at(end - 1) == QLatin1Char(' ') || name.at(end - 1) == QLatin1Char('.')))
+        --end;
+    name.truncate(end);
+    return name;
 }
 
 QString ggm(const QString& text) {
@@ -198,13 +209,9 @@ PricingResult priceHerbal(const HerbalLayout& layout, const QString& doses, cons
     for (const QString& item : layout.items) {
         if (item.isEmpty())
             continue;
-        QString s = item;
-        for (const QChar unit : {QChar(0x6761) /* 条 */, QChar(QLatin1Char('g')), QChar(0x679A) /* 枚 */,
-                                 QChar(0x4E2A) /* 个 */})
-            s.remove(unit);
-        s = trimSpaces(toCatalogBrackets(s));
-        const CatalogItem* row = catalog.herb(herbName(s));
-        const QString quantity = ggm(s);
+        const HerbItemText read = readHerbItem(item);
+        const CatalogItem* row = catalog.herb(read.name);
+        const QString& quantity = read.quantity;
         if (!row) {
             collector.unpriced(item, UnpricedItem::Reason::NotInCatalog);
         } else if (quantity.isEmpty()) {

@@ -27,12 +27,28 @@ QString ggm(const QString& text);
 // line; then the surrounding spaces go. "(1) 挂号费 1" → "挂号费 1".
 QString stripEnumeration(const QString& line);
 
+// The name of a herb item as pricing reads it (units already removed, catalog brackets): its digits removed,
+// then the spaces and the point that stood before the quantity ("黄芪 1.5" → "黄芪").
+QString herbItemName(const QString& item);
+
 // The lines of a text by its own "\r\n" breaks (never by how a text box wraps them).
 QStringList logicalLines(const QString& text);
 
 // "[" "]" → "{" "}" (how the catalog writes notes) and back (how the sheet shows them).
 QString toCatalogBrackets(QString text);
 QString toSheetBrackets(QString text);
+
+// A herb item of the laid-out item text as pricing reads it: the name it is looked up by (catalog
+// brackets, without the quantity and the space before it) and its quantity per dose ("" when it has none).
+// "石膏[先煎]30g" → "石膏{先煎}", "30".
+struct HerbItemText {
+    QString name;
+    QString quantity;
+};
+HerbItemText readHerbItem(const QString& item);
+
+// How names are compared with the catalog's: without trailing spaces and without regard to letter case.
+QString catalogNameKey(const QString& name);
 
 // The catalog rows pricing looks items up in. Names compare without regard to trailing spaces and to
 // letter case, as the catalog's unique names do; of two equal names the first row counts.

@@ -48,6 +48,36 @@ void drawLine(printing::Surface& surface, const SheetLine& line) {
         surface.line(line.x1 * kScale, line.y1 * kScale, line.x2 * kScale, line.y2 * kScale);
 }
 
+// Cuts `text` into lines no wider than `width` in the surface's font.
+QStringList wrapped(const printing::Surface& surface, const QString& text, double width) {
+    QStringList lines;
+    QString line;
+    for (const QChar c : text) {
+        if (!line.isEmpty() && surface.textWidth(line + c) > width) {
+            lines << line;
+            line.clear();
+        }
+        line += c;
+    }
+    if (!line.isEmpty())
+        lines << line;
+    return lines;
+}
+
+// The confirmation one line under the items (wrapped when long), never below the foot of the item box, with
+// room for the doctor's signature after it.
+void printConfirmation(printing::Surface& surface, const PrintedSheet& sheet, double boxBottom) {
+    surface.setFont(kSong, kConfirmationPoints, false);
+    const double width = geo::kRuleRight * kScale - sheet.itemsLeft - kSignatureRoom;
+    const QStringList lines = wrapped(surface, sheet.confirmation, width);
+    const double lastTop = boxBottom - double(lines.size()) * surface.lineHeight();
+    surface.setY(std::min(surface.y() + kTextLineGap, lastTop));
+    for (const QString& line : lines) {
+        surface.setX(sheet.itemsLeft);
+        surface.print(line, true);
+    }
+}
+
 QString markUnits(QString line) {
     for (const QString& unit :
          {QStringLiteral("条"), QStringLiteral("g"), QStringLiteral("枚"), QStringLiteral("个")})
@@ -62,18 +92,32 @@ QStringList herbalLineItems(const QString& line) {
     if (!marked.contains(QLatin1Char('$')))
         return {};
     QStringList pieces = marked.split(QLatin1Char('$'));
-    pieces.removeLast(); // the filler after the last unit character
+    // After the last unit character stand the filler spaces, or a piece without a unit (a herb typed
+    // without its quantity, an instruction): that piece is kept.
+    const QString tail = pieces.takeLast();
     QStringList items;
     for (QString piece : pieces) {
         piece.remove(QStringLiteral("\r\n"));
         items << trimSpaces(piece);
     }
+    const QString rest = trimSpaces(QString(tail).remove(QStringLiteral("\r\n")));
+    if (!rest.isEmpty())
+        items << rest;
     return items;
 }
 
-QStringList itemBoxLines(const QString& itemText, geo::Layout layout) {
-    return printing::textBoxLines(itemText, printing::printerFont(kSong, kItemBoxPoints, false),
-                                  geo::itemsRect(layout).width);
+QStringList itemBoxLines(const QString& itemText, geo::Layout layout, int heightTwips) {
+    const geo::Rect box = geo::itemsRect(layout);
+    return printing::scrollingTextBoxLines(itemText, printing::printerFont(kSong, kItemBoxPoints, false),
+                                           box.width, heightTwips > 0 ? heightTwips : box.height,
+                                           geo::kItemsScrollBarPixels)
+        .lines;
+}
+
+bool itemBoxScrolls(const QString& itemText, geo::Layout layout, int heightTwips) {
+    const geo::Rect box = geo::itemsRect(layout);
+    return printing::textBoxOverflows(itemText, printing::printerFont(kSong, kItemBoxPoints, false),
+                                      box.width, heightTwips > 0 ? heightTwips : box.height);
 }
 
 PrintedSheet printedSheet(const SheetContent& content) {
@@ -111,8 +155,9 @@ PrintedSheet printedSheet(const SheetContent& content) {
     const geo::Rect items = geo::itemsRect(content.layout);
     sheet.itemsLeft = items.left;
     sheet.itemsTop = items.top;
-    sheet.itemLines = itemBoxLines(content.itemText, content.layout);
+    sheet.itemLines = itemBoxLines(content.itemText, content.layout, content.itemsHeight);
     sheet.herbal = content.herbal;
+    sheet.confirmation = content.confirmation;
     return sheet;
 }
 
@@ -153,12 +198,22 @@ void layOutPrescription(printing::Surface& surface, const PrintedSheet& sheet,
             surface.print(line, true);
             continue;
         }
-        for (int k = 0; k < items.size(); ++k) {
-            const QString& item = items.at(k);
+        int k = 0; // the column of the printed row
+        for (const QString& item : items) {
+            // Three columns to a row; a piece that would run past the sheet's right edge starts the next
+            // row too, so that nothing is printed beyond the paper of the sheet.
+            const bool full =
+                k == kColumnsPerRow ||
+                (k > 0 && sheet.itemsLeft + k * kColumnWidth + surface.textWidth(item) > kPrintedSheetRight);
+            if (full) {
+                surface.setY(surface.y() + kHerbRowHeight);
+                k = 0;
+            }
             const int open = item.indexOf(QLatin1Char('['));
             if (open < 0) {
                 surface.setX(sheet.itemsLeft + k * kColumnWidth);
                 surface.print(item, false);
+                ++k;
                 continue;
             }
             const int close = item.indexOf(QLatin1Char(']'), open);
@@ -171,13 +226,17 @@ void layOutPrescription(printing::Surface& surface, const PrintedSheet& sheet,
             surface.setY(surface.y() - kNoteRaise);
             surface.setX(surface.x() - kNoteShift);
             surface.setFont(kSong, kNotePoints, false);
-            surface.print(QLatin1Char('[') + note + QLatin1Char(']'), false);
+            // A note the box wrapped before its "]" is printed as the box shows it, without one.
+            surface.print(QLatin1Char('[') + note + (close < 0 ? QString() : QStringLiteral("]")), false);
             surface.setY(surface.y() + kNoteRaise);
             surface.setFont(itemFont, itemPoints, false);
             surface.print(tail, false);
+            ++k;
         }
         surface.setY(surface.y() + kHerbRowHeight);
     }
+    if (!sheet.confirmation.isEmpty())
+        printConfirmation(surface, sheet, (sheet.itemsTop + geo::kItemsHeight) * kScale);
 }
 
 } // namespace lichuan

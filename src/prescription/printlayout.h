@@ -45,6 +45,7 @@ struct PrintedSheet {
     double itemsTop = 0;
     QStringList itemLines; // the lines of R1 as the box shows them
     bool herbal = true;    // the dose count is shown
+    QString confirmation;  // "医师确认：<reason>" under the items, or empty
 };
 
 // The settings values the printout reads, as the settings store holds them.
@@ -70,6 +71,10 @@ constexpr double kNotePoints = 8;
 constexpr double kEmptyLineRise = 200;
 constexpr double kTextLineGap = 120;
 constexpr double kHerbRowHeight = 420;
+constexpr int kColumnsPerRow = 3;                                           // herb columns of a printed row
+constexpr double kPrintedSheetRight = sheetgeometry::kSheet.width * kScale; // its right edge on paper
+constexpr double kConfirmationPoints = 10.5;
+constexpr double kSignatureRoom = 2400; // left free after the confirmation, for the doctor's signature
 } // namespace printlayout
 
 // What the sheet holds, for printedSheet().
@@ -79,7 +84,9 @@ struct SheetContent {
     QString doses;                                 // Text6
     bool herbal = true;
     sheetgeometry::Layout layout = sheetgeometry::Layout::WideHerbal;
-    QString itemText; // R1, "\r\n" line breaks
+    QString itemText;    // R1, "\r\n" line breaks
+    int itemsHeight = 0; // R1's height as it stands (twips), 0 for the layout's
+    QString confirmation; // the doctor's confirmation of the hard warnings, "医师确认：<reason>", or empty
 };
 
 // The sheet's printed elements at their design places: the fixed labels, the header fields (their captions
@@ -87,16 +94,24 @@ struct SheetContent {
 // the item box of the layout shows them.
 PrintedSheet printedSheet(const SheetContent& content);
 
-// The lines of the item text as the item box of `layout` shows them (宋体 11.25 points).
-QStringList itemBoxLines(const QString& itemText, sheetgeometry::Layout layout);
+// The lines of the item text as the item box of `layout` shows them (宋体 11.25 points): narrower while the
+// box shows its scroll bar.
+// `heightTwips` is the box's height as it stands (less while the warning strip stands below it), 0 for the
+// height of the layout.
+QStringList itemBoxLines(const QString& itemText, sheetgeometry::Layout layout, int heightTwips = 0);
+// Whether the item box of `layout` shows its scroll bar for this text: while the text is taller than it.
+bool itemBoxScrolls(const QString& itemText, sheetgeometry::Layout layout, int heightTwips = 0);
 
-// The prescription onto `surface` (the caller ends the document).
+// The prescription onto `surface` (the caller ends the document). A herbal line prints its items in
+// columns, three to a printed row: a fourth item, or one that would reach past the sheet's right edge,
+// continues on the next row.
 void layOutPrescription(printing::Surface& surface, const PrintedSheet& sheet,
                         const PrescriptionPrintSettings& settings);
 
 // The items of a herbal line: cut after every unit character ("条", "g", "枚", "个", or a "$"), each
-// without surrounding spaces; the text after the last one is left out. Empty when the line has no unit
-// character.
+// without surrounding spaces and line breaks. The text after the last one is an item too when it is not
+// only spaces (石膏 typed without a quantity, an instruction such as 水煎服). Empty when the line has no
+// unit character.
 QStringList herbalLineItems(const QString& line);
 
 } // namespace lichuan

@@ -11,6 +11,7 @@ inline const QString kDateUnreadable = QStringLiteral("日期无法识别，处�
 inline const QString kNotSaved = QStringLiteral("数据库出错，处方未保存！");
 inline const QString kStatisticsNotSaved = QStringLiteral("数据库出错，用药统计未保存！");
 inline const QString kStatisticsNotDeleted = QStringLiteral("数据库出错，用药统计未删除！");
+inline const QString kCaseRecordNotStored = QStringLiteral("数据库出错，病历未保存！");
 
 // The name a user knows a refused column by: the header columns "0" … "14" by their field captions
 // (without the colon), the other columns of 档案 by what they hold; any other name as it is.

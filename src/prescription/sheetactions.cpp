@@ -4,6 +4,8 @@
 #include "data/prescriptions.h"
 #include "data/textrules.h"
 #include "prescription/form2.h"
+#include "prescription/printlayout.h"
+#include "prescription/safetypanel.h"
 #include "prescription/savemessages.h"
 #include "prescription/totalspanel.h"
 #include "session/messages.h"
@@ -39,6 +41,16 @@ void SheetActions::applyLayout(geo::Layout layout) {
     form_.sheet.Label2[1]->setVisible(herbal);
     form_.sheet.Text6->setVisible(herbal);
     form_.pricing.Label17->setVisible(herbal);
+    form_.safety().placeStrip();
+    form_.safety().refresh();
+    fitItemScrollBar();
+}
+
+void SheetActions::fitItemScrollBar() {
+    // At the height the box has now: less while the warning strip stands below it.
+    CrLfTextEdit* r1 = form_.sheet.R1;
+    const bool scrolls = itemBoxScrolls(r1->text(), form_.state.layout, twips::fromPx(r1->height()));
+    r1->setVerticalScrollBarPolicy(scrolls ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
 void SheetActions::applyLayoutForCategory() {
@@ -81,6 +93,8 @@ void SheetActions::newRecordKey() {
     form_.sheet.Text5[kCaseNumber]->setText(timestamp14(now));
     form_.sheet.Text5[kDate]->setText(now.date().toString(kDateFormat));
     form_.state.saved = false;
+    form_.state.stored = SheetRecord();
+    form_.safety().startNewPrescription();
 }
 
 void SheetActions::resetHeaderFields() {
@@ -121,6 +135,40 @@ void SheetActions::centreTitles() {
     }
 }
 
+void SheetActions::takeCaseRecord() {
+    Services& services = form_.services();
+    if (services.caseRecord)
+        services.state.PendingCaseRecord = services.caseRecord->recordText();
+}
+
+void SheetActions::leaveRecordKey() {
+    takeCaseRecord();
+    Services& services = form_.services();
+    const QString& record = services.state.PendingCaseRecord;
+    if (!form_.state.saved || record == form_.state.stored.caseRecord)
+        return;
+    Database* main = services.state.mainDb.get();
+    if (main && storeCaseRecord(*main, form_.state.stored.key, record)) {
+        form_.state.stored.caseRecord = record;
+        return;
+    }
+    services.messages.inform(savemessages::kCaseRecordNotStored);
+}
+
+void SheetActions::followRecordKey() {
+    if (CaseRecordWindow* window = form_.services().caseRecord)
+        window->followSheet();
+}
+
+bool SheetActions::hasUnsavedChanges() const {
+    if (!form_.state.saved)
+        return true;
+    const SheetRecord now = toRecord();
+    const SheetRecord& stored = form_.state.stored;
+    return now.key != stored.key || now.fields != stored.fields || now.items != stored.items ||
+           now.herbal != stored.herbal || now.settled != stored.settled || now.lines != stored.lines;
+}
+
 PricedLines SheetActions::pricedLines() const {
     const PricingControls& p = form_.pricing;
     PricedLines lines;
@@ -155,6 +203,7 @@ SheetRecord SheetActions::toRecord() const {
     record.settled = form_.sheet.Label5;
     record.caseRecord = form_.services().state.PendingCaseRecord;
     record.lines = pricedLines();
+    record.clinical = form_.safety().note();
     return record;
 }
 
@@ -169,8 +218,10 @@ bool SheetActions::saveSheet() {
         services.messages.inform(savemessages::kNotSaved);
         return false;
     }
-    const SaveOutcome outcome =
-        savePrescription(*main, toRecord(), !form_.state.saved, services.clock.today());
+    // The record saved is the one an open record window shows now.
+    takeCaseRecord();
+    SheetRecord record = toRecord();
+    const SaveOutcome outcome = savePrescription(*main, record, !form_.state.saved, services.clock.today());
     if (outcome.dateUnreadable) {
         services.messages.inform(savemessages::kDateUnreadable);
         return false;
@@ -179,8 +230,13 @@ bool SheetActions::saveSheet() {
         services.messages.inform(savemessages::kNotSaved);
         return false;
     }
+    const bool keyMoved = outcome.key != form_.sheet.Label4;
     form_.sheet.Label4 = outcome.key;
     form_.state.saved = true;
+    record.key = outcome.key;
+    form_.state.stored = record;
+    if (keyMoved)
+        followRecordKey(); // the record window's visit time follows the key
     if (!outcome.refusedColumns.isEmpty())
         services.messages.inform(savemessages::refusedValues(outcome.refusedColumns));
     return true;

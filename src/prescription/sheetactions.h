@@ -17,6 +17,8 @@ public:
     bool herbalMode() const;
     // Puts R1 where the layout wants it and shows or hides the dose count, its label and its caption.
     void applyLayout(sheetgeometry::Layout layout);
+    // Shows R1's scroll bar while its text is taller than the box of the layout, hides it otherwise.
+    void fitItemScrollBar();
     // The layout New, Renew and the delete apply: categories 0 and 5 the wide herbal layout with the dose
     // count 6, categories 1 and 4 the Western layout; 2 and 3 leave the layout as it is.
     void applyLayoutForCategory();
@@ -34,6 +36,18 @@ public:
     void setBoldCategory(int category);
     // Centres the clinic title and the heading on the sheet.
     void centreTitles();
+
+    // The medical record belongs to the record key it was written for. Before the sheet moves to another
+    // key, leaveRecordKey() takes the record the sheet holds (what an open record window shows, else
+    // `PendingCaseRecord`) and, when the sheet's row is stored with another record, stores it there; after
+    // the move, followRecordKey() has the open record window show the new sheet's record.
+    void leaveRecordKey();
+    void followRecordKey();
+    // `PendingCaseRecord` = what the open record window shows (nothing changes when none is open).
+    void takeCaseRecord();
+    // The sheet differs from what was last stored or reloaded, or was never stored (its medical record
+    // aside).
+    bool hasUnsavedChanges() const;
 
     PricedLines pricedLines() const;
     // Writes the cells Lb2 … Lb7 of every line, and Lb8 too when `withCategory` is set.

@@ -74,6 +74,8 @@ constexpr Rect kDiagnosisList{840, 1860, 2235, 1110}; // List3, field 6
 enum class Layout { WideHerbal, NarrowHerbal, Western };
 constexpr int kItemsTop = 2640;
 constexpr int kItemsHeight = 4755;
+// The width of R1's scroll bar, which shows while the item text is taller than the box.
+constexpr int kItemsScrollBarPixels = 16;
 constexpr Rect itemsRect(Layout layout) {
     switch (layout) {
     case Layout::WideHerbal:
@@ -137,9 +139,10 @@ constexpr int separatorY(int line) {
 }
 
 // The pricing buttons below the panel.
-constexpr Rect kSettleButton{10080, 8790, 1560, 420};     // Command4 "划价结算"
-constexpr Rect kUndoButton{11730, 8790, 1560, 420};       // Command9 "撤消结算"
-constexpr Rect kDrawerSortButton{13380, 8790, 1575, 420}; // Command12 "按斗位排序"
+constexpr Rect kSettleButton{10080, 8790, 1170, 420};     // Command4 "划价结算"
+constexpr Rect kUndoButton{11315, 8790, 1170, 420};       // Command9 "撤消结算"
+constexpr Rect kDrawerSortButton{12550, 8790, 1380, 420}; // Command12 "按斗位排序"
+constexpr Rect kTicketButton{13995, 8790, 960, 420};      // "取药单"
 
 // The search panel.
 constexpr Rect kSearchCaption{60, 1695, 1300, 255};

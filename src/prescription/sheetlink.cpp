@@ -7,8 +7,11 @@
 #include "prescription/toolbar.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
+#include "ui/twips.h"
 
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 namespace lichuan {
 
@@ -35,7 +38,7 @@ QStringList SheetLink::itemLinesAsShown() const {
     Form2* form = window_();
     if (!form)
         return {};
-    return itemBoxLines(form->sheet.R1->text(), form->state.layout);
+    return itemBoxLines(form->sheet.R1->text(), form->state.layout, twips::fromPx(form->sheet.R1->height()));
 }
 
 bool SheetLink::herbalMode() const {
@@ -62,6 +65,21 @@ void SheetLink::setClinicTitle(const QString& clinicName) {
         form->sheet.Label2[0]->setText(clinicName);
         form->actions().centreTitles();
     }
+}
+
+bool SheetLink::showPrescription(const SheetRecord& record, bool saved) {
+    Form2* form = window_();
+    if (!form)
+        return false;
+    form->historyPanel().showRecord(record, saved);
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(form->parentWidget())) {
+        frame->show();
+        if (frame->isMinimized())
+            frame->showNormal();
+        if (QMdiArea* area = frame->mdiArea())
+            area->setActiveSubWindow(frame);
+    }
+    return true;
 }
 
 void SheetLink::previewPrescription(const QString& leftMm, const QString& topMm) {

@@ -25,6 +25,7 @@ public:
     bool saveSheet() override;
     void setClinicTitle(const QString& clinicName) override;
     void previewPrescription(const QString& leftMm, const QString& topMm) override;
+    bool showPrescription(const SheetRecord& record, bool saved) override;
 
 private:
     std::function<Form2*()> window_;

@@ -1,10 +1,12 @@
 #include "prescription/sheetprint.h"
 
 #include "prescription/form2.h"
+#include "prescription/safetypanel.h"
 #include "prescription/sheetactions.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
+#include "ui/twips.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +22,8 @@ SheetContent sheetContent(const Form2& form) {
     content.herbal = form.actions().herbalMode();
     content.layout = form.state.layout;
     content.itemText = form.sheet.R1->text();
+    content.itemsHeight = twips::fromPx(form.sheet.R1->height());
+    content.confirmation = form.safety().printedConfirmation();
     return content;
 }
 

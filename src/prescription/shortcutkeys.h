@@ -25,6 +25,7 @@ enum class SheetKey {
     Settle,         // 划价结算
     UndoSettlement, // 撤消结算
     DrawerSort,     // 按斗位排序
+    Ticket,         // 取药单
     Herbs,          // 中药
     WesternDrugs,   // 西成药
     ChargeItems,    // 收费项目
@@ -47,7 +48,7 @@ struct SheetKeyInfo {
     const char16_t* caption; // what the key does, as the help page names it
 };
 
-inline constexpr std::array<SheetKeyInfo, 30> kSheetKeys{{
+inline constexpr std::array<SheetKeyInfo, 31> kSheetKeys{{
     {SheetKey::New, "Ctrl+N", u"新建"},
     {SheetKey::Renew, "Ctrl+R", u"续开"},
     {SheetKey::Save, "Ctrl+S", u"保存"},
@@ -64,6 +65,7 @@ inline constexpr std::array<SheetKeyInfo, 30> kSheetKeys{{
     {SheetKey::Settle, "F9", u"划价结算"},
     {SheetKey::UndoSettlement, "Shift+F9", u"撤消结算"},
     {SheetKey::DrawerSort, "F8", u"按斗位排序"},
+    {SheetKey::Ticket, "Ctrl+Shift+D", u"取药单"},
     // The categories in the order the buttons are read: the first row, then the second.
     {SheetKey::Herbs, "Alt+1", u"中药"},
     {SheetKey::WesternDrugs, "Alt+2", u"西成药"},

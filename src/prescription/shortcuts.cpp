@@ -90,6 +90,9 @@ void Shortcuts::trigger(SheetKey key) {
     case SheetKey::DrawerSort:
         form_.pricing.Command12->click();
         break;
+    case SheetKey::Ticket:
+        form_.pricing.ticketButton->click();
+        break;
     case SheetKey::DoseCount:
         goToDoseCount();
         break;
@@ -217,6 +220,8 @@ void Shortcuts::setToolTips() {
     hint(form_.pricing.Command4, form_.pricing.Command4->text(), SheetKey::Settle);
     hint(form_.pricing.Command9, form_.pricing.Command9->text(), SheetKey::UndoSettlement);
     hint(form_.pricing.Command12, form_.pricing.Command12->text(), SheetKey::DrawerSort);
+    form_.pricing.ticketButton->setToolTip(withKeyHint(form_.pricing.ticketButton->text(), SheetKey::Ticket) +
+                                           QStringLiteral("；右键：打印预览、输出PDF"));
     const HistoryControls& h = form_.history;
     hint(h.Command7, QStringLiteral("查询"), SheetKey::HistoryQuery);
     hint(h.Command2, h.Command2->text(), SheetKey::TodaysPatients);

@@ -1,9 +1,11 @@
 #include "prescription/toolbar.h"
 
+#include "data/audit.h"
 #include "data/clock.h"
 #include "data/record.h"
 #include "prescription/form2.h"
 #include "prescription/historypanel.h"
+#include "prescription/safetypanel.h"
 #include "prescription/sheetactions.h"
 #include "prescription/sheetprint.h"
 #include "prescription/toolbaricons.h"
@@ -167,6 +169,7 @@ void Toolbar::run(int button) {
 
 void Toolbar::newSheet() {
     SheetActions& actions = form_.actions();
+    actions.leaveRecordKey();
     actions.resetHeaderFields();
     actions.newRecordKey();
     form_.sheet.R1->setText(QString());
@@ -175,33 +178,72 @@ void Toolbar::newSheet() {
     actions.applyLayoutForCategory();
     form_.sheet.Label5.clear();
     form_.services().state.PendingCaseRecord.clear();
+    actions.followRecordKey();
 }
 
 void Toolbar::renew() {
+    // The same patient's next prescription: a visit of its own, with a record of its own.
     SheetActions& actions = form_.actions();
+    actions.leaveRecordKey();
     actions.newRecordKey();
     form_.sheet.R1->setText(QString());
     actions.clearPricedLines();
     form_.search.Text1->setFocus();
     actions.applyLayoutForCategory();
     form_.sheet.Label5.clear();
+    form_.services().state.PendingCaseRecord.clear();
+    actions.followRecordKey();
 }
 
 void Toolbar::save() {
+    if (!form_.safety().confirmHardWarnings(QStringLiteral("保存")))
+        return;
+    saveThenRequery();
+}
+
+bool Toolbar::saveThenRequery() {
     if (form_.actions().herbalMode())
         form_.actions().RC1();
-    form_.actions().saveSheet();
+    const bool saved = form_.actions().saveSheet();
     form_.historyPanel().runQuery();
+    return saved;
+}
+
+std::function<void(const QString&, const QString&)> Toolbar::noteOutput() const {
+    // The sheet may be gone when the preview prints: the hook keeps what it names.
+    return [&state = form_.services().state, key = form_.sheet.Label4,
+            name = form_.sheet.Text5[kName]->text()](const QString& printer, const QString& pdfFile) {
+        if (state.mainDb)
+            audit::noteOutput(*state.mainDb, audit::kPrescription, key, name, printer, pdfFile);
+    };
 }
 
 void Toolbar::print() {
+    if (!form_.safety().confirmHardWarnings(QStringLiteral("打印")))
+        return;
+    // The printed sheet is the clinic's record of what was dispensed: one with changes that are not stored
+    // is saved first when the doctor wants it so; a save that fails prints nothing.
+    if (form_.actions().hasUnsavedChanges()) {
+        switch (form_.services().messages.askYesNoCancel(kSaveBeforePrinting)) {
+        case Messages::Answer::Yes:
+            if (!saveThenRequery())
+                return;
+            break;
+        case Messages::Answer::No:
+            break;
+        case Messages::Answer::Cancel:
+            return;
+        }
+    }
     const SettingsValues& settings = form_.services().settings.values();
     printing::deliver(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
                       settings.prescriptionPrinter, form_.services().messages, form_.services().files,
-                      &form_);
+                      &form_, noteOutput());
 }
 
 void Toolbar::printPreview() {
+    if (!form_.safety().confirmHardWarnings(QStringLiteral("打印")))
+        return;
     const SettingsValues& settings = form_.services().settings.values();
     printPreview(settings.leftMargin, settings.topMargin);
 }
@@ -212,22 +254,24 @@ void Toolbar::printPreview(const QString& leftMargin, const QString& topMargin) 
     print.leftMargin = leftMargin;
     print.topMargin = topMargin;
     printing::showPreview(prescriptionDocument(form_, print), form_.services().messages,
-                          form_.services().files, &form_, settings.prescriptionPrinter);
+                          form_.services().files, &form_, settings.prescriptionPrinter, noteOutput());
 }
 
 bool Toolbar::exportPdf(const QString& path) {
     Services& services = form_.services();
     const SettingsValues& settings = services.settings.values();
     return printing::exportPdf(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
-                               settings.prescriptionPrinter, path, services.messages);
+                               settings.prescriptionPrinter, path, services.messages, noteOutput());
 }
 
 void Toolbar::exportPdfAsked() {
+    if (!form_.safety().confirmHardWarnings(QStringLiteral("打印")))
+        return;
     Services& services = form_.services();
     const SettingsValues& settings = services.settings.values();
     printing::askAndExportPdf(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
                               settings.prescriptionPrinter, services.messages, services.files, &form_,
-                              services.state.DataFolder);
+                              services.state.DataFolder, noteOutput());
 }
 
 QMenu* Toolbar::printMenu() {
@@ -245,6 +289,9 @@ void Toolbar::saveAsSet() {
 
 void Toolbar::copySheet() {
     SheetActions& actions = form_.actions();
+    // The copy is a prescription of its own: the record stays with the sheet it was written for.
+    actions.leaveRecordKey();
+    form_.services().state.PendingCaseRecord.clear();
     actions.clearPricedLines();
     actions.newRecordKey();
 
@@ -265,6 +312,7 @@ void Toolbar::copySheet() {
     form_.sheet.Label5.clear();
     form_.search.Text1->setFocus();
     form_.totals().RecalcTotals();
+    actions.followRecordKey();
 }
 
 void Toolbar::about() {

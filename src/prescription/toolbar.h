@@ -38,8 +38,10 @@ public:
     void renew();
     void save();
     // Prints the sheet on the prescription printer (处方打印机; the system default when empty); when it
-    // cannot, says why and opens the preview.
+    // cannot, says why and opens the preview. A sheet with unsaved changes asks first whether to save it
+    // (是: save, then print; 否: print only; 取消: nothing).
     void print();
+    inline static const QString kSaveBeforePrinting = QStringLiteral("处方尚未保存，是否先保存再打印？");
     // The preview of the printed sheet, with the margins of the settings or the ones given (millimetres).
     void printPreview();
     void printPreview(const QString& leftMargin, const QString& topMargin);
@@ -63,7 +65,12 @@ protected:
 
 private:
     int buttonOf(QObject* watched) const;
+    // The toolbar's save: the herbal layout first, then the save and the history query; false when
+    // nothing was stored.
+    bool saveThenRequery();
     void exportPdfAsked();
+    // Notes in the log where the printed sheet went.
+    std::function<void(const QString& printer, const QString& pdfFile)> noteOutput() const;
 
     QPointer<QMenu> printMenu_;
 

@@ -2,6 +2,7 @@
 // A printed document as data: what the layouts drew, page by page, before any backend paints it.
 // Coordinates are twips (1440 per inch) from the top-left corner of the printable area.
 
+#include <QSizeF>
 #include <QString>
 #include <variant>
 #include <vector>
@@ -40,6 +41,9 @@ struct Page {
 struct Document {
     Orientation orientation = Orientation::Portrait;
     std::vector<Page> pages;
+    // Millimetres: the paper a layout cut for itself (a roll's width and the length its lines need); empty
+    // when the document goes onto the printer's own paper.
+    QSizeF paperSize;
 
     // Nothing was drawn: such a document prints nothing.
     bool isEmpty() const;

@@ -40,6 +40,12 @@ QString defaultJobTitle(const Document& document) {
 
 } // namespace
 
+QByteArray customMedia(const QSizeF& millimetres) {
+    return QStringLiteral("Custom.%1x%2mm")
+        .arg(QString::number(millimetres.width(), 'f', 1), QString::number(millimetres.height(), 'f', 1))
+        .toLatin1();
+}
+
 QStringList installedPrinters() {
     return QPrinterInfo::availablePrinterNames();
 }
@@ -132,8 +138,15 @@ OutputResult printDocument(const Document& document, const QString& printerName,
         return written;
 
     const QString title = jobTitle.isEmpty() ? defaultJobTitle(document) : jobTitle;
+    // A document cut to its own length asks the printer for that paper (a roll is cut there).
+    cups_option_t* options = nullptr;
+    int optionCount = 0;
+    if (document.paperSize.isValid())
+        optionCount =
+            cupsAddOption("media", customMedia(document.paperSize).constData(), optionCount, &options);
     const int job = cupsPrintFile(name.toLocal8Bit().constData(), QFile::encodeName(pdf).constData(),
-                                  title.toUtf8().constData(), 0, nullptr);
+                                  title.toUtf8().constData(), optionCount, options);
+    cupsFreeOptions(optionCount, options);
     if (job == 0) {
         return {false, QStringLiteral("打印机“%1”没有接受打印任务：%2")
                            .arg(name, QString::fromLocal8Bit(cupsLastErrorString()))};

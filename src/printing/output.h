@@ -30,10 +30,14 @@ struct OutputResult {
 OutputResult writePdf(const Document& document, const QString& path, const PageSetup& setup = PageSetup{});
 
 // Prints the document on `printerName` (the system default when empty): rendered to a temporary PDF on the
-// printer's paper and handed to the print system. Fails with a message when the printer is not installed,
-// no printer exists, or the print system does not take the job. An empty document prints nothing.
+// printer's paper (or the document's own paper, asked for by name) and handed to the print system. Fails with
+// a message when the printer is not installed, no printer exists, or the print system does not take the job.
+// An empty document prints nothing.
 OutputResult printDocument(const Document& document, const QString& printerName,
                            const QString& jobTitle = QString());
+
+// The print system's name of a paper size of its own ("Custom.80.0x123.5mm").
+QByteArray customMedia(const QSizeF& millimetres);
 
 // The messages of the failures above.
 QString printerMissingMessage(const QString& printerName);

@@ -19,7 +19,11 @@ void preparePrinter(QPrinter& printer, const Document& document, const PageSetup
     printer.setFullPage(true);
     const QPageLayout::Orientation orientation =
         document.orientation == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
-    printer.setPageLayout(QPageLayout(setup.pageSize, orientation, QMarginsF(0, 0, 0, 0)));
+    const QPageSize paper =
+        document.paperSize.isValid()
+            ? QPageSize(document.paperSize, QPageSize::Millimeter, QString(), QPageSize::ExactMatch)
+            : setup.pageSize;
+    printer.setPageLayout(QPageLayout(paper, orientation, QMarginsF(0, 0, 0, 0)));
 }
 
 void paintPage(QPainter& painter, const Page& page, double dpiX, double dpiY, QPointF offsetTwips) {

@@ -19,7 +19,8 @@ struct PageSetup {
     QPointF printableOffset; // twips from the paper's top-left corner to the printable area's
 };
 
-// Paper size, full-page mode and the document's orientation, set before painting starts.
+// Paper size (the document's own when it has one), full-page mode and the document's orientation, set
+// before painting starts.
 void preparePrinter(QPrinter& printer, const Document& document, const PageSetup& setup);
 
 // Paints one page with an active painter on a device of `dpiX` × `dpiY`.

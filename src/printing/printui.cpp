@@ -114,41 +114,53 @@ bool PreviewWindow::printOnChosenPrinter() {
     const OutputResult result = printDocument(document_, chosenPrinter());
     if (!result.ok)
         messages_.inform(result.message);
+    else if (delivered)
+        delivered(chosenPrinter(), QString());
     return result.ok;
 }
 
 bool PreviewWindow::exportPdf(const QString& path) {
-    return printing::exportPdf(document_, chosenPrinter(), path, messages_);
+    return printing::exportPdf(document_, chosenPrinter(), path, messages_, delivered);
 }
 
 void PreviewWindow::askAndExport() {
-    askAndExportPdf(document_, chosenPrinter(), messages_, files_, this, QDir::homePath());
+    askAndExportPdf(document_, chosenPrinter(), messages_, files_, this, QDir::homePath(), delivered);
 }
 
-bool exportPdf(const Document& document, const QString& printerName, const QString& path,
-               Messages& messages) {
-    PageSetup paper = pageSetupFor(printerName);
+bool exportPdf(const Document& document, PageSetup paper, const QString& path, Messages& messages,
+               const OutputHook& delivered) {
     paper.printableOffset = QPointF();
     const OutputResult result = writePdf(document, path, paper);
     if (!result.ok)
         messages.inform(result.message);
+    else if (delivered)
+        delivered(QString(), path);
     return result.ok;
 }
 
-bool askAndExportPdf(const Document& document, const QString& printerName, Messages& messages,
-                     FileChooser& files, QWidget* parent, const QString& folder) {
+bool exportPdf(const Document& document, const QString& printerName, const QString& path, Messages& messages,
+               const OutputHook& delivered) {
+    return exportPdf(document, pageSetupFor(printerName), path, messages, delivered);
+}
+
+QString askPdfPath(FileChooser& files, QWidget* parent, const QString& folder) {
     QString path =
         files.saveFile(parent, QStringLiteral("输出PDF"), QStringLiteral("PDF文件 (*.pdf)"), folder);
-    if (path.isEmpty())
-        return false;
-    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+    if (!path.isEmpty() && !path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         path += QStringLiteral(".pdf");
-    return exportPdf(document, printerName, path, messages);
+    return path;
+}
+
+bool askAndExportPdf(const Document& document, const QString& printerName, Messages& messages,
+                     FileChooser& files, QWidget* parent, const QString& folder, const OutputHook& delivered) {
+    const QString path = askPdfPath(files, parent, folder);
+    return !path.isEmpty() && exportPdf(document, printerName, path, messages, delivered);
 }
 
 PreviewWindow* showPreview(const Document& document, Messages& messages, FileChooser& files, QWidget* parent,
-                           const QString& printerName) {
+                           const QString& printerName, const OutputHook& delivered) {
     auto* window = new PreviewWindow(document, printerName, messages, files);
+    window->delivered = delivered;
     if (QMdiArea* area = workAreaOf(parent)) {
         QMdiSubWindow* sub = area->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
@@ -170,13 +182,15 @@ PreviewWindow* showPreview(const Document& document, Messages& messages, FileCho
 }
 
 OutputResult deliver(const Document& document, const QString& printerName, Messages& messages,
-                     FileChooser& files, QWidget* parent) {
+                     FileChooser& files, QWidget* parent, const OutputHook& delivered) {
     if (document.isEmpty())
         return {true, {}};
     const OutputResult result = printDocument(document, printerName);
     if (!result.ok) {
         messages.inform(result.message);
-        showPreview(document, messages, files, parent, printerName);
+        showPreview(document, messages, files, parent, printerName, delivered);
+    } else if (delivered) {
+        delivered(printerName.isEmpty() ? systemDefaultPrinter() : printerName, QString());
     }
     return result;
 }

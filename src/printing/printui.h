@@ -19,6 +19,9 @@ class Messages;
 
 namespace lichuan::printing {
 
+// Told where a document went: the printer it was handed to (`pdfFile` empty) or the PDF file written.
+using OutputHook = std::function<void(const QString& printer, const QString& pdfFile)>;
+
 class PreviewWindow : public QWidget {
     Q_OBJECT
 public:
@@ -29,6 +32,9 @@ public:
     ~PreviewWindow() override;
     PreviewWindow(const PreviewWindow&) = delete;
     PreviewWindow& operator=(const PreviewWindow&) = delete;
+
+    // Called after the document was printed or written.
+    OutputHook delivered;
 
     // Prints on the printer chosen in the window; a failure is shown in a "提示" box.
     bool printOnChosenPrinter();
@@ -56,20 +62,30 @@ private:
 // Opens the preview as a child window of the main window's work area (a window of its own when `parent`
 // is not inside one) and returns it.
 PreviewWindow* showPreview(const Document& document, Messages& messages, FileChooser& files, QWidget* parent,
-                           const QString& printerName = QString());
+                           const QString& printerName = QString(), const OutputHook& delivered = {});
 
 // Writes the document as the PDF file `path`, on the paper of `printerName` from the paper's corner (a file
-// has no printable-area offset); a failure is said in a "提示" box. True when the file was written.
-bool exportPdf(const Document& document, const QString& printerName, const QString& path, Messages& messages);
+// has no printable-area offset); a failure is said in a "提示" box, a file written is told to `delivered`.
+// True when the file was written.
+bool exportPdf(const Document& document, const QString& printerName, const QString& path, Messages& messages,
+               const OutputHook& delivered = {});
+// The same on the paper `paper` (its printable-area offset is dropped).
+bool exportPdf(const Document& document, PageSetup paper, const QString& path, Messages& messages,
+               const OutputHook& delivered = {});
 
-// "输出PDF": asks for the file ("输出PDF", PDF files, starting in `folder`), adds ".pdf" when the name lacks
-// it, then writes it as exportPdf() does. False when the user cancelled or the file was not written.
+// Asks for the PDF file ("输出PDF", PDF files, starting in `folder`), with ".pdf" added when the name lacks
+// it; empty when the user cancelled.
+QString askPdfPath(FileChooser& files, QWidget* parent, const QString& folder);
+
+// "输出PDF": asks for the file as askPdfPath() does, then writes it as exportPdf() does. False when the user cancelled or the file was not written.
 bool askAndExportPdf(const Document& document, const QString& printerName, Messages& messages,
-                     FileChooser& files, QWidget* parent, const QString& folder);
+                     FileChooser& files, QWidget* parent, const QString& folder,
+                     const OutputHook& delivered = {});
 
 // Prints the document on `printerName`; when that cannot be done, says why in a "提示" box naming the
-// printer, then shows the preview. An empty document does nothing.
+// printer, then shows the preview. An empty document does nothing. `delivered` hears where it went, from
+// the preview as well.
 OutputResult deliver(const Document& document, const QString& printerName, Messages& messages,
-                     FileChooser& files, QWidget* parent);
+                     FileChooser& files, QWidget* parent, const OutputHook& delivered = {});
 
 } // namespace lichuan::printing

@@ -94,6 +94,12 @@ void Surface::printPiece(const QString& text, bool endLine) {
     }
 }
 
+void Surface::place(double x, double y, const QString& text) {
+    if (!text.isEmpty())
+        currentPage().operations.emplace_back(
+            TextOp{toTwipsX(x), toTwipsY(y), fontName_, fontPoints_, fontBold_, text});
+}
+
 void Surface::line(double x1, double y1, double x2, double y2) {
     currentPage().operations.emplace_back(
         LineOp{toTwipsX(x1), toTwipsY(y1), toTwipsX(x2), toTwipsY(y2), penWidth_ < 1 ? 1 : penWidth_});

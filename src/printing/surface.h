@@ -32,6 +32,10 @@ public:
     void setOrientation(Orientation orientation) { document_.orientation = orientation; }
     Orientation orientation() const { return document_.orientation; }
 
+    // The paper of the document being drawn, in millimetres, when it is not the printer's own (a roll cut to
+    // the length of what was printed on it).
+    void setPaperSize(const QSizeF& millimetres) { document_.paperSize = millimetres; }
+
     // Applies to the texts printed afterwards; a size of 0 or less prints at 9 points.
     void setFont(const QString& name, double points, bool bold);
     QString fontName() const { return fontName_; }
@@ -52,6 +56,10 @@ public:
     // prints as that many lines, each but the last ending its line.
     void print(const QString& text, bool endLine);
 
+    // Prints `text` (one line) with its top-left corner at (x, y), in the current font; the current position
+    // stays where it is. For a layout that places each text itself: nothing is measured.
+    void place(double x, double y, const QString& text);
+
     // Width of the following lines, in screen pixels (1/96 inch); less than 1 draws 1.
     void setPenWidth(int pixels) { penWidth_ = pixels; }
     int penWidth() const { return penWidth_; }
@@ -65,7 +73,7 @@ public:
 
     // Hands over what was drawn since the last end (a trailing page left empty by a new-page call is not
     // part of it). The surface starts the next document from its defaults: twips, origin (0, 0), portrait,
-    // position (0, 0), 宋体 9 points, pen width 1.
+    // the printer's paper, position (0, 0), 宋体 9 points, pen width 1.
     Document endDocument();
 
 private:

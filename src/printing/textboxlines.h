@@ -17,6 +17,18 @@ constexpr int kTextBoxMarginPixels = 4;
 // spaces it ends with. An empty text is one empty line.
 QStringList textBoxLines(const QString& text, const QFont& font, int boxWidthTwips);
 
+// Whether `text` is taller than a box of `boxWidthTwips` × `boxHeightTwips` that shows it in `font`.
+bool textBoxOverflows(const QString& text, const QFont& font, int boxWidthTwips, int boxHeightTwips);
+
+// The lines of a box that shows a vertical scroll bar when its text is taller than the box, and whether it
+// shows it: while the bar shows, it takes `scrollBarPixels` off the width the lines wrap at.
+struct ScrollingBoxLines {
+    QStringList lines;
+    bool scrollBar = false;
+};
+ScrollingBoxLines scrollingTextBoxLines(const QString& text, const QFont& font, int boxWidthTwips,
+                                        int boxHeightTwips, int scrollBarPixels);
+
 // The width in twips that `text` takes in `font` on the screen.
 double screenTextWidth(const QString& text, const QFont& font);
 

@@ -1,5 +1,6 @@
 #include "records/form14.h"
 
+#include "data/audit.h"
 #include "data/record.h"
 #include "printing/printui.h"
 #include "printing/surface.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -47,12 +49,20 @@ Form14::Form14(Services& services, QWidget* parent) : QWidget(parent), services_
     connect(Command3, &QPushButton::clicked, this, [this] { save(); });
     connect(Command4, &QPushButton::clicked, this, [this] { closeWindow(*this); });
     connect(Command5, &QPushButton::clicked, this, [this] { editTemplates(); });
+    connect(Command6, &QPushButton::clicked, this, [this] { preview(); });
     load();
 }
 
-Form14::~Form14() = default;
+Form14::~Form14() {
+    unregister();
+}
 
 void Form14::load() {
+    showSheetRecord();
+    fillTemplateList();
+}
+
+void Form14::showHeader() {
     SheetAccess* sheet = services_.sheet;
     auto headerField = [sheet](int field) { return sheet ? sheet->headerField(field) : QString(); };
 
@@ -67,7 +77,11 @@ void Form14::load() {
     Label2[6]->setText(QStringLiteral("住址/电话：") + headerField(kAddress));
     for (QLabel* label : Label2)
         label->adjustSize();
+}
 
+void Form14::showSheetRecord() {
+    showHeader();
+    SheetAccess* sheet = services_.sheet;
     const QString& pending = services_.state.PendingCaseRecord;
     if (!pending.isEmpty()) {
         const CaseRecordFields fields = readCaseRecordText(pending);
@@ -76,9 +90,21 @@ void Form14::load() {
     } else {
         for (CrLfTextEdit* field : Text2)
             field->setText(QString());
-        Text2[kChineseDiagnosis]->setText(headerField(kDiagnosis));
+        Text2[kChineseDiagnosis]->setText(sheet ? sheet->headerField(kDiagnosis) : QString());
     }
-    fillTemplateList();
+}
+
+QString Form14::recordText() const {
+    return caseRecordText(fields());
+}
+
+void Form14::followSheet() {
+    showSheetRecord();
+}
+
+void Form14::unregister() {
+    if (services_.caseRecord == this)
+        services_.caseRecord = nullptr;
 }
 
 CaseRecordFields Form14::fields() const {
@@ -121,6 +147,7 @@ void Form14::storeRecord() {
 
 void Form14::save() {
     storeRecord();
+    showHeader();
     SheetAccess* sheet = services_.sheet;
     if (!sheet)
         return;
@@ -145,9 +172,26 @@ printing::Document Form14::printedRecord() const {
 
 void Form14::print() {
     // On the record printer; a missing printer or a refused job is named, then the preview offers another
-    // printer and a PDF file.
+    // printer and a PDF file. The header is the sheet's as it is now.
+    showHeader();
     printing::deliver(printedRecord(), services_.settings.values().recordPrinter, services_.messages,
-                      services_.files, this);
+                      services_.files, this, outputNoted());
+}
+
+void Form14::preview() {
+    showHeader();
+    printing::showPreview(printedRecord(), services_.messages, services_.files, this,
+                          services_.settings.values().recordPrinter, outputNoted());
+}
+
+printing::OutputHook Form14::outputNoted() const {
+    // The log names the prescription the record belongs to.
+    const QString key = services_.sheet ? services_.sheet->recordKey() : QString();
+    const QString name = services_.sheet ? services_.sheet->headerField(kName) : QString();
+    return [&state = services_.state, key, name](const QString& printer, const QString& pdfFile) {
+        if (state.mainDb)
+            audit::noteOutput(*state.mainDb, audit::kCaseRecord, key, name, printer, pdfFile);
+    };
 }
 
 void Form14::editTemplates() {
@@ -156,9 +200,16 @@ void Form14::editTemplates() {
         navigator.openRecordTemplates();
 }
 
+void Form14::showEvent(QShowEvent* event) {
+    // Open: the sheet takes the record from here when it saves or moves on.
+    services_.caseRecord = this;
+    QWidget::showEvent(event);
+}
+
 void Form14::closeEvent(QCloseEvent* event) {
     // The record travels with the sheet even when it was not saved here; the sheet's next save stores it.
     storeRecord();
+    unregister();
     QWidget::closeEvent(event);
 }
 
@@ -190,8 +241,11 @@ void Form14::keepSeparatorOut(int field) {
 bool Form14::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
         for (int i = 0; i < kRecordFieldCount; ++i) {
-            if (watched == Text2[static_cast<size_t>(i)])
+            if (watched == Text2[static_cast<size_t>(i)]) {
                 currentField_ = i;
+                // Back in the record: the header shows the patient now on the sheet.
+                showHeader();
+            }
         }
     } else if (watched == List1 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

@@ -3,7 +3,9 @@
 // the printed record, ten record fields, the record-template search and the five buttons. The record is
 // not stored on its own: it travels in `PendingCaseRecord` and is saved with the prescription.
 
+#include "session/services.h"
 #include "data/catalog.h"
+#include "printing/printui.h"
 #include "records/caserecord.h"
 
 #include <QWidget>
@@ -22,15 +24,20 @@ namespace printing {
 struct Document;
 }
 
-struct Services;
 class CrLfTextEdit;
 
-class Form14 : public QWidget {
+// While it is open, the window is the sheet's `CaseRecordWindow`: it shows the record of the sheet's record
+// key and follows the sheet to every other key.
+class Form14 : public QWidget, public CaseRecordWindow {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Form14)
 public:
     explicit Form14(Services& services, QWidget* parent = nullptr);
     ~Form14() override;
+
+    // CaseRecordWindow
+    QString recordText() const override;
+    void followSheet() override;
 
     QWidget* Picture1 = nullptr;                     // header panel
     std::array<QLabel*, 7> Label2{};                 // title, visit time, name, sex, age, department, address
@@ -44,6 +51,7 @@ public:
     QPushButton* Command3 = nullptr;                      // "保  存"
     QPushButton* Command4 = nullptr;                      // "关  闭"
     QPushButton* Command5 = nullptr;                      // "编辑病历模板"
+    QPushButton* Command6 = nullptr;                      // "打印预览"
     QLabel* Label3 = nullptr;                             // says that a "$" was written full-width
 
     // The ten fields as the window holds them ("\r\n" line breaks).
@@ -56,17 +64,26 @@ public:
     int currentField() const { return currentField_; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build();
     void load();
+    // The header panel from the sheet as it is now.
+    void showHeader();
+    // Notes a print or a PDF of the record in the log.
+    printing::OutputHook outputNoted() const;
+    // The header and the fields of the sheet's record.
+    void showSheetRecord();
     void fillTemplateList();
     void insertTemplate(int row);
     void citePrescription();
     void save();
     void print();
+    void preview();
+    void unregister();
     void editTemplates();
     void keepSeparatorOut(int field);
     void storeRecord();

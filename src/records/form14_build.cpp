@@ -132,7 +132,13 @@ void Form14::build() {
     List1->setGeometry(twips::rect(kColumnLeft, kPaperTop + 780, kColumnWidth, 5000));
     listCaption->setBuddy(List1);
 
+    // "打印病历" and its preview side by side on the first row.
     Command1 = button(this, QStringLiteral("打印病历"), 0);
+    Command6 = button(this, QStringLiteral("打印预览"), 0);
+    constexpr int kHalfWidth = (kColumnWidth - 60) / 2;
+    Command1->setGeometry(twips::rect(kColumnLeft, kFirstButtonTop, kHalfWidth, kButtonHeight));
+    Command6->setGeometry(
+        twips::rect(kColumnLeft + kColumnWidth - kHalfWidth, kFirstButtonTop, kHalfWidth, kButtonHeight));
     Command2 = button(this, QStringLiteral("引用处方"), 1);
     Command3 = button(this, QStringLiteral("保  存"), 2);
     Command4 = button(this, QStringLiteral("关  闭"), 3);
@@ -153,8 +159,8 @@ void Form14::build() {
         setTabOrder(previous, Text2[i]);
         previous = Text2[i];
     }
-    for (QWidget* next :
-         std::initializer_list<QWidget*>{Text1, List1, Command1, Command2, Command3, Command4, Command5}) {
+    for (QWidget* next : std::initializer_list<QWidget*>{Text1, List1, Command1, Command6, Command2, Command3,
+                                                         Command4, Command5}) {
         setTabOrder(previous, next);
         previous = next;
     }

@@ -6,6 +6,8 @@
 #include "printing/textboxlines.h"
 #include "records/recordgeometry.h"
 
+#include <algorithm>
+
 namespace lichuan {
 
 namespace geo = recordgeometry;
@@ -21,8 +23,7 @@ constexpr double kRuleEnd = 6780;
 constexpr int kRuledLines = 21;
 constexpr double kFooterRise = 6 * kTwipsPerMm;
 constexpr double kPageNumberX = 6000;
-constexpr int kBudgetedLines = 3;           // 现病史 and 体检
-constexpr int kTreatmentLinesFirstPage = 8; // then 21 on every further page
+constexpr int kBudgetedLines = 3; // 现病史 and 体检
 
 // Y of the second header rule, where the writing starts.
 constexpr double kWritingTop = geo::kHeaderRules[1].y1;
@@ -94,6 +95,25 @@ QStringList recordFieldLines(const QString& text, int field) {
     return printing::textBoxLines(text, recordFieldFont(), geo::kFields[static_cast<size_t>(field)].width);
 }
 
+std::vector<RecordLine> recordLines(const CaseRecordFields& fields) {
+    std::vector<RecordLine> lines;
+    auto add = [&lines](int field, const QStringList& texts, int budget) {
+        const int count = std::max(budget, int(texts.size()));
+        for (int n = 0; n < count; ++n)
+            lines.push_back({field, n == 0, n < texts.size() ? texts.at(n) : QString()});
+    };
+    for (int field = 0; field < kTreatment; ++field) {
+        const QString& text = fields[static_cast<size_t>(field)];
+        if (field == kPresentIllness || field == kExamination)
+            add(field, recordFieldLines(text, field), kBudgetedLines);
+        else
+            add(field, recordFieldLines(oneLine(text), field), 1);
+    }
+    // The treatment runs on as long as it is; its label stands on a line even when it is empty.
+    add(kTreatment, recordFieldLines(fields[kTreatment], kTreatment), 1);
+    return lines;
+}
+
 void layOutCaseRecord(printing::Surface& s, const RecordPrintInput& input) {
     const double left = numbers::leadingNumber(input.leftMargin) * kTwipsPerMm;
     const double top = numbers::leadingNumber(input.topMargin) * kTwipsPerMm;
@@ -105,55 +125,26 @@ void layOutCaseRecord(printing::Surface& s, const RecordPrintInput& input) {
     page.frame();
     // The text is written in the font the frame set last, that of the address label.
 
-    double y = kWritingTop + kFirstLineOffset;
-    auto label = [&](int field) {
-        s.setPosition(kLabelColumn, y);
-        s.print(recordFieldLabel(field), false);
-    };
-    auto wholeField = [&](int field) {
-        y += kLineStep;
-        label(field);
-        s.setX(fieldLeft(field));
-        s.print(oneLine(input.fields[static_cast<size_t>(field)]), false);
-    };
-    auto budgetedField = [&](int field) {
-        y += kLineStep;
-        label(field);
-        y -= kLineStep;
-        const QStringList lines = recordFieldLines(input.fields[static_cast<size_t>(field)], field);
-        for (int n = 0; n < kBudgetedLines; ++n) {
-            y += kLineStep;
-            s.setPosition(fieldLeft(field), y);
-            s.print(n < lines.size() ? lines.at(n) : QString(), false);
-        }
-    };
-
-    label(kComplaint);
-    s.setX(fieldLeft(kComplaint));
-    s.print(oneLine(input.fields[kComplaint]), false);
-    budgetedField(kPresentIllness);
-    for (int field : {2, 3, 4})
-        wholeField(field);
-    budgetedField(kExamination);
-    for (int field : {6, 7, 8})
-        wholeField(field);
-
-    y += kLineStep;
-    label(kTreatment);
-    y -= kLineStep;
-    int counter = 0;
-    for (const QString& line : recordFieldLines(input.fields[kTreatment], kTreatment)) {
-        ++counter;
-        if (counter <= kTreatmentLinesFirstPage) {
-            y += kLineStep;
-        } else {
+    // One written line per ruled line: a record that fits takes the first page's 21 lines (主诉 1, 现病史 3,
+    // 既往史 1, 个人史 1, 过敏史 1, 体检 3, 辅检 1, 中医诊断及证型 1, 西医诊断 1, up to 8 of 处理); what a
+    // field wraps onto beyond its budget pushes the sections after it down, and the lines go on over further
+    // pages, 21 to a page, under the header copy.
+    int row = 0;
+    for (const RecordLine& line : recordLines(input.fields)) {
+        if (row == kRuledLines) {
             page.newPage();
-            // This line and the next 20 fill the 21 lines of the new page.
-            counter = kTreatmentLinesFirstPage - kRuledLines + 1;
-            y = kWritingTop + kFirstLineOffset;
+            row = 0;
         }
-        s.setPosition(fieldLeft(kTreatment), y);
-        s.print(line, false);
+        const double y = kWritingTop + kFirstLineOffset + row * kLineStep;
+        if (line.first) {
+            s.setPosition(kLabelColumn, y);
+            s.print(recordFieldLabel(line.field), false);
+        }
+        if (!line.text.isEmpty()) {
+            s.setPosition(fieldLeft(line.field), y);
+            s.print(line.text, false);
+        }
+        ++row;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "reports/form13.h"
 
+#include "data/audit.h"
 #include "data/clock.h"
 #include "data/dates.h"
 #include "data/reports.h"
@@ -8,6 +9,7 @@
 #include "reports/reportwindow.h"
 #include "session/messages.h"
 #include "session/state.h"
+#include "spreadsheet/workbookwriter.h"
 #include "ui/buttons.h"
 #include "ui/twips.h"
 
@@ -152,7 +154,9 @@ void Form13::exportUsage() {
     if (lines_.empty())
         return;
     reports::BusyCursor busy;
-    reports::exportWorkbook(reports::usageWorkbook(lines_), chosen, services_.messages);
+    if (reports::exportWorkbook(reports::usageWorkbook(lines_), chosen, services_.messages) &&
+        services_.state.mainDb)
+        audit::noteExport(*services_.state.mainDb, windowTitle(), spreadsheet::withXlsxExtension(chosen));
 }
 
 void Form13::startProgress() {

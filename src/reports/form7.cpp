@@ -1,5 +1,6 @@
 #include "reports/form7.h"
 
+#include "data/audit.h"
 #include "data/clock.h"
 #include "data/dates.h"
 #include "data/record.h"
@@ -13,6 +14,7 @@
 #include "reports/reportwindow.h"
 #include "session/messages.h"
 #include "session/state.h"
+#include "spreadsheet/workbookwriter.h"
 #include "ui/buttons.h"
 #include "ui/twips.h"
 
@@ -213,7 +215,9 @@ void Form7::exportLog() {
     Label1->setText(reports::logExportCountCaption(int(found.rows.size())));
     if (found.rows.empty())
         return;
-    reports::exportWorkbook(reports::logWorkbook(found.rows), chosen, services_.messages);
+    if (reports::exportWorkbook(reports::logWorkbook(found.rows), chosen, services_.messages) &&
+        services_.state.mainDb)
+        audit::noteExport(*services_.state.mainDb, windowTitle(), spreadsheet::withXlsxExtension(chosen));
 }
 
 printing::Document Form7::logBook() {
@@ -239,7 +243,12 @@ void Form7::printLog() {
     }
     if (document.isEmpty())
         return;
-    printing::deliver(document, printing::systemDefaultPrinter(), services_.messages, services_.files, this);
+    const QString what = QStringLiteral("%1 %2至%3").arg(audit::kLogBook, Text3->text(), Text4->text());
+    printing::deliver(document, printing::systemDefaultPrinter(), services_.messages, services_.files, this,
+                      [&state = services_.state, what](const QString& printer, const QString& pdfFile) {
+                          if (state.mainDb)
+                              audit::noteOutput(*state.mainDb, what, QString(), QString(), printer, pdfFile);
+                      });
 }
 
 void Form7::closeEvent(QCloseEvent* event) {

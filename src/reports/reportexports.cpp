@@ -39,6 +39,25 @@ spreadsheet::Workbook logWorkbook(const std::vector<LogRow>& rows) {
     return workbook;
 }
 
+spreadsheet::Workbook auditWorkbook(const std::vector<audit::Line>& lines) {
+    spreadsheet::Sheet sheet;
+    sheet.setText(0, 0, QStringLiteral("操作记录"));
+    setRowTexts(sheet, 1,
+                {QStringLiteral("时间"), QStringLiteral("站点"), QStringLiteral("操作"),
+                 QStringLiteral("处方号"), QStringLiteral("姓名"), QStringLiteral("说明")});
+    int row = 2;
+    for (const audit::Line& line : lines)
+        setRowTexts(sheet, row++, {line.time, line.station, line.action, line.key, line.name, line.text});
+    styleRows(sheet, int(lines.size()), {true, 16, 30}, {true, 10, 0}, {false, 10, 0});
+    const double widths[] = {20, 8, 10, 22, 12, 60};
+    for (int column = 0; column < 6; ++column)
+        sheet.columnWidths.insert(column, widths[column]);
+    sheet.fitColumns = false;
+    spreadsheet::Workbook workbook;
+    workbook.sheets << sheet;
+    return workbook;
+}
+
 spreadsheet::Workbook usageWorkbook(const std::vector<UsageLine>& lines) {
     spreadsheet::Sheet sheet;
     sheet.setText(0, 0, QStringLiteral("药品用量统计"));

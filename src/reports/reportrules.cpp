@@ -58,4 +58,27 @@ QString usageGridAmount(const QString& amount) {
     return amount == QLatin1String("0.00") ? QString() : amount;
 }
 
+QString auditDetailText(const audit::Line& line, const QString& content) {
+    QString text = QStringLiteral("%1　%2　站点：%3\n").arg(line.time, line.action, line.station);
+    if (!line.key.isEmpty() || !line.name.isEmpty())
+        text += QStringLiteral("处方号：%1　姓名：%2\n").arg(line.key, line.name);
+    text += line.text;
+    if (content.isEmpty())
+        return text;
+    if (line.action == audit::kDeleted) {
+        const std::optional<SheetRecord> record = audit::recordFromRowText(content);
+        if (!record)
+            return text;
+        text += QStringLiteral("\n\n删除前的处方：\n");
+        QStringList fields;
+        for (int i = 0; i < kHeaderFieldCount; ++i) {
+            if (!record->fields[std::size_t(i)].isEmpty())
+                fields << audit::fieldName(i) + QStringLiteral("：") + record->fields[std::size_t(i)];
+        }
+        text += fields.join(QStringLiteral("　")) + QStringLiteral("\n") + record->items;
+        return text;
+    }
+    return text + QStringLiteral("\n\n修改前的药品内容：\n") + content;
+}
+
 } // namespace lichuan::reports

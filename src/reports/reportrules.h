@@ -2,6 +2,7 @@
 // The rules of the log and the two statistics windows that need no window: the default period, the texts
 // they show and the drug usage lines as shown and exported.
 
+#include "data/audit.h"
 #include "data/reports.h"
 
 #include <QDate>
@@ -58,5 +59,10 @@ struct UsageLine {
 std::vector<UsageLine> usageLines(const std::vector<UsageTotal>& totals);
 // The amount as the grid shows it: "0.00" is shown empty.
 QString usageGridAmount(const QString& amount);
+
+// The whole text of a line of the log as the 操作记录 window shows it below the list: its fields and 说明,
+// then what the change replaced (`content`): the old item text of a change, the deleted prescription's
+// fields and item text.
+QString auditDetailText(const audit::Line& line, const QString& content);
 
 } // namespace lichuan::reports

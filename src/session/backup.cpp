@@ -31,12 +31,31 @@ std::map<QString, qint64> copyInOneSnapshot(Database& source, const QString& tar
 
 } // namespace
 
+std::unique_ptr<Database> openCheckedCopy(const QString& path, QString* problem) {
+    QString error;
+    // Opened only to be read: a copy that is looked at keeps its bytes (and its time).
+    auto copy = Database::open(path, databaseKey(), Database::OpenMode::ReadOnly, &error);
+    if (copy && !integrityOk(*copy, &error))
+        copy.reset();
+    if (copy)
+        error = mainDatabaseProblem(*copy);
+    if (!error.isEmpty())
+        copy.reset();
+    if (problem)
+        *problem = error;
+    return copy;
+}
+
+QString copyProblem(const QString& path) {
+    QString problem;
+    openCheckedCopy(path, &problem);
+    return problem;
+}
+
 QString backupCopyProblem(const QString& path, const std::map<QString, qint64>& rows) {
     QString error;
-    const auto copy = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly, &error);
+    const auto copy = openCheckedCopy(path, &error);
     if (!copy)
-        return error;
-    if (!integrityOk(*copy, &error))
         return error;
     if (rows.empty())
         return QStringLiteral("没有可比较的行数");
@@ -51,7 +70,7 @@ QString backupCopyProblem(const QString& path, const std::map<QString, qint64>& 
     } catch (const DbError& e) {
         return e.message();
     }
-    return mainDatabaseProblem(*copy);
+    return {};
 }
 
 QString dailyBackupFolder(const QString& backupRoot, const QDate& today) {
@@ -78,31 +97,38 @@ bool writeDailyBackup(const ProcessState& state, const QString& backupRoot, cons
                         .arg(server::displayAddress(state.mainDb->path()), problem));
 
     const QString folder = dailyBackupFolder(backupRoot, today);
+    const QString written = writeCheckedCopy(*state.mainDb, QDir(folder).filePath(kMainFileName));
+    if (!written.isEmpty())
+        return fail(written);
+    return true;
+}
+
+QString writeCheckedCopy(Database& source, const QString& target) {
+    const QString folder = QFileInfo(target).path();
     MakePath(folder);
     if (!QFileInfo(folder).isDir())
-        return fail(QStringLiteral("无法创建备份文件夹：%1").arg(folder));
-    const QString target = QDir(folder).filePath(kMainFileName);
+        return QStringLiteral("无法创建备份文件夹：%1").arg(folder);
     // The new copy is written and checked beside the old one, which it replaces with one rename.
     const QString fresh = target + QStringLiteral(".new");
     QFile::remove(fresh);
 
     std::map<QString, qint64> counts;
     try {
-        counts = copyInOneSnapshot(*state.mainDb, fresh);
+        counts = copyInOneSnapshot(source, fresh);
     } catch (const DbError& e) {
         QFile::remove(fresh);
-        return fail(QStringLiteral("无法写入备份文件：%1（%2）").arg(target, e.message()));
+        return QStringLiteral("无法写入备份文件：%1（%2）").arg(target, e.message());
     }
     const QString bad = backupCopyProblem(fresh, counts);
     if (!bad.isEmpty()) {
         QFile::remove(fresh);
-        return fail(QStringLiteral("备份文件检查未通过：%1（%2）").arg(target, bad));
+        return QStringLiteral("备份文件检查未通过：%1（%2）").arg(target, bad);
     }
     if (std::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(target).constData()) != 0) {
         QFile::remove(fresh);
-        return fail(QStringLiteral("无法写入备份文件：%1").arg(target));
+        return QStringLiteral("无法写入备份文件：%1").arg(target);
     }
-    return true;
+    return {};
 }
 
 } // namespace lichuan

@@ -20,6 +20,9 @@ public:
     // cancelled.
     virtual QString saveFile(QWidget* parent, const QString& title, const QString& filter,
                              const QString& folder) = 0;
+    // An existing folder chosen with the dialog titled `title`, starting in `folder`; empty when the user
+    // cancelled.
+    virtual QString openFolder(QWidget* parent, const QString& title, const QString& folder) = 0;
 };
 
 } // namespace lichuan

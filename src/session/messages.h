@@ -19,6 +19,10 @@ public:
     virtual bool confirm(const QString& text, Icon icon = Icon::None) = 0;
     // A question with Yes and No ("是", "否"); true for Yes.
     virtual bool askYesNo(const QString& text, Icon icon = Icon::Warning) { return confirm(text, icon); }
+    // The answers of a question that can also be put off.
+    enum class Answer { Yes, No, Cancel };
+    // A question with Yes, No and Cancel ("是", "否", "取消"); Esc answers Cancel.
+    virtual Answer askYesNoCancel(const QString& text, Icon icon = Icon::None) = 0;
 };
 
 // Remembers every message and answers questions with a preset answer.
@@ -37,9 +41,14 @@ public:
         shown << text;
         return answer;
     }
+    Answer askYesNoCancel(const QString& text, Icon) override {
+        shown << text;
+        return threeWayAnswer;
+    }
     QStringList shown;
     QStringList warnings; // the messages that were shown as warnings (they are in `shown` too)
     bool answer = true;
+    Answer threeWayAnswer = Answer::Yes; // the answer to a question with Yes, No and Cancel
 };
 
 } // namespace lichuan

@@ -8,6 +8,7 @@
 namespace lichuan {
 
 struct ProcessState;
+struct SheetRecord;
 class SettingsStore;
 class Clock;
 class Messages;
@@ -55,6 +56,27 @@ public:
     // Shows the print preview of the sheet with the margins given (millimetres, as 左边距 and 上边距 hold
     // them) instead of the stored ones.
     virtual void previewPrescription(const QString& leftMm, const QString& topMm) = 0;
+    // Puts a prescription on the sheet as the history list reloads one and brings the prescription window to
+    // the front. `saved`: it is the stored row of the database in use, which a later save updates; otherwise
+    // (a backup copy's, a deleted one) the sheet takes it as new, and saving it never overwrites another
+    // row. False when there is no sheet.
+    virtual bool showPrescription(const SheetRecord& record, bool saved) {
+        (void)record;
+        (void)saved;
+        return false;
+    }
+};
+
+// The open medical-record window as the sheet sees it. The record it shows belongs to the sheet's record
+// key: the sheet takes the window's text when it saves and before it moves to another key, and has the
+// window show the new sheet's record after.
+class CaseRecordWindow {
+public:
+    virtual ~CaseRecordWindow() = default;
+    // The stored form of the ten fields as the window shows them now.
+    virtual QString recordText() const = 0;
+    // The sheet shows another prescription: the window shows its header and `PendingCaseRecord`.
+    virtual void followSheet() = 0;
 };
 
 struct Services {
@@ -65,6 +87,7 @@ struct Services {
     Navigator& navigator;
     FileChooser& files;           // every question for a file to open or to save under
     SheetAccess* sheet = nullptr; // null where no prescription sheet exists (tests of single windows)
+    CaseRecordWindow* caseRecord = nullptr; // the open medical-record window, if any
 };
 
 } // namespace lichuan

@@ -9,6 +9,7 @@
 #include "ui/buttons.h"
 #include "ui/closewindow.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -114,7 +115,10 @@ void Form8::build() {
     auto* printerGrid = new QGridLayout(printers);
     addRow(printerGrid, 0, 0, QStringLiteral("处方打印机"), Combo2[1]);
     addRow(printerGrid, 1, 0, QStringLiteral("病历打印机"), Combo2[2]);
-    QLabel* ticketPrinter = addRow(printerGrid, 2, 0, QStringLiteral("取药单打印机"), Combo2[3]);
+    addRow(printerGrid, 2, 0, QStringLiteral("取药单打印机"), Combo2[3]);
+    ticketCheck = new QCheckBox(QStringLiteral("结算后打印取药单"));
+    ticketCheck->setObjectName(QStringLiteral("ticketCheck"));
+    printerGrid->addWidget(ticketCheck, 2, 2);
     // Kept in the row, never shown.
     QLabel* defaultPrinter = addRow(printerGrid, 3, 0, QStringLiteral("默认打印机"), Combo2[0]);
     defaultPrinter->hide();
@@ -133,15 +137,10 @@ void Form8::build() {
     marginGrid->addWidget(previewButton, 1, 4);
     addRow(marginGrid, 2, 0, QStringLiteral("病历左边距"), Text11);
     addRow(marginGrid, 2, 2, QStringLiteral("病历上边距"), Text10);
-    QLabel* ticketLeft = addRow(marginGrid, 3, 0, QStringLiteral("取药单左边距"), Text14);
-    QLabel* ticketTop = addRow(marginGrid, 3, 2, QStringLiteral("取药单上边距"), Text13);
+    addRow(marginGrid, 3, 0, QStringLiteral("取药单左边距"), Text14);
+    addRow(marginGrid, 3, 2, QStringLiteral("取药单上边距"), Text13);
     marginGrid->setColumnStretch(1, 1);
     marginGrid->setColumnStretch(3, 1);
-
-    // The pick-up ticket is not printed by this program: its fields are shown greyed and still kept.
-    for (QWidget* ticket :
-         std::initializer_list<QWidget*>{ticketPrinter, Combo2[3], ticketLeft, ticketTop, Text14, Text13})
-        ticket->setEnabled(false);
 
     auto* password = new QGroupBox(QStringLiteral("修改登录密码"));
     auto* passwordGrid = new QGridLayout(password);
@@ -168,14 +167,18 @@ void Form8::build() {
     setTabOrder(Text7, Text3);
     setTabOrder(Text3, Combo2[1]);
     setTabOrder(Combo2[1], Combo2[2]);
-    setTabOrder(Combo2[2], Combo1);
+    setTabOrder(Combo2[2], Combo2[3]);
+    setTabOrder(Combo2[3], ticketCheck);
+    setTabOrder(ticketCheck, Combo1);
     setTabOrder(Combo1, Combo3);
     setTabOrder(Combo3, Text4);
     setTabOrder(Text4, Text5);
     setTabOrder(Text5, previewButton);
     setTabOrder(previewButton, Text11);
     setTabOrder(Text11, Text10);
-    setTabOrder(Text10, Text8);
+    setTabOrder(Text10, Text14);
+    setTabOrder(Text14, Text13);
+    setTabOrder(Text13, Text8);
     setTabOrder(Text8, Text12);
     setTabOrder(Text12, Command3);
     setTabOrder(Command3, Command1);
@@ -209,6 +212,7 @@ void Form8::load(const QStringList& printers) {
     Text10->setText(v.recordTopMargin);
     Text14->setText(v.ticketLeftMargin);
     Text13->setText(v.ticketTopMargin);
+    ticketCheck->setChecked(v.printsTicketAfterSettlement());
 }
 
 SettingsValues Form8::values() const {
@@ -230,6 +234,7 @@ SettingsValues Form8::values() const {
     v.recordTopMargin = Text10->text();
     v.ticketLeftMargin = Text14->text();
     v.ticketTopMargin = Text13->text();
+    v.ticketAfterSettlement = ticketCheck->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     return v;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The settings window "综合设置": clinic and staff names, default department and fee category, printers,
-// print font and margins, and the login password. Opening it fills the settings store from the row; saving,
+// print font and margins (the pick-up ticket's printer, margins and whether it prints after every settlement
+// among them), and the login password. Opening it fills the settings store from the row; saving,
 // cancelling, a password change that was stored and closing drop the store, so the next reader sees the row.
 
 #include <QStringList>
@@ -8,6 +9,7 @@
 #include <array>
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -46,6 +48,7 @@ public:
     QPushButton* Command2 = nullptr;      // "取  消"
     QPushButton* Command3 = nullptr;      // "修改密码"
     QPushButton* previewButton = nullptr; // "预览" beside the prescription margins
+    QCheckBox* ticketCheck = nullptr;     // "结算后打印取药单" beside the ticket printer
 
     // The values of the fields as they stand.
     SettingsValues values() const;

@@ -36,6 +36,7 @@ const Mapping kMappings[] = {
     {u"上边距1", u"病历上边距", &SettingsValues::recordTopMargin},
     {u"左边距2", u"取药单左边距", &SettingsValues::ticketLeftMargin},
     {u"上边距2", u"取药单上边距", &SettingsValues::ticketTopMargin},
+    {u"结算后打印取药单", u"结算后打印取药单", &SettingsValues::ticketAfterSettlement},
 };
 
 } // namespace

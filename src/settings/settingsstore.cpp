@@ -49,6 +49,7 @@ void SettingsStore::fill() {
             values_.recordTopMargin = column("上边距1");
             values_.ticketLeftMargin = column("左边距2");
             values_.ticketTopMargin = column("上边距2");
+            values_.ticketAfterSettlement = column("结算后打印取药单");
         }
     }
 

@@ -3,7 +3,6 @@
 // dropped (by the settings window's save, cancel, password change or reopening).
 
 #include <QString>
-
 #include <functional>
 
 namespace lichuan {
@@ -28,18 +27,28 @@ struct SettingsValues {
     QString recordTopMargin;     // 上边距1
     QString ticketLeftMargin;    // 左边距2
     QString ticketTopMargin;     // 上边距2
+    // 结算后打印取药单: "1" prints the pick-up ticket after every settlement.
+    QString ticketAfterSettlement;
+
+    bool printsTicketAfterSettlement() const { return ticketAfterSettlement == QLatin1String("1"); }
 };
 
 class SettingsStore {
 public:
     // `main` may be null (the database could not be opened). `currentDefaultPrinter` tells the system's
     // default printer at the moment of a fill.
-    SettingsStore(const Database* main, QString startupPrinter, std::function<QString()> currentDefaultPrinter);
+    SettingsStore(const Database* main, QString startupPrinter,
+                  std::function<QString()> currentDefaultPrinter);
 
     // The values, filled from the row first when the store is empty.
     const SettingsValues& values();
     bool isFilled() const { return filled_; }
     void drop() { filled_ = false; }
+    // Reads from another connection from now on (the main database was replaced); the store is dropped.
+    void reconnect(const Database* main) {
+        main_ = main;
+        filled_ = false;
+    }
 
 private:
     void fill();

@@ -15,7 +15,11 @@ void trimEmptyEdges(QList<Row>& rows) {
         rows.removeLast();
 }
 
-ReadResult readFirstSheet(const QString& path) {
+QString outOfMemoryReason() {
+    return QStringLiteral("内存不足，工作簿太大或已损坏");
+}
+
+ReadResult readFirstSheet(const QString& path, int columns) {
     ReadResult result;
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile()) {
@@ -30,9 +34,9 @@ ReadResult readFirstSheet(const QString& path) {
     const QByteArray signature = file.read(8);
     file.close();
     if (signature.startsWith(QByteArray("PK\x03\x04", 4)))
-        return readXlsx(path);
+        return readXlsx(path, columns);
     if (signature.startsWith(QByteArray::fromHex("d0cf11e0a1b11ae1")))
-        return readXls(path);
+        return readXls(path, columns);
     result.error = QStringLiteral("不是Excel工作簿（.xls或.xlsx）：%1").arg(QDir::toNativeSeparators(path));
     return result;
 }

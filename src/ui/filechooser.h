@@ -11,6 +11,7 @@ public:
                      const QString& folder) override;
     QString saveFile(QWidget* parent, const QString& title, const QString& filter,
                      const QString& folder) override;
+    QString openFolder(QWidget* parent, const QString& title, const QString& folder) override;
 };
 
 } // namespace lichuan

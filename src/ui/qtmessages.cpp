@@ -33,6 +33,22 @@ std::unique_ptr<QMessageBox> makeMessageBox(const QString& text, bool question, 
     return box;
 }
 
+std::unique_ptr<QMessageBox> makeQuestionBox(const QString& text, bool withCancel, Messages::Icon icon,
+                                             QWidget* parent) {
+    auto box = makeMessageBox(text, false, icon, parent);
+    box->setStandardButtons(withCancel ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
+                                       : QMessageBox::Yes | QMessageBox::No);
+    box->button(QMessageBox::Yes)->setText(QStringLiteral("是"));
+    box->button(QMessageBox::No)->setText(QStringLiteral("否"));
+    if (withCancel)
+        box->button(QMessageBox::Cancel)->setText(QStringLiteral("取消"));
+    for (QAbstractButton* button : box->buttons())
+        button->setIcon(QIcon());
+    box->setDefaultButton(QMessageBox::Yes);
+    box->setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::No);
+    return box;
+}
+
 QWidget* QtMessages::owner() const {
     if (parent_ && parent_->isVisible())
         return parent_;
@@ -60,17 +76,19 @@ bool QtMessages::confirm(const QString& text, Icon icon) {
 }
 
 bool QtMessages::askYesNo(const QString& text, Icon icon) {
-    QPointer<QMessageBox> box = makeMessageBox(text, false, icon, owner()).release();
-    box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    box->button(QMessageBox::Yes)->setText(QStringLiteral("是"));
-    box->button(QMessageBox::No)->setText(QStringLiteral("否"));
-    for (QAbstractButton* button : box->buttons())
-        button->setIcon(QIcon());
-    box->setDefaultButton(QMessageBox::Yes);
-    box->setEscapeButton(QMessageBox::No);
+    QPointer<QMessageBox> box = makeQuestionBox(text, false, icon, owner()).release();
     const bool yes = box->exec() == QMessageBox::Yes;
     delete box.data();
     return yes;
+}
+
+Messages::Answer QtMessages::askYesNoCancel(const QString& text, Icon icon) {
+    QPointer<QMessageBox> box = makeQuestionBox(text, true, icon, owner()).release();
+    const int button = box->exec();
+    delete box.data();
+    if (button == QMessageBox::Yes)
+        return Answer::Yes;
+    return button == QMessageBox::No ? Answer::No : Answer::Cancel;
 }
 
 } // namespace lichuan

@@ -18,6 +18,11 @@ inline const QString kMessageTitle = QStringLiteral("提示");
 std::unique_ptr<QMessageBox> makeMessageBox(const QString& text, bool question, Messages::Icon icon,
                                             QWidget* parent);
 
+// A question box titled "提示": "是" and "否", and "取消" when `withCancel` is set (Enter answers 是, Esc
+// answers 取消, or 否 without it).
+std::unique_ptr<QMessageBox> makeQuestionBox(const QString& text, bool withCancel, Messages::Icon icon,
+                                             QWidget* parent);
+
 class QtMessages final : public Messages {
 public:
     // Boxes are modal over `parent`, or over the active window when there is none.
@@ -26,6 +31,7 @@ public:
     void warn(const QString& text) override;
     bool confirm(const QString& text, Icon icon = Icon::None) override;
     bool askYesNo(const QString& text, Icon icon = Icon::Warning) override;
+    Answer askYesNoCancel(const QString& text, Icon icon = Icon::None) override;
 
 private:
     QWidget* owner() const;

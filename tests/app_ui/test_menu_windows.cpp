@@ -3,8 +3,12 @@
 
 #include "app/form1.h"
 #include "app/shell.h"
+#include "catalog/clinicalrulesgrid.h"
+#include "catalog/clinicalruleswindow.h"
+#include "data/clinicalrules.h"
 #include "data/clock.h"
 #include "prescription/form2.h"
+#include "prescription/safetypanel.h"
 #include "prescription/toolbar.h"
 #include "records/form14.h"
 #include "session/appfixtures.h"
@@ -13,6 +17,7 @@
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,6 +66,7 @@ class TestMenuWindows : public QObject {
 private Q_SLOTS:
     void settingsFromTheMenu();
     void caseRecordFromTheMenuAndTheToolbar();
+    void clinicalRulesFromTheMenuReachTheSheet();
 };
 
 void TestMenuWindows::settingsFromTheMenu() {
@@ -125,6 +131,35 @@ void TestMenuWindows::caseRecordFromTheMenuAndTheToolbar() {
     // "关  闭" closes its frame too.
     QTest::mouseClick(fromToolbar->Command4, Qt::LeftButton);
     QTRY_VERIFY(!run.main().childWindow(Form1::ChildWindow::CaseRecord));
+}
+
+void TestMenuWindows::clinicalRulesFromTheMenuReachTheSheet() {
+    test::FakeMachine machine;
+    Run run(machine);
+    run.main().showPrescriptionWindow();
+    Form2* sheet = run.main().prescriptionWindow();
+    QVERIFY(sheet);
+    sheet->sheet.Text5[kSex]->setText(QStringLiteral("女"));
+    sheet->sheet.R1->setText(QStringLiteral("川乌3g        半夏9g        "));
+    QVERIFY(sheet->safety().strip()->accessibleName().contains(QStringLiteral("十八反：川乌—半夏")));
+
+    // Alt+Y in the sheet ticks 妊娠: the menu's 药物维护(Y) does not take the key from it.
+    sheet->sheet.R1->setFocus();
+    QTest::keyClick(sheet->sheet.R1, Qt::Key_Y, Qt::AltModifier);
+    QVERIFY(sheet->safety().pregnant()->isChecked());
+    QVERIFY(!run.main().childWindow(Form1::ChildWindow::Catalog));
+
+    run.trigger(QStringLiteral("用药警示维护"));
+    auto* rules = run.child<ClinicalRulesWindow>(Form1::ChildWindow::ClinicalRules);
+    QVERIFY(rules);
+    QCOMPARE(run.main().childWindow(Form1::ChildWindow::ClinicalRules)->windowTitle(),
+             QStringLiteral("用药警示维护"));
+    rules->selectRow(rules->grid().rowOf(
+        clinical::defaultKey(clinical::kEighteen, QStringLiteral("川乌"), QStringLiteral("半夏"))));
+    QTest::mouseClick(rules->switchButton, Qt::LeftButton);
+    // The sheet's next check goes without the rule switched off.
+    sheet->sheet.R1->setText(sheet->sheet.R1->text() + QStringLiteral("黄芪10g       "));
+    QVERIFY(!sheet->safety().strip()->accessibleName().contains(QStringLiteral("十八反")));
 }
 
 QTEST_MAIN(TestMenuWindows)

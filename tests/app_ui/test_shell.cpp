@@ -306,7 +306,8 @@ void TestShell::menuItemsAndCaptions() {
     const QList<QPair<QString, QString>> templates = {{"个人模板", "中药方剂\\西成药组套"},
                                                       {"病历模板", "病历模板维护"},
                                                       {"添加常用地址", "添加常用地址"},
-                                                      {"诊断名称", "添加常用诊断"}};
+                                                      {"诊断名称", "添加常用诊断"},
+                                                      {"用药警示维护", "用药警示维护"}};
     const QList<QPair<QString, QString>> help = {
         {"操作帮助", "操作帮助"}, {"访问作者主页", "访问作者主页"}, {"版本信息", "版本信息"}};
     for (const auto& [menuIndex, items] : {qMakePair(2, templates), qMakePair(8, help)}) {

@@ -34,6 +34,7 @@ private Q_SLOTS:
     void cancelledDialogsDoNothing();
     void importsWorkbooksOfASpreadsheetApplication_data();
     void importsWorkbooksOfASpreadsheetApplication();
+    void unreadableWorkbookAddsNothing_data();
     void unreadableWorkbookAddsNothing();
 };
 
@@ -135,17 +136,34 @@ void TestForm3Exchange::importsWorkbooksOfASpreadsheetApplication() {
     QVERIFY(f.shownNames().contains("金银花"));
 }
 
+void TestForm3Exchange::unreadableWorkbookAddsNothing_data() {
+    QTest::addColumn<QString>("file"); // a fixture; empty: a text file named .xls
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("not a workbook") << ""
+                                    << "不是Excel工作簿";
+    QTest::newRow("a part of 65 MiB unpacked") << "crafted-part-65mib.xlsx"
+                                               << "解压后超过64 MB";
+    QTest::newRow(".xls of 20,000 columns") << "crafted-xls-columns-beyond.xls"
+                                            << "超出了工作表的最大列数16384";
+}
+
 void TestForm3Exchange::unreadableWorkbookAddsNothing() {
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
     test::Form3Fixture f;
     f.open();
-    const QString path = f.dir.filePath("假的.xls");
-    QFile fake(path);
-    QVERIFY(fake.open(QIODevice::WriteOnly));
-    fake.write("名称,规格\n");
-    fake.close();
+    QString path = file.isEmpty() ? QString() : fixture(file);
+    if (file.isEmpty()) {
+        path = f.dir.filePath("假的.xls");
+        QFile fake(path);
+        QVERIFY(fake.open(QIODevice::WriteOnly));
+        fake.write("名称,规格\n");
+        fake.close();
+    }
     f.files->answers << path;
     QTest::mouseClick(f.c().Command6, Qt::LeftButton);
-    QVERIFY(f.messages.shown.last().startsWith("没有导入："));
+    QVERIFY2(f.messages.shown.last().startsWith("没有导入："), qPrintable(f.messages.shown.last()));
+    QVERIFY2(f.messages.shown.last().contains(reason), qPrintable(f.messages.shown.last()));
     QCOMPARE(rowTexts(*f.state.mainDb, "中药").size(), 299);
 }
 

@@ -90,6 +90,7 @@ private Q_SLOTS:
     void failedSaveLeavesNothingBehind();
     void historyNewestFirstWithLiteralFilter();
     void deleteRemovesRowAndStatistics();
+    void caseRecordIsStoredAlone();
     void statisticsAreReplacedAsAWhole();
     void statisticsRollBackOnFailure();
     void catalogSearch();
@@ -359,6 +360,21 @@ void TestPrescriptions::deleteRemovesRowAndStatistics() {
     QVERIFY(!deletePrescription(*main_, stats_.get(), other.key));
     QVERIFY(prescriptionExists(*main_, other.key));
     QCOMPARE(count(*stats_, QStringLiteral("select count(*) from [统计] where [ID号] = ?"), other.key), 2);
+}
+
+void TestPrescriptions::caseRecordIsStoredAlone() {
+    SheetRecord sheet = herbalSheet();
+    QVERIFY(savePrescription(*main_, sheet, true, kToday).saved);
+    // Only 病历 changes, the key compared as the unique index compares it; a key without a row adds none.
+    QVERIFY(storeCaseRecord(*main_, sheet.key.toLower(), QStringLiteral("头痛三日$昨起$")));
+    QVERIFY(storeCaseRecord(*main_, QStringLiteral("20240301109999A"), QStringLiteral("$")));
+    sheet.caseRecord = QStringLiteral("头痛三日$昨起$");
+    const std::optional<SheetRecord> stored = loadPrescription(*main_, sheet.key);
+    QVERIFY(stored && stored->fields == sheet.fields && stored->items == sheet.items &&
+            stored->lines == sheet.lines && stored->caseRecord == sheet.caseRecord);
+    QCOMPARE(count(*main_, QStringLiteral("select count(*) from [档案]")), 1);
+    test::refuseWrites(*main_, QStringLiteral("UPDATE"), QStringLiteral("档案"));
+    QVERIFY(!storeCaseRecord(*main_, sheet.key, QStringLiteral("丢失")));
 }
 
 void TestPrescriptions::statisticsAreReplacedAsAWhole() {

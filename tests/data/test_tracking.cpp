@@ -9,6 +9,8 @@
 #include "data/lookups.h"
 #include "data/prescriptions.h"
 #include "data/schema.h"
+#include "data/serverdatabase.h"
+#include "data/settingsrow.h"
 #include "data/templates.h"
 #include "data/tracking.h"
 #include "testsupport.h"
@@ -105,6 +107,7 @@ private Q_SLOTS:
     void historyByNameListAnswersAsTheQuery();
     void wordListAndTemplateCopiesAnswerAsTheQuery();
     void anEarlierFileIsUpgradedOnceAndStaysPlainSql();
+    void anEarlierDatabaseGetsTheNewSettingsColumn();
     void aFileWithoutTrackingIsReadAsBefore();
 
 private:
@@ -450,8 +453,6 @@ void TestTracking::wordListAndTemplateCopiesAnswerAsTheQuery() {
 }
 
 void TestTracking::anEarlierFileIsUpgradedOnceAndStaysPlainSql() {
-    if (test::onServer())
-        QSKIP("a file's upgrade");
     const QString path = dir_.filePath(QStringLiteral("earlier.dat"));
     QFile::remove(path);
     QVERIFY(QFile::copy(QStringLiteral(LICHUAN_TEST_DATA "/old-main.dat"), path));
@@ -459,7 +460,7 @@ void TestTracking::anEarlierFileIsUpgradedOnceAndStaysPlainSql() {
     {
         auto db = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
         QVERIFY(db);
-        QCOMPARE(number(*db, QStringLiteral("PRAGMA user_version")), qint64(tracking::kVersion));
+        QCOMPARE(number(*db, QStringLiteral("PRAGMA user_version")), qint64(schema::kVersion));
         QCOMPARE(number(*db, QStringLiteral("select count(*) from [档案姓名] where [姓名] = '张三'")), 1);
         QCOMPARE(
             queryHistory(*db, QStringLiteral("张"), QStringLiteral("2024-3-1"), QStringLiteral("2024-3-1"))
@@ -482,9 +483,38 @@ void TestTracking::anEarlierFileIsUpgradedOnceAndStaysPlainSql() {
     QCOMPARE(file.readAll(), once);
 }
 
+void TestTracking::anEarlierDatabaseGetsTheNewSettingsColumn() {
+    const QString column = QStringLiteral("结算后打印取药单");
+    std::unique_ptr<Database> db;
+    if (test::onServer()) {
+        // A server database of the earlier version: its settings table without the column.
+        schema::createStatistics(*here_);
+        here_->execNative(QStringLiteral("ALTER TABLE \"设置\" DROP COLUMN \"%1\"").arg(column));
+        here_->setUserVersion(tracking::kVersion);
+        QVERIFY(!schema::columnsOf(*here_, schema::kSettings).contains(column));
+        QCOMPARE(prepareServerDatabase(*here_, QDateTime(QDate(2024, 3, 1), QTime(9, 0))), QString());
+    } else {
+        const QString path = dir_.filePath(QStringLiteral("earlier-settings.dat"));
+        QFile::remove(path);
+        QVERIFY(QFile::copy(QStringLiteral(LICHUAN_TEST_DATA "/old-main.dat"), path));
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        db = Database::open(path, databaseKey(), Database::OpenMode::ExistingOnly);
+        QVERIFY(db);
+    }
+    Database& upgraded = db ? *db : *here_;
+    QCOMPARE(upgraded.userVersion(), schema::kVersion);
+    QCOMPARE(schema::columnsOf(upgraded, schema::kSettings).count(column), 1);
+    // The row already there reads it as empty; it is written and read as the other settings are.
+    const std::optional<SettingsRow> before = readSettingsRow(upgraded);
+    QVERIFY(before);
+    QCOMPARE(before->value(column, QStringLiteral("<none>")), QString());
+    QVERIFY(writeSettingsRow(upgraded, {{column, QStringLiteral("1")}}));
+    const std::optional<SettingsRow> after = readSettingsRow(upgraded);
+    QCOMPARE(after->value(column), QStringLiteral("1"));
+    QCOMPARE(after->value(QStringLiteral("单位名称")), before->value(QStringLiteral("单位名称")));
+}
+
 void TestTracking::aFileWithoutTrackingIsReadAsBefore() {
-    if (test::onServer())
-        QSKIP("a file without the bookkeeping tables");
     // A file that could not be upgraded (read-only, locked by another station for long) has no counters,
     // log or name list; every search still answers, by the plain queries and the per-file stamp.
     const QString path = dir_.filePath(QStringLiteral("untracked.dat"));

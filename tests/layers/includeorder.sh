@@ -8,10 +8,10 @@ set -eu
 
 layers='
 data
-session
+session safety
 ui
 spreadsheet
-printing safety
+printing
 catalog
 settings
 prescription reports records

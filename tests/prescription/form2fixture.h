@@ -14,9 +14,12 @@
 #include "testsupport.h"
 #include "ui/picklist.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QtTest>
 #include <memory>
 
@@ -31,6 +34,7 @@ public:
         templateContent = content;
     }
     void openCaseRecord() override { opened << QStringLiteral("record"); }
+    void openRecordTemplates() override { opened << QStringLiteral("recordTemplates"); }
     void openStatistics() override { opened << QStringLiteral("statistics"); }
     void openAbout() override { opened << QStringLiteral("about"); }
     void openHelp() override { opened << QStringLiteral("help"); }
@@ -48,6 +52,20 @@ inline QStringList entries(const QListWidget* list) {
 
 inline QStringList entries(const PickList* list) {
     return list->entries();
+}
+
+// The lines a text box shows, every block laid out, also where it is scrolled out of view.
+inline QStringList shownLines(const QPlainTextEdit* box) {
+    QStringList lines;
+    for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+        box->document()->documentLayout()->blockBoundingRect(block);
+        const QTextLayout* text = block.layout();
+        if (text->lineCount() == 0)
+            lines << QString();
+        for (int i = 0; i < text->lineCount(); ++i)
+            lines << block.text().mid(text->lineAt(i).textStart(), text->lineAt(i).textLength());
+    }
+    return lines;
 }
 
 class Form2Fixture {

@@ -98,7 +98,7 @@ void TestForm2Lookup::herbsAreLaidOutThreeToALine() {
     pickOnly(form, QStringLiteral("苏木"));
     pickOnly(form, QStringLiteral("桂枝"));
     pickOnly(form, QStringLiteral("当归"));
-    const QString expected = herb(QStringLiteral("石斛 10g")) + herb(QStringLiteral("苏木 10g")) +
+    const QString expected = herb(QStringLiteral("石斛 10g")) + herb(QStringLiteral("苏木 9g")) +
                              herb(QStringLiteral("桂枝 10g")) + QStringLiteral("\r\n\r\n") +
                              herb(QStringLiteral("当归 10g"));
     compareHerbs(form.sheet.R1, expected);
@@ -446,7 +446,7 @@ void TestForm2Lookup::aWholePrescriptionByKeyboardOnly() {
     QCOMPARE(s.Text5[kAddress]->text(), QStringLiteral("东关村"));
     QCOMPARE(s.Text5[kDate]->text(), QStringLiteral("2024-03-01"));
     QCOMPARE(s.Text5[kDiagnosis]->text(), QStringLiteral("高血压病"));
-    compareHerbs(s.R1, herb(QStringLiteral("石斛 10g")) + herb(QStringLiteral("苏木 10g")) +
+    compareHerbs(s.R1, herb(QStringLiteral("石斛 10g")) + herb(QStringLiteral("苏木 9g")) +
                            herb(QStringLiteral("桂枝 10g")) + QStringLiteral("\r\n\r\n") +
                            herb(QStringLiteral("石膏[先煎]10g")) + herb(QStringLiteral("当归 10g")));
     for (PickList* list : {s.List3, s.List4, s.List5})

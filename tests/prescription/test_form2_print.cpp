@@ -1,11 +1,14 @@
 // "打印" of the prescription window: a missing printer is named and the preview opens; the right-click menu
 // offers the preview and a PDF file whose herbs stand in their columns; printing stores nothing.
 
+#include "data/prescriptions.h"
 #include "data/settingsrow.h"
 #include "form2fixture.h"
 #include "pdftext.h"
 #include "prescription/printlayout.h"
+#include "prescription/sheetactions.h"
 #include "prescription/sheetlink.h"
+#include "prescription/sheetprint.h"
 #include "prescription/toolbar.h"
 #include "printing/printui.h"
 #include "ui/crlftextedit.h"
@@ -15,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPrintPreviewWidget>
+#include <QScrollBar>
 
 using namespace lichuan;
 
@@ -47,6 +51,10 @@ void closePreviews() {
     QApplication::processEvents();
 }
 
+QString repeated(const QString& line, int count) {
+    return QStringList(count, line).join(QStringLiteral("\r\n"));
+}
+
 const QString kHerbs = QStringLiteral("黄芪10g       当归6g        石膏[先煎]30g \r\n白术10g       茯苓12g");
 
 } // namespace
@@ -60,6 +68,10 @@ private slots:
     void aPdfThatCannotBeWrittenIsReported();
     void theSettingsWindowPreviewsOtherMargins();
     void itemLinesAsShownFollowTheBoxWidth();
+    void itemLinesFollowTheScrollBar_data();
+    void itemLinesFollowTheScrollBar();
+    void printAsksToSaveAnUnsavedSheet_data();
+    void printAsksToSaveAnUnsavedSheet();
 };
 
 void TestForm2Print::aMissingPrinterIsNamedAndThePreviewOpens() {
@@ -70,11 +82,14 @@ void TestForm2Print::aMissingPrinterIsNamedAndThePreviewOpens() {
     form.sheet.R1->setText(kHerbs);
     const QByteArray before = fileHash(f.state.MainConnStr);
 
+    // Printed without saving (否 to the question whether to save first).
+    f.messages.threeWayAnswer = Messages::Answer::No;
     QTest::mousePress(form.toolbar.Label18[Toolbar::Print], Qt::LeftButton);
     QTest::mouseRelease(form.toolbar.Label18[Toolbar::Print], Qt::LeftButton);
-    QCOMPARE(f.messages.shown.size(), 1);
-    QVERIFY2(f.messages.shown.at(0).contains(QStringLiteral("诊室打印机")),
-             qPrintable(f.messages.shown.at(0)));
+    QCOMPARE(f.messages.shown.size(), 2);
+    QCOMPARE(f.messages.shown.at(0), Toolbar::kSaveBeforePrinting);
+    QVERIFY2(f.messages.shown.at(1).contains(QStringLiteral("诊室打印机")),
+             qPrintable(f.messages.shown.at(1)));
     const QList<printing::PreviewWindow*> previews = openPreviews();
     QCOMPARE(previews.size(), 1);
     QCOMPARE(previews.at(0)->windowTitle(), QStringLiteral("打印预览"));
@@ -197,6 +212,85 @@ void TestForm2Print::itemLinesAsShownFollowTheBoxWidth() {
     // Hidden, the box shows the same lines.
     form.hide();
     QCOMPARE(link.itemLinesAsShown(), wide);
+}
+
+void TestForm2Print::itemLinesFollowTheScrollBar_data() {
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<QString>("items");
+    QTest::addColumn<bool>("scrolls");
+    // Twenty lines fill the wide box; 24 characters fill a line of it all but 9 pixels.
+    const QString edge = QString(24, QChar(u'服'));
+    const int wide = int(sheetgeometry::Layout::WideHerbal);
+    QTest::newRow("20 lines") << wide << repeated(QStringLiteral("黄芪"), 20) << false;
+    QTest::newRow("21 lines") << wide << repeated(QStringLiteral("黄芪"), 21) << true;
+    QTest::newRow("19 lines, one wrapped") << wide << repeated(QStringLiteral("黄芪"), 20) + edge << true;
+    QTest::newRow("full lines") << wide << repeated(edge, 30) << true;
+    QTest::newRow("western") << int(sheetgeometry::Layout::Western)
+                             << repeated(QStringLiteral("阿莫西林胶囊[0.25g*24粒] 2盒 口服 每日三次"), 14)
+                             << true;
+}
+
+void TestForm2Print::itemLinesFollowTheScrollBar() {
+    QFETCH(int, layout);
+    QFETCH(QString, items);
+    QFETCH(bool, scrolls);
+    test::Form2Fixture f;
+    Form2& form = f.open();
+    SheetLink link([&] { return &form; });
+    form.actions().applyLayout(sheetgeometry::Layout(layout));
+    CrLfTextEdit* r1 = form.sheet.R1;
+    r1->setText(items);
+    QApplication::processEvents();
+    // The printout and 引用处方 take the lines the box shows.
+    const QStringList shown = test::shownLines(r1);
+    QCOMPARE(link.itemLinesAsShown(), shown);
+    QCOMPARE(printedSheet(sheetContent(form)).itemLines, shown);
+    // The bar shows exactly while the text is taller than the box (as the box itself counts), at its width.
+    QCOMPARE(r1->verticalScrollBar()->isVisible(), scrolls);
+    QCOMPARE(r1->verticalScrollBar()->maximum() > 0, scrolls);
+    const int boxPixels = sheetgeometry::itemsRect(sheetgeometry::Layout(layout)).width / 15;
+    QCOMPARE(r1->viewport()->width(), boxPixels - (scrolls ? sheetgeometry::kItemsScrollBarPixels : 0));
+}
+
+void TestForm2Print::printAsksToSaveAnUnsavedSheet_data() {
+    QTest::addColumn<int>("before"); // 0 new, 1 saved, 2 saved and changed
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("printed");
+    QTest::addColumn<bool>("stored"); // the row holds the sheet as it is
+    using A = Messages::Answer;
+    QTest::newRow("new, 是") << 0 << QStringLiteral("张三") << int(A::Yes) << true << true;
+    QTest::newRow("new, 否") << 0 << QStringLiteral("张三") << int(A::No) << true << false;
+    QTest::newRow("new, 取消") << 0 << QStringLiteral("张三") << int(A::Cancel) << false << false;
+    QTest::newRow("new, 是, not stored") << 0 << QString() << int(A::Yes) << false << false;
+    QTest::newRow("saved") << 1 << QStringLiteral("张三") << int(A::Cancel) << true << true;
+    QTest::newRow("changed, 是") << 2 << QStringLiteral("张三") << int(A::Yes) << true << true;
+    QTest::newRow("changed, 取消") << 2 << QStringLiteral("张三") << int(A::Cancel) << false << false;
+}
+
+void TestForm2Print::printAsksToSaveAnUnsavedSheet() {
+    QFETCH(int, before);
+    QFETCH(QString, name);
+    QFETCH(int, answer);
+    QFETCH(bool, printed);
+    QFETCH(bool, stored);
+    test::Form2Fixture f;
+    setSettings(f, {{QStringLiteral("处方打印机"), QStringLiteral("诊室打印机")}});
+    Form2& form = f.open();
+    form.sheet.Text5[kName]->setText(name);
+    form.sheet.R1->setText(kHerbs);
+    if (before > 0)
+        form.toolbarActions().run(Toolbar::Save);
+    if (before > 1)
+        form.sheet.R1->setText(form.sheet.R1->text() + QStringLiteral("甘草6g"));
+    f.messages.threeWayAnswer = Messages::Answer(answer);
+    form.toolbarActions().run(Toolbar::Print);
+    QCOMPARE(f.messages.shown.contains(Toolbar::kSaveBeforePrinting), before != 1);
+    QCOMPARE(f.messages.shown.contains(QStringLiteral("打印机“诊室打印机”没有安装，不能打印。")), printed);
+    QCOMPARE(openPreviews().size(), printed ? 1 : 0);
+    const std::optional<SheetRecord> row = loadPrescription(*f.state.mainDb, form.sheet.Label4);
+    QCOMPARE(row && row->items == form.sheet.R1->text(), stored);
+    closePreviews();
 }
 
 QTEST_MAIN(TestForm2Print)

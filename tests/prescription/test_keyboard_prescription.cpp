@@ -177,7 +177,7 @@ private:
 
 void TestKeyboardPrescription::initTestCase() {
     queue_ = QStringLiteral("KeysPDF%1").arg(QCoreApplication::applicationPid());
-    cupsReady_ = cups_.start() && cups_.addPdfQueue(queue_);
+    cupsReady_ = cups_.start() && cups_.addQueue(queue_);
 }
 
 QString TestKeyboardPrescription::usePdfPrinter(test::Form2Fixture& f) {
@@ -190,12 +190,12 @@ QString TestKeyboardPrescription::usePdfPrinter(test::Form2Fixture& f) {
 }
 
 QString TestKeyboardPrescription::printedPdf(const QString& title) {
-    return cups_.waitForPdf(title);
+    return cups_.waitForJob(title);
 }
 
 void TestKeyboardPrescription::wholeHerbalPrescriptionByKeyboard() {
     if (!cupsReady_)
-        QSKIP(qPrintable(QStringLiteral("no print server can run here: ") + cups_.whyNot()));
+        LICHUAN_SKIP(QStringLiteral("no print server can run here: ") + cups_.whyNot());
     test::Form2Fixture f;
     priceTheHerbs(f);
     const QString title = usePdfPrinter(f);
@@ -235,7 +235,7 @@ void TestKeyboardPrescription::wholeHerbalPrescriptionByKeyboard() {
 
 void TestKeyboardPrescription::sameHerbalPrescriptionTheOldWay() {
     if (!cupsReady_)
-        QSKIP(qPrintable(QStringLiteral("no print server can run here: ") + cups_.whyNot()));
+        LICHUAN_SKIP(QStringLiteral("no print server can run here: ") + cups_.whyNot());
     test::Form2Fixture f;
     priceTheHerbs(f);
     const QString title = usePdfPrinter(f);

@@ -69,13 +69,26 @@ SheetContent content(bool herbal) {
     return c;
 }
 
+// Where a printed piece of a herbal line stands: its printed row and column, and whether it starts as an
+// item with a note (whose columns are 2097.9 + 60 twips apart).
+struct Placed {
+    QString text;
+    int row = 0;
+    int column = 0;
+    bool bracketed = false;
+};
+using Placements = QList<Placed>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Placements)
 
 class PrintLayoutTest : public QObject {
     Q_OBJECT
 private slots:
     void herbsStandInColumnsWithRaisedNotes();
-    void theFourthHerbStandsInTheFourthColumn();
+    void everyPieceOfAHerbalLineIsPrinted_data();
+    void everyPieceOfAHerbalLineIsPrinted();
     void textLinesAndEmptyLinesMoveAsTheyShould();
     void westernLinesPrintWhole();
     void theItemFontFallsBackTo14AndComesBackAfterANote();
@@ -114,14 +127,48 @@ void PrintLayoutTest::herbsStandInColumnsWithRaisedNotes() {
     QCOMPARE(find(document, QStringLiteral("白术10g"))->y, rowTop + 420);
 }
 
-void PrintLayoutTest::theFourthHerbStandsInTheFourthColumn() {
-    const Document document = print(
-        itemsOnly({QStringLiteral("黄芪10g 当归6g 白芍10g 川芎6g 大枣3枚 生姜3个 葱白2条 ")}), settings());
-    QCOMPARE(find(document, QStringLiteral("川芎6g"))->x, kLeft + 3 * 2154.6);
-    QVERIFY(qAbs(find(document, QStringLiteral("川芎6g"))->x - (kLeft + 6463.8)) < 1e-9);
-    QCOMPARE(find(document, QStringLiteral("大枣3枚"))->x, kLeft + 4 * 2154.6);
-    QCOMPARE(find(document, QStringLiteral("生姜3个"))->x, kLeft + 5 * 2154.6);
-    QCOMPARE(find(document, QStringLiteral("葱白2条"))->x, kLeft + 6 * 2154.6);
+void PrintLayoutTest::everyPieceOfAHerbalLineIsPrinted_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<Placements>("placed");
+    // The line is followed by 知母10g on a line of its own, one row below the line's last row.
+    QTest::newRow("a herb without its quantity")
+        << QStringLiteral("黄芪 10g     当归 10g                 石膏")
+        << Placements{{"黄芪 10g", 0, 0}, {"当归 10g", 0, 1}, {"石膏", 0, 2}, {"知母10g", 1, 0}};
+    QTest::newRow("an instruction after the item")
+        << QStringLiteral("甘草6g  水煎服  ")
+        << Placements{{"甘草6g", 0, 0}, {"水煎服", 0, 1}, {"知母10g", 1, 0}};
+    QTest::newRow("a piece after three items starts the next row")
+        << QStringLiteral("黄芪10g       当归6g        白芍10g       石膏")
+        << Placements{{"白芍10g", 0, 2}, {"石膏", 1, 0}, {"知母10g", 2, 0}};
+    QTest::newRow("seven items in three rows")
+        << QStringLiteral("黄芪10g 当归6g 白芍10g 川芎6g 大枣3枚 生姜3个 葱白2条 ")
+        << Placements{{"黄芪10g", 0, 0}, {"白芍10g", 0, 2}, {"川芎6g", 1, 0}, {"大枣3枚", 1, 1},
+                      {"生姜3个", 1, 2}, {"葱白2条", 2, 0}, {"知母10g", 3, 0}};
+    QTest::newRow("a herb with its note and no quantity")
+        << QStringLiteral("黄芪10g       石膏 [先煎]")
+        << Placements{{"黄芪10g", 0, 0}, {"石膏", 0, 1, true}, {"[先煎]", 0, 1, true}, {"知母10g", 1, 0}};
+    QTest::newRow("a note the box wrapped before its bracket closes")
+        << QStringLiteral("黄芪10g       石膏 [先煎")
+        << Placements{{"石膏", 0, 1, true}, {"[先煎", 0, 1, true}, {"知母10g", 1, 0}};
+    QTest::newRow("a long instruction does not run off the sheet")
+        << QStringLiteral("黄芪10g       当归6g        水煎服，日一剂，早晚分服")
+        << Placements{{"当归6g", 0, 1}, {"水煎服，日一剂，早晚分服", 1, 0}, {"知母10g", 2, 0}};
+}
+
+void PrintLayoutTest::everyPieceOfAHerbalLineIsPrinted() {
+    QFETCH(QString, line);
+    QFETCH(Placements, placed);
+    const Document document = print(itemsOnly({line, QStringLiteral("知母10g ")}), settings());
+    for (const Placed& piece : placed) {
+        const TextOp* op = find(document, piece.text);
+        QVERIFY2(op, qPrintable(piece.text));
+        const double columnLeft = kLeft + piece.column * (piece.bracketed ? 2097.9 + 60 : 2154.6) +
+                                  (piece.text.startsWith('[') ? width(QStringLiteral("石膏"), 14) - 200 : 0);
+        const double rowTop = kTop * 1.2 + piece.row * 420 - (piece.text.startsWith('[') ? 170 : 0);
+        QVERIFY2(qAbs(op->x - columnLeft) < 1e-6, qPrintable(piece.text));
+        QVERIFY2(qAbs(op->y - rowTop) < 1e-6, qPrintable(piece.text));
+        QVERIFY(op->x + width(piece.text, piece.text.startsWith('[') ? 8 : 14) < 6293 * 1.2);
+    }
 }
 
 void PrintLayoutTest::textLinesAndEmptyLinesMoveAsTheyShould() {

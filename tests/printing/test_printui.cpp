@@ -90,13 +90,18 @@ void PrintUiTest::thePreviewSavesAPdf() {
     RecordingMessages messages;
     ScriptedFileChooser files;
     QTemporaryDir dir;
-    PreviewWindow* preview = showPreview(twoPages(Orientation::Portrait), messages, files, nullptr);
+    QStringList delivered;
+    PreviewWindow* preview = showPreview(
+        twoPages(Orientation::Portrait), messages, files, nullptr, QString(),
+        [&delivered](const QString& printer, const QString& file) { delivered << printer + file; });
     const QString pdf = dir.filePath(QStringLiteral("预览.pdf"));
     QVERIFY(preview->exportPdf(pdf));
     QVERIFY(pdfLayoutText(pdf).contains(QStringLiteral("第二页")));
     QVERIFY(messages.shown.isEmpty());
+    QCOMPARE(delivered, QStringList{pdf});
 
     QVERIFY(!preview->exportPdf(dir.filePath(QStringLiteral("无/预览.pdf"))));
+    QCOMPARE(delivered.size(), 1); // only what was written is told
     QCOMPARE(messages.shown.size(), 1);
     QVERIFY(messages.shown.at(0).contains(QStringLiteral("没有写成")));
     preview->close();

@@ -7,17 +7,13 @@
 
 namespace lichuan::test {
 
-class RecordNavigator final : public Navigator {
-public:
-    void openRecordTemplates() override { opened << QStringLiteral("recordTemplates"); }
-    QStringList opened;
-};
-
+// Both windows are given the same services, as the main window gives them: the record window reads and
+// saves the sheet through the link, and the sheet sees the open record window.
 struct RecordFixture {
     RecordFixture() : link([this] { return sheet.form.get(); }) {
+        sheet.services->sheet = &link;
+        services = sheet.services.get();
         sheet.open();
-        services = std::make_unique<Services>(Services{sheet.state, *sheet.settings, sheet.clock,
-                                                       sheet.messages, navigator, sheet.files, &link});
     }
 
     Form2& form() { return *sheet.form; }
@@ -41,8 +37,8 @@ struct RecordFixture {
 
     Form2Fixture sheet;
     SheetLink link;
-    RecordNavigator navigator;
-    std::unique_ptr<Services> services;
+    RecordingNavigator& navigator = sheet.navigator;
+    Services* services = nullptr;
     std::unique_ptr<Form14> record;
 };
 

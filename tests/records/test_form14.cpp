@@ -5,6 +5,7 @@
 #include "data/settingsrow.h"
 #include "data/textrules.h"
 #include "prescription/historypanel.h"
+#include "prescription/pricingsupport.h"
 #include "prescription/sheetactions.h"
 #include "prescription/sheetgeometry.h"
 #include "prescription/toolbar.h"
@@ -17,12 +18,10 @@
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTextBlock>
 #include <QtTest>
 #include <random>
 
@@ -40,21 +39,6 @@ void typeLines(QWidget* field, const QStringList& lines) {
 
 void setHeader(Form2& form, int field, const QString& text) {
     form.sheet.Text5[static_cast<size_t>(field)]->setText(text);
-}
-
-// The lines a record field shows, each block laid out even where it is scrolled out of the small box.
-QStringList shownLines(CrLfTextEdit* field) {
-    QStringList lines;
-    QAbstractTextDocumentLayout* layout = field->document()->documentLayout();
-    for (QTextBlock block = field->document()->begin(); block.isValid(); block = block.next()) {
-        layout->blockBoundingRect(block);
-        const QTextLayout* text = block.layout();
-        if (text->lineCount() == 0)
-            lines << QString();
-        for (int i = 0; i < text->lineCount(); ++i)
-            lines << block.text().mid(text->lineAt(i).textStart(), text->lineAt(i).textLength());
-    }
-    return lines;
 }
 
 // Record texts as doctors write them: Chinese, Latin words, digits, spaces, full-width and ASCII
@@ -77,12 +61,35 @@ QString randomRecordText(std::mt19937& random) {
     return text;
 }
 
+// Picks the first herb the search text finds, with Down and Enter.
+void pickHerb(Form2& form, const QString& text) {
+    form.search.Text1->clear();
+    test::typeText(form.search.Text1, text);
+    QTest::keyClick(form.search.Text1, Qt::Key_Down);
+    QTest::keyClick(form.search.List1, Qt::Key_Return);
+}
+
+void typeInto(Form14& record, int field, const QString& text) {
+    record.Text2[static_cast<size_t>(field)]->setFocus();
+    record.Text2[static_cast<size_t>(field)]->moveCaretToEnd();
+    test::typeText(record.Text2[static_cast<size_t>(field)], text);
+}
+
+CaseRecordFields storedRecord(test::RecordFixture& f, const QString& key) {
+    const std::optional<SheetRecord> row = loadPrescription(*f.sheet.state.mainDb, key);
+    return readCaseRecordText(row ? row->caseRecord : QString());
+}
+
+enum class KeyChange { New, Renew, Copy, Reload, Delete, ModeSwitch };
+
 } // namespace
 
 class TestForm14 : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void newPatientShowsHeaderAndDiagnosis();
+    void recordStaysWithItsKey_data();
+    void recordStaysWithItsKey();
     void recordRoundTripThroughSaveAndHistory();
     void dollarTypedIsWrittenFullWidth();
     void templateInsertedAtTheCaretOfTheLastField();
@@ -129,6 +136,75 @@ void TestForm14::newPatientShowsHeaderAndDiagnosis() {
     Form14& again = f.openRecord();
     QCOMPARE(again.Text2[0]->text(), QStringLiteral("咳嗽三天"));
     QCOMPARE(again.Text2[kChineseDiagnosis]->text(), QStringLiteral("感冒"));
+}
+
+void TestForm14::recordStaysWithItsKey_data() {
+    QTest::addColumn<int>("change");
+    QTest::addColumn<QString>("shownAfter"); // the 主诉 the window shows for the new sheet
+    QTest::addColumn<bool>("settle");        // the new sheet is stored by 划价结算, not 保存
+    QTest::newRow("新建") << int(KeyChange::New) << QString() << false;
+    QTest::newRow("续开") << int(KeyChange::Renew) << QString() << true;
+    QTest::newRow("复制处方") << int(KeyChange::Copy) << QString() << false;
+    QTest::newRow("调出历史处方") << int(KeyChange::Reload) << QStringLiteral("腹痛") << true;
+    QTest::newRow("删除") << int(KeyChange::Delete) << QString() << false;
+    // Leaving one mode for the other starts the same patient's prescription over: the record goes along.
+    QTest::newRow("换成西成药") << int(KeyChange::ModeSwitch) << QStringLiteral("头痛三日") << false;
+}
+
+void TestForm14::recordStaysWithItsKey() {
+    QFETCH(int, change);
+    QFETCH(QString, shownAfter);
+    QFETCH(bool, settle);
+    test::RecordFixture f;
+    Form2& form = f.form();
+    SheetRecord other; // another patient's prescription with its record
+    other.key = QStringLiteral("20240229100000t1");
+    other.fields[kName] = QStringLiteral("王五");
+    other.fields[kDate] = QStringLiteral("2024-02-29");
+    other.caseRecord = QStringLiteral("腹痛$$$$$$$$$$");
+    QVERIFY(savePrescription(*f.sheet.state.mainDb, other, true, f.sheet.clock.today()).saved);
+    // 张三's record saved from the record window, which stays open and takes more text.
+    test::typeField(form, kName, QStringLiteral("张三"));
+    pickHerb(form, QStringLiteral("当归"));
+    Form14& record = f.openRecord();
+    typeInto(record, kComplaint, QStringLiteral("头痛三日"));
+    QTest::mouseClick(record.Command3, Qt::LeftButton);
+    const QString key = form.sheet.Label4;
+    typeInto(record, kPresentIllness, QStringLiteral("昨起"));
+
+    f.sheet.clock.advanceSeconds(60);
+    const KeyChange what = KeyChange(change);
+    if (what == KeyChange::New || what == KeyChange::Renew || what == KeyChange::Copy)
+        test::clickToolbar(form, what == KeyChange::New     ? Toolbar::New
+                                 : what == KeyChange::Renew ? Toolbar::Renew
+                                                            : Toolbar::Copy);
+    if (what == KeyChange::Reload) {
+        form.historyPanel().runQuery();
+        form.historyPanel().reload(form.history.List2->count() - 1);
+        QCOMPARE(form.sheet.Label4, other.key);
+    }
+    if (what == KeyChange::Delete)
+        form.historyPanel().deleteSheetRecord(); // confirmed
+    if (what == KeyChange::ModeSwitch)
+        form.search.Command1[1]->click();
+    QVERIFY(form.sheet.Label4 != key);
+
+    // What the window held for 张三 is in his row (a deleted row took it along); the window shows the new
+    // sheet's record under the new sheet's visit time.
+    QCOMPARE(storedRecord(f, key)[kPresentIllness],
+             what == KeyChange::Delete ? QString() : QStringLiteral("昨起"));
+    QCOMPARE(record.Text2[kComplaint]->text(), shownAfter);
+    QCOMPARE(record.Label2[1]->text(), visitTimeCaption(form.sheet.Label4));
+    // The new sheet is stored with what the window shows now, not saved in the window; 张三's row keeps his.
+    test::typeField(form, kName, QStringLiteral("李四"));
+    typeInto(record, kExamination, QStringLiteral("舌淡"));
+    if (settle)
+        QTest::mouseClick(form.pricing.Command4, Qt::LeftButton);
+    else
+        test::clickToolbar(form, Toolbar::Save);
+    QCOMPARE(storedRecord(f, form.sheet.Label4)[kComplaint], shownAfter);
+    QCOMPARE(storedRecord(f, form.sheet.Label4)[kExamination], QStringLiteral("舌淡"));
+    QCOMPARE(storedRecord(f, key)[kExamination], QString());
 }
 
 void TestForm14::recordRoundTripThroughSaveAndHistory() {
@@ -325,6 +401,17 @@ void TestForm14::printWithoutThePrinterNamesItAndShowsThePreview() {
     QVERIFY(preview);
     QCOMPARE(preview->document().pages.size(), size_t(2));
     delete preview;
+
+    // 打印预览 beside 打印病历 shows the same pages and says nothing.
+    QCOMPARE(record.Command6->y(), record.Command1->y());
+    QTest::mouseClick(record.Command6, Qt::LeftButton);
+    QCOMPARE(f.sheet.messages.shown.size(), 1);
+    preview = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        preview = preview ? preview : qobject_cast<printing::PreviewWindow*>(window);
+    QVERIFY(preview && preview->windowTitle() == QStringLiteral("打印预览"));
+    QCOMPARE(preview->document().pages.size(), size_t(2));
+    delete preview;
 }
 
 void TestForm14::fieldsWrapWhereThePrintedLinesWrap() {
@@ -347,7 +434,7 @@ void TestForm14::fieldsWrapWhereThePrintedLinesWrap() {
             edit->setText(text);
             QApplication::processEvents();
             const QStringList printed = recordFieldLines(record.fields()[static_cast<size_t>(field)], field);
-            QCOMPARE(shownLines(edit), printed);
+            QCOMPARE(test::shownLines(edit), printed);
             compared += int(printed.size());
         }
     }

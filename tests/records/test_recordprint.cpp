@@ -7,6 +7,7 @@
 
 #include <QGuiApplication>
 #include <QtTest>
+#include <algorithm>
 
 using namespace lichuan;
 using printing::Document;
@@ -67,6 +68,8 @@ class TestRecordPrint : public QObject {
 private Q_SLOTS:
     void sectionsSitOnTheirLinesWithTheirBudgets();
     void treatmentRunsOntoFurtherPages();
+    void longFieldsWrapAndPushTheRestDown_data();
+    void longFieldsWrapAndPushTheRestDown();
     void everyPageHasHeaderRulesAndFooter();
     void marginsShiftThePage();
 };
@@ -74,7 +77,7 @@ private Q_SLOTS:
 void TestRecordPrint::sectionsSitOnTheirLinesWithTheirBudgets() {
     RecordPrintInput in = input();
     in.fields[0] = QStringLiteral("头痛\r\n三天");
-    in.fields[1] = lines(QStringLiteral("现"), 5).join(QStringLiteral("\r\n"));
+    in.fields[1] = lines(QStringLiteral("现"), 3).join(QStringLiteral("\r\n"));
     in.fields[5] = QStringLiteral("体温正常");
     in.fields[7] = QStringLiteral("感冒");
     in.fields[9] = lines(QStringLiteral("治"), 8).join(QStringLiteral("\r\n"));
@@ -96,9 +99,9 @@ void TestRecordPrint::sectionsSitOnTheirLinesWithTheirBudgets() {
     QVERIFY(complaint);
     QCOMPARE(complaint->x, double(recordgeometry::kFields[0].left));
     QVERIFY(qAbs(complaint->y - kFirstLine) < 0.01);
-    // Only three lines of 现病史; one line of 体检 and two empty ones.
-    QVERIFY(find(page, QStringLiteral("现3")));
-    QVERIFY(!find(page, QStringLiteral("现4")));
+    // Three lines of 现病史; one line of 体检 and two empty ones.
+    const TextOp* third = find(page, QStringLiteral("现3"));
+    QVERIFY(third && qAbs(third->y - (kFirstLine + 3 * kStep)) < 0.01);
     const TextOp* exam = find(page, QStringLiteral("体温正常"));
     QVERIFY(exam && qAbs(exam->y - (kFirstLine + 7 * kStep)) < 0.01);
     // The eighth treatment line sits on the last ruled line.
@@ -135,6 +138,62 @@ void TestRecordPrint::treatmentRunsOntoFurtherPages() {
     QCOMPARE(pieces.join(QString()), wide.fields[9]);
     const std::vector<TextOp> page = texts(print(wide), 0);
     QVERIFY(find(page, pieces.at(1)));
+}
+
+void TestRecordPrint::longFieldsWrapAndPushTheRestDown_data() {
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QList<int>>("labelLines"); // the writing line of each label, counted over the pages
+    QTest::addColumn<int>("pages");
+    const QString crlf = QStringLiteral("\r\n");
+    QStringList past(10);
+    past[2] = QString(60, QChar(u'既')); // 26 characters to a line
+    past[9] = lines(QStringLiteral("治"), 8).join(crlf);
+    QTest::newRow("既往史 of 60") << past << QList<int>{0, 1, 4, 7, 8, 9, 12, 13, 14, 15} << 2;
+    // A 主诉 printed as one text wraps too; 22 characters to a line of 中医诊断及证型.
+    QStringList several(10);
+    several[0] = QString(20, QChar(u'主')) + crlf + QString(20, QChar(u'诉'));
+    several[5] = lines(QStringLiteral("体"), 5).join(crlf);
+    several[7] = QString(40, QChar(u'证'));
+    QTest::newRow("主诉, 体检, 诊断") << several << QList<int>{0, 2, 5, 6, 7, 8, 13, 14, 16, 17} << 1;
+    QStringList longest = past;
+    longest[1] = lines(QStringLiteral("现"), 25).join(crlf);
+    QTest::newRow("现病史 of 25 lines") << longest << QList<int>{0, 1, 26, 29, 30, 31, 34, 35, 36, 37} << 3;
+}
+
+void TestRecordPrint::longFieldsWrapAndPushTheRestDown() {
+    QFETCH(QStringList, fields);
+    QFETCH(QList<int>, labelLines);
+    QFETCH(int, pages);
+    RecordPrintInput in = input();
+    std::copy(fields.begin(), fields.end(), in.fields.begin());
+    const Document document = print(in);
+    QCOMPARE(int(document.pages.size()), pages);
+    printing::Surface ruler;
+    ruler.setUnit(printing::Unit::Twips);
+    ruler.setFont(QStringLiteral("宋体"), recordgeometry::kFieldPoints, false);
+    QString written;
+    QList<int> labels;
+    for (size_t p = 0; p < document.pages.size(); ++p) {
+        QVERIFY(find(texts(document, p), QStringLiteral("第 %1 页").arg(p + 1)));
+        for (const TextOp& op : texts(document, p)) {
+            if (op.y <= 1710 || op.y > kFirstLine + 20 * kStep + 1)
+                continue; // the header and the footer
+            if (op.x == 120.0 && op.text == recordFieldLabel(int(labels.size())))
+                labels << int(p) * 21 + qRound((op.y - kFirstLine) / kStep);
+            else
+                written += op.text;
+            QVERIFY2(op.x + ruler.textWidth(op.text) <= 6780 + 0.01, qPrintable(op.text));
+        }
+    }
+    QCOMPARE(labels, labelLines);
+    // Every character, in order (a field printed as one text has its line breaks as spaces).
+    QString expected;
+    for (int i = 0; i < kRecordFieldCount; ++i) {
+        const bool asLines = i == kPresentIllness || i == kExamination || i == kTreatment;
+        expected +=
+            QString(fields.at(i)).replace(QStringLiteral("\r\n"), asLines ? QString() : QStringLiteral(" "));
+    }
+    QCOMPARE(written, expected);
 }
 
 void TestRecordPrint::everyPageHasHeaderRulesAndFooter() {

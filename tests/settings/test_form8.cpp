@@ -1,5 +1,5 @@
-// The settings window: what it shows on a fresh database, save, cancel, the password change, the greyed
-// pick-up ticket fields, and saves the database refuses.
+// The settings window: what it shows on a fresh database, save, cancel, the password change, the pick-up
+// ticket's fields and option, and saves the database refuses.
 
 #include "data/settingsrow.h"
 #include "prescription/form2fixture.h"
@@ -11,6 +11,7 @@
 #include "settings/settingsform.h"
 #include "ui/fieldedit.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,7 +77,7 @@ private Q_SLOTS:
     void saveChangesTheTitleAtOnceAndTheDoctorAtTheNextNew();
     void cancelWritesNothing();
     void passwordChange();
-    void pickupTicketFieldsAreGreyedAndKept();
+    void pickupTicketFieldsAreEditedAndKept();
     void refusedValuesAreNamedAndTheRestIsStored();
     void previewUsesTheMarginsAsTyped();
 };
@@ -211,23 +212,47 @@ void TestForm8::passwordChange() {
     QCOMPARE(f.sheet.state.LoginPassword, QString());
 }
 
-void TestForm8::pickupTicketFieldsAreGreyedAndKept() {
+void TestForm8::pickupTicketFieldsAreEditedAndKept() {
     SettingsFixture f;
     f.store(QStringLiteral("左边距2"), QStringLiteral("7.5"));
     f.store(QStringLiteral("上边距2"), QStringLiteral("3"));
     f.store(QStringLiteral("打印机3"), QStringLiteral("取药单机"));
     Form8& w = f.open();
-    for (QWidget* ticket : std::initializer_list<QWidget*>{w.Combo2[3], w.Text14, w.Text13})
-        QVERIFY(!ticket->isEnabled());
     QCOMPARE(w.Text14->text(), QStringLiteral("7.5"));
     QCOMPARE(w.Text13->text(), QStringLiteral("3"));
     QCOMPARE(w.Combo2[3]->currentText(), QStringLiteral("取药单机"));
+    QVERIFY(!w.ticketCheck->isChecked());
+    QCOMPARE(w.ticketCheck->text(), QStringLiteral("结算后打印取药单"));
+
+    // Kept through a save of other fields.
     SettingsFixture::retype(w.Text4, QStringLiteral("12"));
     QTest::mouseClick(w.Command1, Qt::LeftButton);
     QCOMPARE(f.stored(QStringLiteral("左边距")), QStringLiteral("12"));
     QCOMPARE(f.stored(QStringLiteral("左边距2")), QStringLiteral("7.5"));
     QCOMPARE(f.stored(QStringLiteral("上边距2")), QStringLiteral("3"));
     QCOMPARE(f.stored(QStringLiteral("打印机3")), QStringLiteral("取药单机"));
+    QCOMPARE(f.stored(QStringLiteral("结算后打印取药单")), QStringLiteral("0"));
+
+    // Edited as the other fields are; the check box by the keyboard beside the ticket printer.
+    Form8& again = f.open();
+    for (QWidget* ticket :
+         std::initializer_list<QWidget*>{again.Combo2[3], again.Text14, again.Text13, again.ticketCheck})
+        QVERIFY(ticket->isEnabled());
+    SettingsFixture::retype(again.Text14, QStringLiteral("12"));
+    SettingsFixture::retype(again.Text13, QStringLiteral("8"));
+    again.Combo2[3]->setFocus();
+    again.Combo2[3]->lineEdit()->selectAll();
+    test::typeText(again.Combo2[3], QStringLiteral("病历打印机A"));
+    QTest::keyClick(again.Combo2[3], Qt::Key_Tab);
+    QCOMPARE(again.focusWidget(), again.ticketCheck);
+    QTest::keyClick(again.ticketCheck, Qt::Key_Space);
+    QTest::mouseClick(again.Command1, Qt::LeftButton);
+    QCOMPARE(f.stored(QStringLiteral("左边距2")), QStringLiteral("12"));
+    QCOMPARE(f.stored(QStringLiteral("上边距2")), QStringLiteral("8"));
+    QCOMPARE(f.stored(QStringLiteral("打印机3")), QStringLiteral("病历打印机A"));
+    QCOMPARE(f.stored(QStringLiteral("结算后打印取药单")), QStringLiteral("1"));
+    QVERIFY(f.sheet.settings->values().printsTicketAfterSettlement());
+    QVERIFY(f.open().ticketCheck->isChecked());
 }
 
 void TestForm8::refusedValuesAreNamedAndTheRestIsStored() {

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextBlock>
+#include <QTimer>
 #include <QtTest>
 
 using namespace lichuan;
@@ -39,6 +40,7 @@ private Q_SLOTS:
     void passwordFieldShowsAsterisks();
     void messageBoxes_data();
     void messageBoxes();
+    void threeWayQuestion();
     void centredPositionShiftsAndClamps_data();
     void centredPositionShiftsAndClamps();
     void mdiChildIsPlacedByItsOuterSize();
@@ -124,6 +126,24 @@ void TestUi::messageBoxes() {
     // Enter answers 确定; Esc answers 取消 for a question.
     QTimer::singleShot(0, box.get(), [&box] { QTest::keyClick(box.get(), Qt::Key_Escape); });
     QCOMPARE(box->exec(), question ? int(QMessageBox::Cancel) : int(QMessageBox::Ok));
+}
+
+void TestUi::threeWayQuestion() {
+    // "是", "否", "取消" under the title "提示"; Esc puts the question off.
+    QStringList captions;
+    QTimer::singleShot(0, [&captions] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        captions << box->windowTitle();
+        for (QAbstractButton* button : box->buttons())
+            captions << button->text();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    QtMessages messages;
+    QCOMPARE(messages.askYesNoCancel(QStringLiteral("处方尚未保存，是否先保存再打印？")),
+             Messages::Answer::Cancel);
+    captions.sort();
+    QCOMPARE(captions, (QStringList{QStringLiteral("取消"), QStringLiteral("否"), QStringLiteral("提示"),
+                                    QStringLiteral("是")}));
 }
 
 void TestUi::centredPositionShiftsAndClamps_data() {
