@@ -1,12 +1,12 @@
 #include "app/restorewindow.h"
 
+#include "data/clock.h"
+#include "data/dates.h"
+#include "data/prescriptions.h"
 #include "session/backup.h"
 #include "session/filechooser.h"
 #include "session/messages.h"
 #include "session/state.h"
-#include "data/clock.h"
-#include "data/dates.h"
-#include "data/prescriptions.h"
 #include "ui/buttons.h"
 #include "ui/closewindow.h"
 

@@ -4,6 +4,7 @@
 #include "app/form9.h"
 #include "data/audit.h"
 #include "data/clock.h"
+#include "data/readahead.h"
 #include "session/backup.h"
 #include "session/messages.h"
 #include "session/startup.h"
@@ -42,6 +43,11 @@ Shell::~Shell() {
     delete about_.data();
 }
 
+namespace {
+// The longest a slice of reading ahead keeps a key waiting: a quarter of a frame.
+constexpr int kReadAheadSliceMs = 4;
+} // namespace
+
 QString Shell::backupRoot() const {
     if (!options_.backupRoot.isEmpty())
         return options_.backupRoot;
@@ -69,7 +75,27 @@ bool Shell::start() {
     connect(login_.get(), &Form9::loggedIn, this, &Shell::showMainWindow);
     connect(login_.get(), &Form9::programEndRequested, this, &Shell::endProgram);
     login_->show();
+    startReadingAhead();
     return true;
+}
+
+// While the login window waits for the password (and on after the main window opens), the copies that the
+// lists search on every keystroke are read a slice at a time whenever no window event is waiting.
+void Shell::startReadingAhead() {
+    readAhead_ = std::make_unique<ReadAhead>(*state_.mainDb);
+    readAheadTimer_.setInterval(0);
+    connect(&readAheadTimer_, &QTimer::timeout, this, &Shell::readAheadSlice);
+    readAheadTimer_.start();
+}
+
+void Shell::readAheadSlice() {
+    // A connection replaced meanwhile (a restored backup) is not read ahead.
+    if (readAhead_ && &readAhead_->database() == state_.mainDb.get() &&
+        !readAhead_->step(QDeadlineTimer(kReadAheadSliceMs)))
+        return;
+    readAheadTimer_.stop();
+    readAhead_.reset();
+    Q_EMIT readAheadFinished();
 }
 
 void Shell::showMainWindow() {

@@ -11,6 +11,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -19,6 +20,7 @@ namespace lichuan {
 class Clock;
 class FileChooser;
 class Messages;
+class ReadAhead;
 class SettingsStore;
 
 struct ShellOptions {
@@ -54,9 +56,18 @@ public:
     // the program running, otherwise closing it ends the program.
     void showAbout(bool onDemand);
 
+    // Whether the copies the lists search are still being read ahead (from the login window on).
+    bool readingAhead() const { return readAhead_ != nullptr; }
+
+Q_SIGNALS:
+    // The copies have been read ahead (or reading them ahead was given up).
+    void readAheadFinished();
+
 private:
     void showMainWindow();
     void endProgram();
+    void startReadingAhead();
+    void readAheadSlice();
 
     ShellOptions options_;
     const Clock& clock_;
@@ -66,6 +77,8 @@ private:
     std::unique_ptr<Form9> login_;
     std::unique_ptr<Form1> main_;
     QPointer<Form10> about_;
+    std::unique_ptr<ReadAhead> readAhead_;
+    QTimer readAheadTimer_;
 };
 
 } // namespace lichuan

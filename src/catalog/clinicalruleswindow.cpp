@@ -1,12 +1,12 @@
 #include "catalog/clinicalruleswindow.h"
 
-#include "session/messages.h"
-#include "session/filechooser.h"
-#include "session/state.h"
 #include "catalog/clinicalrulesgrid.h"
 #include "data/audit.h"
 #include "data/clock.h"
 #include "data/textrules.h"
+#include "session/filechooser.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "spreadsheet/workbookreader.h"
 #include "spreadsheet/workbookwriter.h"
 #include "ui/appearance.h"
@@ -311,8 +311,8 @@ void ClinicalRulesWindow::deleteRule() {
 }
 
 void ClinicalRulesWindow::exportWorkbook() {
-    const QString chosen =
-        trimTrailingSpaces(services_.files.saveFile(this, kSaveTitle, kSaveFilter, services_.state.DataFolder));
+    const QString chosen = trimTrailingSpaces(
+        services_.files.saveFile(this, kSaveTitle, kSaveFilter, services_.state.DataFolder));
     const Database* main = database();
     if (chosen.isEmpty() || !main)
         return;
@@ -324,8 +324,8 @@ void ClinicalRulesWindow::exportWorkbook() {
 }
 
 void ClinicalRulesWindow::importWorkbook() {
-    const QString path =
-        trimTrailingSpaces(services_.files.openFile(this, kOpenTitle, kOpenFilter, services_.state.DataFolder));
+    const QString path = trimTrailingSpaces(
+        services_.files.openFile(this, kOpenTitle, kOpenFilter, services_.state.DataFolder));
     Database* main = database();
     if (path.isEmpty() || !main)
         return;

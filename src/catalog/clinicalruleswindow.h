@@ -4,8 +4,8 @@
 // delete; the rules exported to and imported from a workbook for a pharmacist's review. The prescription
 // window uses every change at its next check.
 
-#include "session/services.h"
 #include "catalog/clinicalrulesexchange.h"
+#include "session/services.h"
 
 #include <QWidget>
 #include <memory>

@@ -4,6 +4,7 @@
 #include "data/dates.h"
 #include "data/engine.h"
 #include "data/schema.h"
+#include "data/sqltexts.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,6 +21,10 @@ struct Writer {
     const Clock* clock = nullptr;
     int hasTable = -1; // -1 not known yet; the table is never dropped, so one look suffices
 };
+
+const sql::Text kInsertLine{
+    QStringLiteral("insert into [操作记录]([时间],[站点],[操作],[处方号],[姓名],[说明],[内容]) "
+                   "values(?,?,?,?,?,?,?)")};
 
 // The header fields by number, as a line names them.
 const char* const kFieldNames[kHeaderFieldCount] = {"姓名",  "性别", "年龄",   "科别",   "住址",
@@ -95,9 +100,7 @@ void write(Database& db, const QString& action, const QString& key, const QStrin
            const QString& content) {
     if (!hasLogTable(db))
         return;
-    Statement insert(
-        db, QStringLiteral("insert into [操作记录]([时间],[站点],[操作],[处方号],[姓名],[说明],[内容]) "
-                           "values(?,?,?,?,?,?,?)"));
+    Statement insert(db, kInsertLine);
     insert.bind(1, now(db))
         .bind(2, db.attachment<Writer>().station)
         .bind(3, action)
@@ -181,15 +184,33 @@ std::optional<SheetRecord> recordFromRowText(const QString& text) {
 
 namespace {
 
+const QString kLineColumns = QStringLiteral("rowid, [时间], [站点], [操作], [处方号], [姓名], [说明]");
+const QString kActionIs = QStringLiteral(" and [操作] = ?");
+const QString kNameLike = QStringLiteral(" and [姓名] like ? escape '\\'");
+// Newest first is the order they were written in, the lines of one second too.
+const QString kNewestFirst = QStringLiteral(" order by rowid desc");
+
+// %1 the columns, %2 the conditions of the action and the name, %3 the order.
+const sql::Text kFilteredLines{
+    QStringLiteral("select %1 from [操作记录] where [时间] >= ? and [时间] < ?%2%3"), [] {
+        std::vector<QStringList> fillings;
+        for (const QString& columns : {kLineColumns, QStringLiteral("rowid")}) {
+            for (const QString& conditions : {QString(), kActionIs, kNameLike, kActionIs + kNameLike})
+                fillings.push_back({columns, conditions, columns == kLineColumns ? kNewestFirst : QString()});
+        }
+        return fillings;
+    }};
+const sql::Text kLineWithId{QStringLiteral("select %1 from [操作记录] where rowid = ?").arg(kLineColumns)};
+const sql::Text kContentOfLine{QStringLiteral("select [内容] from [操作记录] where rowid = ?")};
+
 // The query of a filter over `columns`; the index on time, action and name answers the conditions.
 QString filteredSql(const QString& columns, const Filter& filter, bool ordered) {
-    QString sql = QStringLiteral("select %1 from [操作记录] where [时间] >= ? and [时间] < ?").arg(columns);
+    QString conditions;
     if (!filter.action.isEmpty())
-        sql += QStringLiteral(" and [操作] = ?");
+        conditions += kActionIs;
     if (!filter.name.isEmpty())
-        sql += QStringLiteral(" and [姓名] like ? escape '\\'");
-    // Newest first is the order they were written in, the lines of one second too.
-    return ordered ? sql + QStringLiteral(" order by rowid desc") : sql;
+        conditions += kNameLike;
+    return kFilteredLines.arg(columns, conditions, ordered ? kNewestFirst : QString());
 }
 
 void bindFilter(Statement& select, const Filter& filter) {
@@ -201,8 +222,6 @@ void bindFilter(Statement& select, const Filter& filter) {
     if (!filter.name.isEmpty())
         select.bind(index++, containsPattern(filter.name));
 }
-
-const QString kLineColumns = QStringLiteral("rowid, [时间], [站点], [操作], [处方号], [姓名], [说明]");
 
 Line lineFrom(const Statement& select) {
     return {select.integer(0), select.text(1), select.text(2), select.text(3),
@@ -247,7 +266,7 @@ std::vector<Line> linesWithIds(const Database& db, const qint64* ids, std::size_
     std::vector<Line> found;
     found.reserve(count);
     try {
-        Statement select(db, QStringLiteral("select %1 from [操作记录] where rowid = ?").arg(kLineColumns));
+        Statement select(db, kLineWithId);
         for (std::size_t i = 0; i < count; ++i) {
             select.reset();
             select.bind(1, ids[i]);
@@ -262,7 +281,7 @@ std::vector<Line> linesWithIds(const Database& db, const qint64* ids, std::size_
 
 QString content(const Database& db, qint64 id) {
     try {
-        Statement select(db, QStringLiteral("select [内容] from [操作记录] where rowid = ?"));
+        Statement select(db, kContentOfLine);
         select.bind(1, id);
         return select.next() ? select.text(0) : QString();
     } catch (const DbError&) {

@@ -37,6 +37,8 @@ struct Cache {
 
 const QString kCopyColumns = kRowColumns + QStringLiteral(",rowid");
 const sql::Text kRowsOfCategory{QStringLiteral("select %1 from [商品] where [分类] = ?").arg(kCopyColumns)};
+const sql::Text kRowsOfCategoryAfter{
+    QStringLiteral("select %1 from [商品] where [分类] = ? and rowid > ? order by rowid limit ?").arg(kCopyColumns)};
 const sql::Text kRowById{QStringLiteral("select %1 from [商品] where rowid = ?").arg(kCopyColumns)};
 
 struct Row {
@@ -68,6 +70,23 @@ void joinCodes(Category& copy) {
 }
 
 // Makes the lists of the copy from rows in list order.
+void assign(Category& copy, std::vector<Row>& ordered);
+
+// Makes the lists of the copy from rows in any order: they are put in list order first (by their places,
+// so that the rows themselves move once).
+void orderAndAssign(Category& copy, std::vector<Row>& rows) {
+    std::vector<std::size_t> order(rows.size());
+    for (std::size_t k = 0; k < order.size(); ++k)
+        order[k] = k;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return placedBefore(rows[a].placed, rows[b].placed); });
+    std::vector<Row> ordered;
+    ordered.reserve(rows.size());
+    for (const std::size_t k : order)
+        ordered.push_back(std::move(rows[k]));
+    assign(copy, ordered);
+}
+
 void assign(Category& copy, std::vector<Row>& ordered) {
     auto rows = std::make_shared<std::vector<CatalogRow>>();
     auto items = std::make_shared<std::vector<CatalogItem>>();
@@ -86,17 +105,15 @@ void assign(Category& copy, std::vector<Row>& ordered) {
 }
 
 void readWhole(const Database& main, const QString& category, Category& copy) {
-    std::vector<Row> ordered;
+    std::vector<Row> rows;
     Statement select(main, kRowsOfCategory);
     select.bind(1, category);
     while (select.next()) {
         Row row;
         if (readRow(select, &row))
-            ordered.push_back(std::move(row));
+            rows.push_back(std::move(row));
     }
-    std::sort(ordered.begin(), ordered.end(),
-              [](const Row& a, const Row& b) { return placedBefore(a.placed, b.placed); });
-    assign(copy, ordered);
+    orderAndAssign(copy, rows);
 }
 
 // The lists of the copy to change in place: the very lists when nobody else holds them, otherwise copies
@@ -182,6 +199,59 @@ void applyChanges(const Database& main, const QString& category, Category& copy,
 
 } // namespace
 
+// A copy being read ahead in slices: the catalog's stamp before the first piece, and the rows read so far.
+struct CategoryAhead {
+    qint64 stamp = -1;
+    copies::Slices slices;
+    std::vector<Row> rows;
+};
+
+namespace {
+
+// Reads on at the copy being read ahead until `deadline`; when it is complete it becomes the copy, current
+// as of the stamp before its first piece. True when there is nothing more to read ahead. Throws DbError.
+bool readAhead(const Database& main, const QString& category, Category& copy,
+               const QDeadlineTimer& deadline) {
+    if (copy.at.read) {
+        copy.ahead.reset();
+        return true;
+    }
+    if (!copy.ahead) {
+        const qint64 stamp = main.tableStamp(schema::kCatalog);
+        if (stamp < 0)
+            return true;
+        copy.ahead = std::make_shared<CategoryAhead>(CategoryAhead{
+            stamp,
+            copies::Slices(copies::Slices::Key::Rowid, kRowsOfCategoryAfter, 11, {category}),
+            {}});
+    }
+    CategoryAhead& ahead = *copy.ahead;
+    const bool read = ahead.slices.read(main, deadline, [&](const Statement& select) {
+        Row row;
+        if (readRow(select, &row))
+            ahead.rows.push_back(std::move(row));
+    });
+    if (!read)
+        return false;
+    orderAndAssign(copy, ahead.rows);
+    copy.at.stamp = ahead.stamp;
+    copy.at.read = true;
+    copy.ahead.reset();
+    return true;
+}
+
+} // namespace
+
+bool readCategoryAhead(const Database& main, const QString& category, const QDeadlineTimer& deadline) {
+    Cache& cache = main.attachment<Cache>();
+    try {
+        return readAhead(main, category, cache.categories[category], deadline);
+    } catch (const DbError&) {
+        cache.categories.erase(category); // the first lookup reads the category itself
+        return true;
+    }
+}
+
 const Category* category(const Database& main, const QString& category) {
     const qint64 now = main.tableStamp(schema::kCatalog);
     if (now < 0)
@@ -189,6 +259,8 @@ const Category* category(const Database& main, const QString& category) {
     Cache& cache = main.attachment<Cache>();
     Category& copy = cache.categories[category];
     try {
+        if (copy.ahead) // a lookup before the copy read ahead is complete reads the rest at once
+            readAhead(main, category, copy, QDeadlineTimer(QDeadlineTimer::Forever));
         copies::refresh(
             main, schema::kCatalog, copy.at, now,
             [&](const std::vector<qint64>& rowids) { applyChanges(main, category, copy, rowids); },

@@ -31,8 +31,11 @@ struct Placed {
 bool placedBefore(const Placed& a, const Placed& b);
 Placed placeOf(const CatalogRow& row, bool nullName, qint64 rowid);
 
+struct CategoryAhead;
+
 struct Category {
     copies::CopyStamp at;
+    std::shared_ptr<CategoryAhead> ahead;                  // while it is read ahead
     std::shared_ptr<const std::vector<CatalogRow>> rows;   // in list order
     std::shared_ptr<const std::vector<CatalogItem>> items; // item k is row k (sharing its texts)
     std::vector<Placed> placed;                            // entry k belongs to row k
@@ -42,6 +45,12 @@ struct Category {
 // The copy of `category`, current; null when the file gives no change stamp (read by query then). Throws
 // DbError (the copy is then forgotten).
 const Category* category(const Database& main, const QString& category);
+
+// Reads the copy of `category` ahead, a slice at a time until `deadline`, so that the first keystroke of the
+// day finds it built (rows changed meanwhile are taken in by the first lookup). True when there is nothing
+// more to read: the copy is built, or the file gives no change stamp, or reading failed (the first lookup
+// then reads the category itself). A lookup that comes before it is complete reads the rest at once.
+bool readCategoryAhead(const Database& main, const QString& category, const QDeadlineTimer& deadline);
 
 // The rows of `copy` whose search code contains `text` (ASCII letters without regard to case).
 std::vector<int> search(const Category& copy, const QString& text);

@@ -2,6 +2,7 @@
 // What each storage engine gives the RAII classes of engine.h: the encrypted files (SQLCipher) and a
 // PostgreSQL server. Only engine*.cpp include this.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -22,6 +23,7 @@ public:
     virtual QString columnName(int column) const = 0;
     virtual QString text(int column) const = 0;
     virtual QByteArray bytes(int column) const = 0;
+    virtual QByteArrayView textBytes(int column) const = 0;
     virtual bool isNull(int column) const = 0;
     virtual qint64 integer(int column) const = 0;
 };

@@ -3,8 +3,8 @@
 #include "data/engine.h"
 #include "data/schema.h"
 #include "data/settingsrow.h"
-#include "data/transfer.h"
 #include "data/sqltexts.h"
+#include "data/transfer.h"
 
 #include <QSet>
 
@@ -12,6 +12,8 @@ namespace lichuan {
 
 namespace {
 
+const sql::Text kCountPrescriptions{QStringLiteral("select count(*), max([5]) from [档案]")};
+const sql::Text kCountPatients{QStringLiteral("select count(*) from [患者信息]")};
 const sql::Text kIntegrityCheck{QStringLiteral("PRAGMA integrity_check"), sql::Text::Engines::FileOnly};
 
 QSet<QString> tableNames(const Database& db) {
@@ -54,12 +56,12 @@ QString statisticsDatabaseProblem(const Database& db) {
 
 DatabaseSummary summarize(const Database& db) {
     DatabaseSummary summary;
-    Statement prescriptions(db, QStringLiteral("select count(*), max([5]) from [档案]"));
+    Statement prescriptions(db, kCountPrescriptions);
     if (prescriptions.next()) {
         summary.prescriptions = prescriptions.integer(0);
         summary.newestDate = prescriptions.text(1);
     }
-    Statement patients(db, QStringLiteral("select count(*) from [患者信息]"));
+    Statement patients(db, kCountPatients);
     if (patients.next())
         summary.patients = patients.integer(0);
     return summary;

@@ -160,6 +160,10 @@ QByteArray Statement::bytes(int column) const {
     return cursor_->bytes(column);
 }
 
+QByteArrayView Statement::textBytes(int column) const {
+    return cursor_->textBytes(column);
+}
+
 bool Statement::isNull(int column) const {
     return cursor_->isNull(column);
 }

@@ -4,6 +4,7 @@
 // Transaction that rolls back unless committed. The data functions write their SQL once, for the file
 // engine; the server connection translates each text once (sqltranslate.h).
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <map>
@@ -124,6 +125,8 @@ public:
     QString text(int column) const;
     // The value as the engine stores it, undecoded: for checking text before it is trusted.
     QByteArray bytes(int column) const;
+    // The same without a copy, valid until the statement moves on: for telling a value from the last one.
+    QByteArrayView textBytes(int column) const;
     bool isNull(int column) const;
     qint64 integer(int column) const;
 

@@ -105,6 +105,10 @@ public:
         const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
         return data ? QByteArray(data, sqlite3_column_bytes(stmt_, column)) : QByteArray();
     }
+    QByteArrayView textBytes(int column) const override {
+        const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+        return data ? QByteArrayView(data, sqlite3_column_bytes(stmt_, column)) : QByteArrayView();
+    }
     bool isNull(int column) const override { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
     qint64 integer(int column) const override { return sqlite3_column_int64(stmt_, column); }
 
@@ -118,7 +122,9 @@ private:
 std::unique_ptr<FileConnection> FileConnection::open(const QString& path, const QByteArray& key, bool create,
                                                      bool readOnly) {
     sqlite3* db = nullptr;
-    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX |
+    // A connection is used by one thread at a time (start-up may open one on another thread and hand it
+    // over), so the engine's lock around every call, a good part of the cost of reading a row, is left out.
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX |
                       (create && !readOnly ? SQLITE_OPEN_CREATE : 0);
     const QByteArray utf8Path = path.toUtf8();
     if (sqlite3_open_v2(utf8Path.constData(), &db, flags, nullptr) != SQLITE_OK) {

@@ -83,6 +83,11 @@ public:
             return {};
         return QByteArray(PQgetvalue(result_, row_, column), PQgetlength(result_, row_, column));
     }
+    QByteArrayView textBytes(int column) const override {
+        if (!valid(column))
+            return {};
+        return QByteArrayView(PQgetvalue(result_, row_, column), PQgetlength(result_, row_, column));
+    }
     bool isNull(int column) const override { return !valid(column) || PQgetisnull(result_, row_, column); }
     qint64 integer(int column) const override {
         if (!valid(column))

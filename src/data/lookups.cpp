@@ -75,10 +75,27 @@ PackedPatient pack(const Statement& row) {
     return packed;
 }
 
+// The nine columns of PatientRow, then the rowid.
+const QString kPatientCopyColumns =
+    QStringLiteral("[序号],[姓名],[性别],[年龄],[医疗证号],[电话],[住址],[费别],[诊断],rowid");
+
+const sql::Text kPatientsAfter{
+    QStringLiteral("select %1 from [患者信息] where [序号] is not null and rowid > ? "
+                   "order by rowid limit ?")
+        .arg(kPatientCopyColumns)};
+
+// A copy being read ahead in slices: the table's stamp before the first piece, and the rows read so far.
+struct PatientsAhead {
+    qint64 stamp = -1;
+    copies::Slices slices{copies::Slices::Key::Rowid, kPatientsAfter, 9};
+    PackedRows rows;
+};
+
 struct PatientCopy {
     copies::CopyStamp at;
     std::shared_ptr<PackedRows> rows = std::make_shared<PackedRows>(); // ascending rowid
     copies::JoinedTexts keys;                                          // the folded key of every row
+    std::shared_ptr<PatientsAhead> ahead;                              // while it is read ahead
 
     void joinKeys() {
         keys.clear();
@@ -91,9 +108,6 @@ struct PatientCopy {
     }
 };
 
-// The nine columns of PatientRow, then the rowid.
-const QString kPatientCopyColumns =
-    QStringLiteral("[序号],[姓名],[性别],[年龄],[医疗证号],[电话],[住址],[费别],[诊断],rowid");
 const sql::Text kAllPatients{
     QStringLiteral("select %1 from [患者信息] where [序号] is not null order by rowid")
         .arg(kPatientCopyColumns)};
@@ -147,8 +161,36 @@ void applyPatientChanges(const Database& main, PatientCopy& copy, std::vector<qi
     copy.rows = std::make_shared<PackedRows>(std::move(merged));
 }
 
+// Reads on at the copy being read ahead until `deadline`; when it is complete it becomes the copy, current
+// as of the stamp before its first piece. True when there is nothing more to read ahead. Throws DbError.
+bool readAhead(const Database& main, PatientCopy& copy, const QDeadlineTimer& deadline) {
+    if (copy.at.read) {
+        copy.ahead.reset();
+        return true;
+    }
+    if (!copy.ahead) {
+        const qint64 stamp = main.tableStamp(schema::kPatient);
+        if (stamp < 0)
+            return true; // no copy is kept of this file's table
+        copy.ahead = std::make_shared<PatientsAhead>();
+        copy.ahead->stamp = stamp;
+    }
+    PatientsAhead& ahead = *copy.ahead;
+    if (!ahead.slices.read(main, deadline, [&](const Statement& row) { ahead.rows.push_back(pack(row)); }))
+        return false;
+    ahead.rows.shrink_to_fit();
+    copy.rows = std::make_shared<PackedRows>(std::move(ahead.rows));
+    copy.joinKeys();
+    copy.at.stamp = ahead.stamp;
+    copy.at.read = true;
+    copy.ahead.reset();
+    return true;
+}
+
 const PatientCopy& patientCopy(const Database& main, qint64 stamp) {
     PatientCopy& copy = main.attachment<PatientCopy>();
+    if (copy.ahead) // a lookup before the copy read ahead is complete reads the rest at once
+        readAhead(main, copy, QDeadlineTimer(QDeadlineTimer::Forever));
     copies::refresh(
         main, schema::kPatient, copy.at, stamp,
         [&](std::vector<qint64> rowids) {
@@ -222,6 +264,16 @@ PatientMatches findPatients(const Database& main, const QString& key) {
     } catch (const DbError&) {
         main.attachment<PatientCopy>() = PatientCopy();
         return PatientMatches();
+    }
+}
+
+bool readPatientsAhead(const Database& main, const QDeadlineTimer& deadline) {
+    PatientCopy& copy = main.attachment<PatientCopy>();
+    try {
+        return readAhead(main, copy, deadline);
+    } catch (const DbError&) {
+        copy.ahead.reset(); // the first lookup reads the table itself
+        return true;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The suggestion lists of the sheet's header: known patients, common addresses, diagnoses.
 
+#include <QDeadlineTimer>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -53,6 +54,12 @@ PatientMatches findPatients(const Database& main, const QString& key);
 std::vector<PatientRow> suggestPatients(const Database& main, const QString& key);
 // The same rows read by one query each time, as the program did before it kept a copy.
 std::vector<PatientRow> suggestPatientsByQuery(const Database& main, const QString& key);
+// Reads the copy that findPatients answers from ahead, a slice at a time until `deadline`, so that the first
+// suggestions of the day find it built (the rows changed meanwhile are taken in by the first lookup). True
+// when there is nothing more to read: the copy is built, or this file keeps none, or reading it failed (the
+// first lookup then reads the table itself). A lookup that comes before it is complete reads the rest at
+// once.
+bool readPatientsAhead(const Database& main, const QDeadlineTimer& deadline);
 // Names of addresses / diagnoses whose key (序号) contains `key` literally.
 QStringList suggestAddresses(const Database& main, const QString& key);
 QStringList suggestDiagnoses(const Database& main, const QString& key);

@@ -71,10 +71,9 @@ QString loadText() {
 const sql::Text kLoadPrescription{loadText()};
 const sql::Text kDeletePrescription{QStringLiteral("delete from [档案] where ") + kArchiveKeyEquals};
 // Every column of a prescription's row, as the log line of its deletion keeps it.
-const sql::Text kWholePrescription{QStringLiteral("select %1 from [档案] where %2 order by rowid limit 1")
-                                       .arg(sql::columnsOf(*schema::findTable(schema::kArchive),
-                                                           QStringLiteral(",")),
-                                            kArchiveKeyEquals)};
+const sql::Text kWholePrescription{
+    QStringLiteral("select %1 from [档案] where %2 order by rowid limit 1")
+        .arg(sql::columnsOf(*schema::findTable(schema::kArchive), QStringLiteral(",")), kArchiveKeyEquals)};
 const sql::Text kStoreCaseRecord{QStringLiteral("update [档案] set [病历] = ? where ") + kArchiveKeyEquals};
 const sql::Text kDeleteStatistics{QStringLiteral("delete from [统计] where [ID号] = ?")};
 const sql::Text kInsertStatistics{

@@ -5,6 +5,7 @@
 
 #include "data/record.h"
 
+#include <QDeadlineTimer>
 #include <QStringList>
 #include <optional>
 #include <vector>
@@ -42,6 +43,11 @@ std::vector<HistoryRow> queryHistory(const Database& main, const QString& nameFi
 // the name list).
 std::vector<HistoryRow> queryHistoryByDate(const Database& main, const QString& nameFilter,
                                            const QString& from, const QString& to);
+// Reads the list of names that queryHistory finds a name part in ahead, a slice at a time until `deadline`,
+// so that the first query with a name finds it read. True when there is nothing more to read (or reading
+// failed: the first query then reads it itself). A query that comes before it is complete reads the rest at
+// once.
+bool readArchiveNamesAhead(const Database& main, const QDeadlineTimer& deadline);
 
 // Writes `caseRecord` into 病历 of the 档案 row with this key and leaves the rest of the row as it is; a key
 // without a row changes nothing. False when the database refused it.

@@ -80,7 +80,8 @@ const sql::Text kClinicalConfirmationsIndex{
     QStringLiteral("CREATE UNIQUE INDEX [用药确认_序号] ON [用药确认]([序号] COLLATE NOCASE)")};
 // The log window lists a date range newest first, of one action and a part of a name: the index alone
 // answers which lines they are, and the list reads only the lines it shows.
-const sql::Text kAuditLogIndex{QStringLiteral("CREATE INDEX [操作记录_时间] ON [操作记录]([时间], [操作], [姓名])")};
+const sql::Text kAuditLogIndex{
+    QStringLiteral("CREATE INDEX [操作记录_时间] ON [操作记录]([时间], [操作], [姓名])")};
 
 std::vector<const sql::Text*> laterIndexes(const QString& table) {
     if (table == kClinicalRules)
@@ -299,17 +300,14 @@ void createMain(Database& db) {
     create(db, mainTables(), indexes);
 }
 
-bool addLaterTables(Database& db) {
-    bool added = false;
+void addLaterTables(Database& db) {
     for (const Table& table : mainTables()) {
         if (!table.addedLater || db.hasTable(table.name))
             continue;
         db.exec(kCreateTable.arg(quoted(table.name), columnDefinitions(table, db.engine())));
         for (const sql::Text* index : laterIndexes(table.name))
             db.exec(*index);
-        added = true;
     }
-    return added;
 }
 
 void createStatistics(Database& db) {

@@ -74,8 +74,8 @@ void createMain(Database& db);
 void createStatistics(Database& db);
 
 // Creates the tables of the main database that a later release added, with their indexes, where they are
-// missing (inside the caller's transaction); true when it added any. Throws DbError.
-bool addLaterTables(Database& db);
+// missing (inside the caller's transaction). Throws DbError.
+void addLaterTables(Database& db);
 
 } // namespace schema
 } // namespace lichuan

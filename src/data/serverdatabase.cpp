@@ -4,7 +4,6 @@
 #include "data/defaults.h"
 #include "data/engine.h"
 #include "data/schema.h"
-#include "data/tracking.h"
 #include "data/upgrade.h"
 
 namespace lichuan {
@@ -20,9 +19,6 @@ QString prepareServerDatabase(Database& db, const QDateTime& now) {
             schema::createMain(db);
             defaults::fillMain(db, now);
             schema::createStatistics(db);
-        } else if (db.hasTable(schema::kArchive) && schema::addLaterTables(db)) {
-            // A database that stations of an earlier version prepared gets the later tables once.
-            tracking::addTo(db);
         }
         transaction.commit();
         // A database written by an earlier release gets what this one added (once, for the whole clinic).

@@ -1,5 +1,6 @@
 #include "data/tablecopy.h"
 
+#include "data/engine.h"
 #include "data/tracking.h"
 
 #include <algorithm>
@@ -78,6 +79,50 @@ std::vector<int> JoinedTexts::find(const QString& foldedPart) const {
             break;
     }
     return found;
+}
+
+Slices::Slices(Key kind, const sql::Text& select, int keyColumn, QStringList values)
+    : kind_(kind), select_(select.text()), keyColumn_(keyColumn), values_(std::move(values)) {}
+
+bool Slices::readPiece(const Database& db, const QDeadlineTimer& deadline,
+                       void (*call)(void*, const Statement&), void* context) {
+    // A file's piece is small enough for a slice, and large enough that a statement is prepared seldom; a
+    // server's is larger, so that the table comes in few round trips. The deadline is looked at every few
+    // rows.
+    const bool server = db.engine() == Database::Engine::Server;
+    const qint64 pieceLength = server ? 4096 : 512;
+    constexpr int kRowsBetweenLooks = 16;
+    if (!piece_) {
+        piece_ = std::make_shared<Statement>(db, select_);
+        int index = 1;
+        for (const QString& value : values_)
+            piece_->bind(index++, value);
+        if (kind_ == Key::Rowid)
+            piece_->bind(index, lastRowid_);
+        else
+            piece_->bind(index, lastText_);
+        piece_->bind(index + 1, pieceLength);
+        pieceRows_ = 0;
+    }
+    qint64 rows = 0;
+    while (piece_->next()) {
+        if (kind_ == Key::Rowid)
+            lastRowid_ = piece_->integer(keyColumn_);
+        else
+            lastText_ = piece_->text(keyColumn_);
+        call(context, *piece_);
+        ++rows;
+        ++pieceRows_;
+        if (rows % kRowsBetweenLooks == 0 && deadline.hasExpired()) {
+            if (!server)
+                piece_.reset(); // the next slice reads on after the last key
+            return true;
+        }
+    }
+    if (pieceRows_ < pieceLength)
+        done_ = true;
+    piece_.reset();
+    return rows > 0 || !done_;
 }
 
 int compareCodePoints(QStringView a, QStringView b) {

@@ -3,6 +3,8 @@
 // delete.
 
 #include <QObject>
+#include <QString>
+#include <vector>
 
 class QPoint;
 
@@ -43,7 +45,8 @@ private:
     void startNewSheet();
 
     Form2& form_;
-    bool keyNavigation_ = false; // a key press of the user is moving through the list
+    bool keyNavigation_ = false;     // a key press of the user is moving through the list
+    std::vector<QString> entryKeys_; // the record key of each entry of the list, in its order
 };
 
 } // namespace lichuan

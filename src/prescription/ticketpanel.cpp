@@ -1,8 +1,5 @@
 #include "prescription/ticketpanel.h"
 
-#include "session/messages.h"
-#include "session/services.h"
-#include "session/state.h"
 #include "data/audit.h"
 #include "data/catalog.h"
 #include "prescription/form2.h"
@@ -10,6 +7,9 @@
 #include "printing/output.h"
 #include "printing/printui.h"
 #include "printing/surface.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"

@@ -237,8 +237,8 @@ void Toolbar::print() {
     }
     const SettingsValues& settings = form_.services().settings.values();
     printing::deliver(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
-                      settings.prescriptionPrinter, form_.services().messages, form_.services().files,
-                      &form_, noteOutput());
+                      settings.prescriptionPrinter, form_.services().messages, form_.services().files, &form_,
+                      noteOutput());
 }
 
 void Toolbar::printPreview() {

@@ -152,7 +152,8 @@ QString askPdfPath(FileChooser& files, QWidget* parent, const QString& folder) {
 }
 
 bool askAndExportPdf(const Document& document, const QString& printerName, Messages& messages,
-                     FileChooser& files, QWidget* parent, const QString& folder, const OutputHook& delivered) {
+                     FileChooser& files, QWidget* parent, const QString& folder,
+                     const OutputHook& delivered) {
     const QString path = askPdfPath(files, parent, folder);
     return !path.isEmpty() && exportPdf(document, printerName, path, messages, delivered);
 }

@@ -77,7 +77,8 @@ bool exportPdf(const Document& document, PageSetup paper, const QString& path, M
 // it; empty when the user cancelled.
 QString askPdfPath(FileChooser& files, QWidget* parent, const QString& folder);
 
-// "输出PDF": asks for the file as askPdfPath() does, then writes it as exportPdf() does. False when the user cancelled or the file was not written.
+// "输出PDF": asks for the file as askPdfPath() does, then writes it as exportPdf() does. False when the user
+// cancelled or the file was not written.
 bool askAndExportPdf(const Document& document, const QString& printerName, Messages& messages,
                      FileChooser& files, QWidget* parent, const QString& folder,
                      const OutputHook& delivered = {});

@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <future>
 #include <unistd.h>
 
 namespace lichuan {
@@ -249,14 +250,26 @@ std::unique_ptr<Database> connectMain(const QString& path, Messages& messages) {
     return openMain(path, messages);
 }
 
-std::unique_ptr<Database> connectStatistics(const QString& path, Messages& messages) {
-    if (!QFileInfo(path).isFile())
-        return nullptr;
-    auto db = openExisting(path);
-    if (!db)
-        messages.inform(cannotOpenMessage(path));
-    return db;
-}
+// Opens the statistics file on a thread of its own, so that its key is derived while the main file's is (each
+// takes a good part of a tenth of a second); `connect` waits for it and says when it could not be opened.
+class StatisticsOpening {
+public:
+    explicit StatisticsOpening(QString path)
+        : path_(std::move(path)), exists_(QFileInfo(path_).isFile()),
+          opening_(
+              std::async(std::launch::async, [this] { return exists_ ? openExisting(path_) : nullptr; })) {}
+    std::unique_ptr<Database> connect(Messages& messages) {
+        auto db = opening_.get();
+        if (exists_ && !db)
+            messages.inform(cannotOpenMessage(path_));
+        return db;
+    }
+
+private:
+    const QString path_;
+    const bool exists_;
+    std::future<std::unique_ptr<Database>> opening_;
+};
 
 // The server road: both connections to the clinic's database server, whose tables the first station to
 // find it empty writes. False (and the user told) when it cannot be used; the station then works on its
@@ -358,8 +371,9 @@ void runStartup(ProcessState& state, const Platform& platform, Messages& message
         state.MainConnStr = localMain;
         state.StatsConnStr = localStats;
         state.BackupSourcePath = localMain;
+        StatisticsOpening statistics(localStats);
         state.mainDb = connectMain(localMain, messages);
-        state.statsDb = connectStatistics(localStats, messages);
+        state.statsDb = statistics.connect(messages);
     }
 
     // 6. The login password.

@@ -2,10 +2,7 @@
 // filters and reopens prescriptions; a copy is looked into without changing anything, and a restore from the
 // window shows the restored data at once; on the server road nothing is restored.
 
-#include "session/appfixtures.h"
-#include "session/backup.h"
 #include "app/form1.h"
-#include "session/messages.h"
 #include "app/restorewindow.h"
 #include "app/shell.h"
 #include "data/audit.h"
@@ -15,6 +12,9 @@
 #include "prescription/historypanel.h"
 #include "prescription/toolbar.h"
 #include "reports/auditlogwindow.h"
+#include "session/appfixtures.h"
+#include "session/backup.h"
+#include "session/messages.h"
 #include "settings/settingsstore.h"
 #include "spreadsheet/workbookreader.h"
 #include "ui/crlftextedit.h"

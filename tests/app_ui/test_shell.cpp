@@ -14,6 +14,8 @@
 #include "session/backup.h"
 #include "session/messages.h"
 #include "session/startup.h"
+#include "ui/fieldedit.h"
+#include "ui/picklist.h"
 #include "ui/placement.h"
 #include "ui/twips.h"
 
@@ -104,6 +106,8 @@ private Q_SLOTS:
     void exitBacksUpThenAboutEndsTheRun();
     void exitGoesOnWhenNoBackupCanBeWritten();
     void childThatKeepsItselfOpenCancelsTheExit();
+    void copiesAreReadAheadWhileTheLoginWaits_data();
+    void copiesAreReadAheadWhileTheLoginWaits();
     void wholeRun();
 };
 
@@ -290,10 +294,11 @@ void TestShell::menuItemsAndCaptions() {
     run.logIn(QStringLiteral("888"));
     QMenuBar* bar = run.main().menuBar();
 
-    const QList<QPair<QString, QString>> top = {
-        {"综合设置", "综合设置(S)"}, {"药物维护", "药物维护(Y)"}, {"模板维护", "模板维护(M)"},
-        {"开具处方", "处方录入(C)"}, {"门诊病历", "门诊病历(B)"}, {"业务统计", "业务统计(T)"},
-        {"日志报表", "门诊日志(Z)"}, {"用药统计", "用药统计(J)"}, {"帮助", "操作帮助(H)"}};
+    const QList<QPair<QString, QString>> top = {{"综合设置", "综合设置(S)"}, {"药物维护", "药物维护(Y)"},
+                                                {"模板维护", "模板维护(M)"}, {"开具处方", "处方录入(C)"},
+                                                {"门诊病历", "门诊病历(B)"}, {"业务统计", "业务统计(T)"},
+                                                {"日志报表", "门诊日志(Z)"}, {"用药统计", "用药统计(J)"},
+                                                {"数据维护", "数据维护(D)"}, {"帮助", "操作帮助(H)"}};
     const QList<QAction*> actions = bar->actions();
     QCOMPARE(actions.size(), top.size());
     for (int i = 0; i < top.size(); ++i) {
@@ -308,9 +313,11 @@ void TestShell::menuItemsAndCaptions() {
                                                       {"添加常用地址", "添加常用地址"},
                                                       {"诊断名称", "添加常用诊断"},
                                                       {"用药警示维护", "用药警示维护"}};
+    const QList<QPair<QString, QString>> maintenance = {{"恢复备份", "恢复备份…"}, {"操作记录", "操作记录…"}};
     const QList<QPair<QString, QString>> help = {
         {"操作帮助", "操作帮助"}, {"访问作者主页", "访问作者主页"}, {"版本信息", "版本信息"}};
-    for (const auto& [menuIndex, items] : {qMakePair(2, templates), qMakePair(8, help)}) {
+    for (const auto& [menuIndex, items] :
+         {qMakePair(2, templates), qMakePair(8, maintenance), qMakePair(9, help)}) {
         QMenu* menu = actions[menuIndex]->menu();
         QVERIFY(menu);
         const QList<QAction*> sub = menu->actions();
@@ -544,6 +551,49 @@ void TestShell::childThatKeepsItselfOpenCancelsTheExit() {
     QVERIFY(run.main().close());
     QVERIFY(QDir(machine.path(QStringLiteral("backup/8日"))).exists());
     QVERIFY(run.shell->aboutWindow());
+}
+
+void TestShell::copiesAreReadAheadWhileTheLoginWaits_data() {
+    QTest::addColumn<bool>("waitForIt");
+    QTest::newRow("password typed after the copies were read") << true;
+    QTest::newRow("password typed at once") << false;
+}
+
+void TestShell::copiesAreReadAheadWhileTheLoginWaits() {
+    QFETCH(bool, waitForIt);
+    test::FakeMachine machine;
+    {
+        Run first(machine, on(2024, 3, 8));
+        Database& main = *first.shell->state().mainDb;
+        Transaction transaction(main);
+        for (int i = 0; i < 3000; ++i) {
+            Statement insert(main,
+                             QStringLiteral("insert into [患者信息]([序号],[姓名],[年龄]) values(?,?,?)"));
+            const QString name = i % 100 == 0 ? QStringLiteral("张三") : QStringLiteral("李%1").arg(i);
+            insert.bind(1, name + QStringLiteral("zs") + QString::number(1950 + i % 50))
+                .bind(2, name)
+                .bind(3, QString::number(1950 + i % 50));
+            insert.run();
+        }
+        transaction.commit();
+    }
+    Run run(machine, on(2024, 3, 8));
+    QVERIFY(run.shell->readingAhead()); // from the login window on
+    QSignalSpy finished(run.shell.get(), &Shell::readAheadFinished);
+    if (waitForIt)
+        QVERIFY(finished.wait(20000));
+    run.logIn(QStringLiteral("888"));
+    QVERIFY(run.messages.shown.isEmpty());
+    Form2* form = run.main().prescriptionWindow();
+    QVERIFY(form && form->isVisible());
+    FieldEdit* name = form->sheet.Text5[kName];
+    QInputMethodEvent typed;
+    typed.setCommitString(QStringLiteral("张三"));
+    QCoreApplication::sendEvent(name, &typed);
+    QCOMPARE(form->sheet.List5->count(), 30);
+    QCOMPARE(form->sheet.List5->text(0), QStringLiteral("张三[74岁]"));
+    QTRY_VERIFY(!run.shell->readingAhead());
+    QCOMPARE(finished.count(), 1);
 }
 
 void TestShell::wholeRun() {

@@ -2,9 +2,6 @@
 // user does them, and the workbook a pharmacist reviews: exported and read back, and a reviewed one (made by
 // a spreadsheet application) imported.
 
-#include "session/messages.h"
-#include "session/services.h"
-#include "session/state.h"
 #include "catalog/clinicalrulesgrid.h"
 #include "catalog/clinicalruleswindow.h"
 #include "data/clinicalrules.h"
@@ -14,6 +11,9 @@
 #include "data/schema.h"
 #include "safety/check.h"
 #include "safety/rulecache.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "spreadsheet/workbookreader.h"
 #include "testsupport.h"
@@ -42,7 +42,8 @@ struct Fixture {
         defaults::fillMain(*state.mainDb, clock.now());
         settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
                                                    [] { return QStringLiteral("PDF"); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
+        services =
+            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
         window = std::make_unique<ClinicalRulesWindow>(*services);
         window->show();
     }

@@ -267,6 +267,7 @@ void TestAudit::anOlderDatabaseGetsTheLogOnce() {
         // A server database that stations of an earlier version prepared: the next start adds the table.
         schema::createStatistics(*main_);
         main_->execNative(QStringLiteral("DROP TABLE \"操作记录\""));
+        main_->setUserVersion(2); // the version of the release before
         QCOMPARE(prepareServerDatabase(*main_, QDateTime(kToday, QTime(8, 0))), QString());
         older = std::move(main_);
     } else {

@@ -8,6 +8,7 @@
 #include "data/engine_file.h"
 #include "data/lookups.h"
 #include "data/prescriptions.h"
+#include "data/readahead.h"
 #include "data/schema.h"
 #include "data/serverdatabase.h"
 #include "data/settingsrow.h"
@@ -106,6 +107,8 @@ private Q_SLOTS:
     void pickListCopyAnswersAsTheQuery();
     void historyByNameListAnswersAsTheQuery();
     void wordListAndTemplateCopiesAnswerAsTheQuery();
+    void copiesReadAheadAnswerAsTheQuery_data();
+    void copiesReadAheadAnswerAsTheQuery();
     void anEarlierFileIsUpgradedOnceAndStaysPlainSql();
     void anEarlierDatabaseGetsTheNewSettingsColumn();
     void aFileWithoutTrackingIsReadAsBefore();
@@ -450,6 +453,80 @@ void TestTracking::wordListAndTemplateCopiesAnswerAsTheQuery() {
     run(*here_, QStringLiteral("delete from [个人模板] where [序号] = 't2'"));
     run(*here_, QStringLiteral("update [诊断] set [序号] = 'xx' where [名称] = '感冒1'"));
     compareAll("after this station's changes");
+}
+
+void TestTracking::copiesReadAheadAnswerAsTheQuery_data() {
+    QTest::addColumn<bool>("othersWrite"); // another station writes between the slices
+    QTest::addColumn<int>("lookUpAfter");  // the slices after which every list is searched once (-1: never)
+    QTest::newRow("undisturbed") << false << -1;
+    QTest::newRow("another station writes meanwhile") << true << -1;
+    QTest::newRow("searched before the copies are complete") << true << 3;
+}
+
+void TestTracking::copiesReadAheadAnswerAsTheQuery() {
+    QFETCH(bool, othersWrite);
+    QFETCH(int, lookUpAfter);
+    {
+        Transaction transaction(*here_);
+        for (int i = 0; i < 700; ++i) {
+            const QString name =
+                QString(QStringLiteral("张王李赵").at(i % 4)) + QStringLiteral("伟芳娜").at(i % 3);
+            run(*here_, QStringLiteral("insert into [患者信息]([序号],[姓名],[年龄]) values(?,?,'1980')"),
+                {name + QStringLiteral("zw") + QString::number(1900 + i), name});
+            run(*here_, QStringLiteral("insert into [档案]([序号],[0],[5]) values(?,?,'2024-03-01')"),
+                {QStringLiteral("20240301%1a").arg(i, 6, 10, QLatin1Char('0')),
+                 name + QString::number(i % 50)});
+        }
+        transaction.commit();
+    }
+    // A connection that has read nothing yet, as after the login; the slices end at once, so each reads a
+    // few rows only.
+    auto fresh = test::openDatabase(dir_.filePath(QStringLiteral("shared.dat")));
+    QVERIFY(fresh);
+    ReadAhead ahead(*fresh);
+    const QStringList keys{QStringLiteral("张伟"), QStringLiteral("zw19"), QString(), QStringLiteral("b")};
+    auto compareAll = [&](const char* when) {
+        for (const QString& key : keys) {
+            const QString why = QStringLiteral("%1, “%2”").arg(QLatin1String(when), key);
+            QTRY_VERIFY2(patientsText(suggestPatients(*fresh, key)) ==
+                             patientsText(suggestPatientsByQuery(*fresh, key)),
+                         qPrintable(why));
+            for (const QString& category : {kHerbs, kWestern})
+                QTRY_VERIFY2(itemsText(searchCatalog(*fresh, category, key)) ==
+                                 itemsText(searchCatalogByQuery(*fresh, category, key)),
+                             qPrintable(why));
+            const QString name = key.left(1);
+            QTRY_VERIFY2(historyText(queryHistory(*fresh, name, QStringLiteral("2024-1-1"),
+                                                  QStringLiteral("2024-12-31"))) ==
+                             historyText(queryHistoryByDate(*fresh, name, QStringLiteral("2024-1-1"),
+                                                            QStringLiteral("2024-12-31"))),
+                         qPrintable(why));
+        }
+    };
+    int slices = 0;
+    while (!ahead.step(QDeadlineTimer(0))) {
+        ++slices;
+        QVERIFY(slices < 10000);
+        if (othersWrite && slices % 7 == 0) {
+            const QString n = QString::number(slices);
+            run(*other_, QStringLiteral("insert into [患者信息]([序号],[姓名]) values(?,'张新')"),
+                {QStringLiteral("张新zx") + n});
+            run(*other_, QStringLiteral("update [患者信息] set [电话] = ? where rowid = ?"), {n, n});
+            run(*other_, QStringLiteral("delete from [患者信息] where rowid = ?"),
+                {QString::number(slices + 1)});
+            run(*other_,
+                QStringLiteral("update [商品] set [单价] = ?, [名称] = [名称] || 'b' where rowid = ?"),
+                {n, n});
+            run(*other_, QStringLiteral("insert into [档案]([序号],[0],[5]) values(?,?,'2024-04-01')"),
+                {QStringLiteral("20240401%1b").arg(slices, 6, 10, QLatin1Char('0')),
+                 QStringLiteral("张新") + n});
+        }
+        if (slices == lookUpAfter)
+            compareAll("before the copies were complete");
+    }
+    QVERIFY(slices > 10); // it did read in slices
+    compareAll("read ahead");
+    QVERIFY(ahead.step(QDeadlineTimer(0)));
 }
 
 void TestTracking::anEarlierFileIsUpgradedOnceAndStaysPlainSql() {

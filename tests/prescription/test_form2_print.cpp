@@ -161,9 +161,9 @@ void TestForm2Print::thePdfHoldsTheHerbsInTheirColumns() {
     QVERIFY(qAbs(first->yMin - 2640 * 1.2 / 20) < 2);
     // The text of the page in reading order.
     const QString text = test::pdfLayoutText(pdf);
-    QStringList order{QStringLiteral("笺"), QStringLiteral("李四"),    QStringLiteral("黄芪10g"),
-                      QStringLiteral("当归6g"),     QStringLiteral("石膏"),    QStringLiteral("30g"),
-                      QStringLiteral("白术10g"),    QStringLiteral("茯苓12g"), QStringLiteral("医师：")};
+    QStringList order{QStringLiteral("笺"),      QStringLiteral("李四"),    QStringLiteral("黄芪10g"),
+                      QStringLiteral("当归6g"),  QStringLiteral("石膏"),    QStringLiteral("30g"),
+                      QStringLiteral("白术10g"), QStringLiteral("茯苓12g"), QStringLiteral("医师：")};
     int at = -1;
     for (const QString& piece : order) {
         const int next = text.indexOf(piece, at + 1);
