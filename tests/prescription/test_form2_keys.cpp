@@ -12,6 +12,7 @@
 #include "prescription/sheetactions.h"
 #include "prescription/shortcuts.h"
 #include "prescription/toolbar.h"
+#include "previews.h"
 #include "pricingsupport.h"
 #include "printing/printui.h"
 #include "ui/crlftextedit.h"
@@ -28,20 +29,8 @@ using test::Keyboard;
 
 namespace {
 
-QList<printing::PreviewWindow*> openPreviews() {
-    QList<printing::PreviewWindow*> found;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* preview = qobject_cast<printing::PreviewWindow*>(w); preview && preview->isVisible())
-            found << preview;
-    }
-    return found;
-}
-
-void closePreviews() {
-    for (printing::PreviewWindow* preview : openPreviews())
-        preview->close();
-    QApplication::processEvents();
-}
+using test::closePreviews;
+using test::openPreviews;
 
 // The preview is a window of its own here (the sheet is not inside the main window): once it has closed, the
 // sheet is the active window again.

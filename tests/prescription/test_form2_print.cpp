@@ -10,6 +10,7 @@
 #include "prescription/sheetlink.h"
 #include "prescription/sheetprint.h"
 #include "prescription/toolbar.h"
+#include "previews.h"
 #include "printing/printui.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
@@ -36,20 +37,8 @@ void setSettings(test::Form2Fixture& f, const SettingsRow& values) {
     f.settings->drop();
 }
 
-QList<printing::PreviewWindow*> openPreviews() {
-    QList<printing::PreviewWindow*> found;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* preview = qobject_cast<printing::PreviewWindow*>(w); preview && preview->isVisible())
-            found << preview;
-    }
-    return found;
-}
-
-void closePreviews() {
-    for (printing::PreviewWindow* preview : openPreviews())
-        preview->close();
-    QApplication::processEvents();
-}
+using test::closePreviews;
+using test::openPreviews;
 
 QString repeated(const QString& line, int count) {
     return QStringList(count, line).join(QStringLiteral("\r\n"));
