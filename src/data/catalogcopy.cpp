@@ -38,7 +38,8 @@ struct Cache {
 const QString kCopyColumns = kRowColumns + QStringLiteral(",rowid");
 const sql::Text kRowsOfCategory{QStringLiteral("select %1 from [商品] where [分类] = ?").arg(kCopyColumns)};
 const sql::Text kRowsOfCategoryAfter{
-    QStringLiteral("select %1 from [商品] where [分类] = ? and rowid > ? order by rowid limit ?").arg(kCopyColumns)};
+    QStringLiteral("select %1 from [商品] where [分类] = ? and rowid > ? order by rowid limit ?")
+        .arg(kCopyColumns)};
 const sql::Text kRowById{QStringLiteral("select %1 from [商品] where rowid = ?").arg(kCopyColumns)};
 
 struct Row {
@@ -221,9 +222,7 @@ bool readAhead(const Database& main, const QString& category, Category& copy,
         if (stamp < 0)
             return true;
         copy.ahead = std::make_shared<CategoryAhead>(CategoryAhead{
-            stamp,
-            copies::Slices(copies::Slices::Key::Rowid, kRowsOfCategoryAfter, 11, {category}),
-            {}});
+            stamp, copies::Slices(copies::Slices::Key::Rowid, kRowsOfCategoryAfter, 11, {category}), {}});
     }
     CategoryAhead& ahead = *copy.ahead;
     const bool read = ahead.slices.read(main, deadline, [&](const Statement& select) {
