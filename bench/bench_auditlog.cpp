@@ -4,9 +4,6 @@
 // takes in the file, and measures the 操作记录 window listing 100,000 lines. The file takes minutes to build,
 // so it is kept in the temp folder and used again by the next run.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/audit.h"
 #include "data/clock.h"
 #include "data/dates.h"
@@ -16,7 +13,11 @@
 #include "data/schema.h"
 #include "data/textrules.h"
 #include "reports/auditlogwindow.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
+#include "ui/filechooser.h"
 
 #include <QApplication>
 #include <QDir>
@@ -183,6 +184,7 @@ struct Window {
     FixedClock clock{QDateTime(kLastDay, QTime(18, 0))};
     RecordingMessages messages;
     Navigator navigator;
+    QtFileChooser chooser; // never asked here
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
     std::unique_ptr<AuditLogWindow> form;
@@ -190,7 +192,8 @@ struct Window {
     Window() {
         state.mainDb = Database::open(logFile().path, databaseKey(), Database::OpenMode::ExistingOnly);
         settings = std::make_unique<SettingsStore>(state.mainDb.get(), QString(), [] { return QString(); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
+        services =
+            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
         form = std::make_unique<AuditLogWindow>(*services);
         Statement oldest(*state.mainDb,
                          QStringLiteral("select [时间] from [操作记录] order by [时间] desc, rowid desc "

@@ -1,9 +1,6 @@
 // The catalog window on a category of 20,000 herbs: a keystroke in its search box (query and grid refill,
 // laid out and painted), the import of a 10,000-row workbook and the export of the 20,000 rows.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "catalog/catalogexchange.h"
 #include "catalog/cataloggrid.h"
 #include "catalog/form3.h"
@@ -13,10 +10,14 @@
 #include "data/engine.h"
 #include "data/schema.h"
 #include "data/searchcodes.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "spreadsheet/workbookreader.h"
 #include "spreadsheet/workbookwriter.h"
 #include "ui/fieldedit.h"
+#include "ui/filechooser.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
@@ -67,7 +68,8 @@ struct Bench {
         importCatalogRows(*state.mainDb, herbs.rows, clock.now());
         settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
                                                    [] { return QStringLiteral("PDF"); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
+        services =
+            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
         form = std::make_unique<Form3>(*services);
         form->show();
         QCoreApplication::processEvents();
@@ -85,6 +87,7 @@ struct Bench {
     FixedClock clock;
     RecordingMessages messages;
     Navigator navigator;
+    QtFileChooser chooser; // never asked here
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
     std::unique_ptr<Form3> form;

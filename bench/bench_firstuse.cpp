@@ -32,8 +32,6 @@
 
 #include "app/form1.h"
 #include "app/form9.h"
-#include "app/messages.h"
-#include "app/services.h"
 #include "app/shell.h"
 #include "clinicfiles.h"
 #include "data/catalog.h"
@@ -46,9 +44,12 @@
 #include "data/reports.h"
 #include "data/transfer.h"
 #include "prescription/form2.h"
+#include "session/messages.h"
+#include "session/services.h"
 #include "settings/settingsstore.h"
 #include "ui/appearance.h"
 #include "ui/fieldedit.h"
+#include "ui/filechooser.h"
 #include "ui/picklist.h"
 
 #include <QApplication>
@@ -500,6 +501,7 @@ struct TwentyYearsWindow {
     FixedClock clock{bench::kClinicNow};
     RecordingMessages messages;
     Navigator navigator;
+    QtFileChooser chooser; // never asked here
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
     std::unique_ptr<Form2> form;
@@ -512,7 +514,8 @@ struct TwentyYearsWindow {
         ahead.step(QDeadlineTimer(QDeadlineTimer::Forever));
         settings = std::make_unique<SettingsStore>(process.mainDb.get(), QStringLiteral("PDF"),
                                                    [] { return QStringLiteral("PDF"); });
-        services = std::make_unique<Services>(Services{process, *settings, clock, messages, navigator});
+        services =
+            std::make_unique<Services>(Services{process, *settings, clock, messages, navigator, chooser});
         form = std::make_unique<Form2>(*services);
         form->show();
         QCoreApplication::processEvents();

@@ -4,9 +4,6 @@
 // every copy it keeps: the pick list of every category, the patient suggestions, the history by a name part
 // over ten years. The counters give the resident size (VmRSS) and its peak (VmHWM) in MB.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "clinicfiles.h"
 #include "data/clock.h"
 #include "data/dates.h"
@@ -16,8 +13,12 @@
 #include "data/schema.h"
 #include "data/searchcodes.h"
 #include "prescription/form2.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/fieldedit.h"
+#include "ui/filechooser.h"
 #include "ui/picklist.h"
 
 #include <QApplication>
@@ -53,13 +54,14 @@ void BM_ResidentSize(benchmark::State& state) {
     FixedClock clock(bench::kClinicNow);
     RecordingMessages messages;
     Navigator navigator;
+    QtFileChooser chooser; // never asked here
     process.StationSuffix = QStringLiteral("m2");
     process.mainDb = Database::open(folder + QStringLiteral("/数据库.dat"), databaseKey(),
                                     Database::OpenMode::ExistingOnly);
     process.statsDb = Database::open(folder + QStringLiteral("/用药统计.dat"), databaseKey(),
                                      Database::OpenMode::ExistingOnly);
     SettingsStore settings(process.mainDb.get(), QStringLiteral("PDF"), [] { return QStringLiteral("PDF"); });
-    Services services{process, settings, clock, messages, navigator};
+    Services services{process, settings, clock, messages, navigator, chooser};
     Form2 form(services);
     form.show();
     for (auto _ : state) {

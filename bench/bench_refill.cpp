@@ -2,9 +2,6 @@
 // catalog of 20,000 herbs, and the patient suggestions opened by two characters of a name among 50,000
 // patients. Each iteration is one change of the box's text, query and list fill included.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/catalog.h"
 #include "data/clock.h"
 #include "data/defaults.h"
@@ -13,8 +10,12 @@
 #include "data/schema.h"
 #include "data/searchcodes.h"
 #include "prescription/form2.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/fieldedit.h"
+#include "ui/filechooser.h"
 #include "ui/picklist.h"
 
 #include <QApplication>
@@ -111,7 +112,8 @@ public:
         }
         settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
                                                    [] { return QStringLiteral("PDF"); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
+        services =
+            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
         form = std::make_unique<Form2>(*services);
         form->show();
     }
@@ -121,6 +123,7 @@ public:
     FixedClock clock;
     RecordingMessages messages;
     Navigator navigator;
+    QtFileChooser chooser; // never asked here
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
     std::unique_ptr<Form2> form;

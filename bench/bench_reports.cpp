@@ -4,9 +4,6 @@
 // 3,000,000 statistics lines over the last five; they take minutes to build, so they are kept in the temp
 // folder and used again by the next run.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/dates.h"
 #include "data/defaults.h"
@@ -18,7 +15,11 @@
 #include "reports/form7.h"
 #include "reports/reportexports.h"
 #include "reports/reportgrid.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
+#include "ui/filechooser.h"
 
 #include <QApplication>
 #include <QDir>
@@ -263,6 +264,7 @@ struct LogWindow {
     FixedClock clock{QDateTime(kLastDay, QTime(18, 0))};
     RecordingMessages messages;
     Navigator navigator;
+    QtFileChooser chooser; // never asked here
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
     std::unique_ptr<Form7> form;
@@ -271,7 +273,8 @@ struct LogWindow {
         state.mainDb =
             Database::open(clinicFiles().mainPath, databaseKey(), Database::OpenMode::ExistingOnly);
         settings = std::make_unique<SettingsStore>(state.mainDb.get(), QString(), [] { return QString(); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
+        services =
+            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
         form = std::make_unique<Form7>(*services);
         form->Text3->setText(dates::format(kLogFrom));
         form->Text4->setText(dates::format(kLastDay));

@@ -2,9 +2,6 @@
 // checked as the strip does it (with the rules' change stamp), and a keystroke in the item box of a real
 // prescription window, the strip updated and painted.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/clinicalrules.h"
 #include "data/clock.h"
 #include "data/defaults.h"
@@ -16,9 +13,13 @@
 #include "prescription/safetypanel.h"
 #include "safety/check.h"
 #include "safety/rulecache.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
+#include "ui/filechooser.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -54,7 +55,8 @@ public:
         defaults::fillMain(*state.mainDb, clock.now());
         settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
                                                    [] { return QStringLiteral("PDF"); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
+        services =
+            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
         form = std::make_unique<Form2>(*services);
         form->show();
     }
@@ -64,6 +66,7 @@ public:
     FixedClock clock;
     RecordingMessages messages;
     Navigator navigator;
+    QtFileChooser chooser; // never asked here
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
     std::unique_ptr<Form2> form;

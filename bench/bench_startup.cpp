@@ -1,8 +1,8 @@
 // Start-up as the doctor waits for the login window: a first start on a clean machine (both files written,
 // default rows filled, both connections opened) and an ordinary start on existing files.
-#include "app/messages.h"
-#include "app/startup.h"
-#include "app/state.h"
+#include "session/messages.h"
+#include "session/startup.h"
+#include "session/state.h"
 
 #include <QDir>
 #include <QTemporaryDir>

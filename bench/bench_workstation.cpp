@@ -2,9 +2,6 @@
 // reloading a saved prescription, and pricing and settling a 30-herb prescription. The files hold 200,000
 // prescriptions and 3,000,000 statistics lines; they are built once per run and shared by the benchmarks.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/catalog.h"
 #include "data/clock.h"
 #include "data/dates.h"
@@ -18,9 +15,13 @@
 #include "prescription/pricingpanel.h"
 #include "prescription/sheetactions.h"
 #include "prescription/toolbar.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
+#include "ui/filechooser.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -184,7 +185,8 @@ public:
         state.statsDb = Database::open(files.statsPath, databaseKey(), Database::OpenMode::ExistingOnly);
         settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
                                                    [] { return QStringLiteral("PDF"); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
+        services =
+            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
         form = std::make_unique<Form2>(*services);
         form->show();
     }
@@ -201,6 +203,7 @@ public:
     SystemClock clock;
     RecordingMessages messages;
     Navigator navigator;
+    QtFileChooser chooser; // never asked here
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
     std::unique_ptr<Form2> form;

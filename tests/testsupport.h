@@ -4,14 +4,43 @@
 // each data test): a database "file" is then a schema of its own on that server, one per folder.
 
 #include "data/engine.h"
+#include "session/filechooser.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 namespace lichuan::test {
+
+// The file chooser of the tests: hands out the prepared `answers` in order, then asks `answer` (when set),
+// and remembers what was asked. An empty answer is a cancel.
+class ScriptedFileChooser final : public FileChooser {
+public:
+    QString openFile(QWidget*, const QString& title, const QString& filter, const QString& folder) override {
+        return next(title, filter, folder);
+    }
+    QString saveFile(QWidget*, const QString& title, const QString& filter, const QString& folder) override {
+        return next(title, filter, folder);
+    }
+    QString openFolder(QWidget*, const QString& title, const QString& folder) override {
+        return next(title, QString(), folder);
+    }
+    QStringList answers;
+    std::function<QString()> answer;
+    QStringList asked; // "title|filter|folder" of every question
+
+private:
+    QString next(const QString& title, const QString& filter, const QString& folder) {
+        asked << title + QLatin1Char('|') + filter + QLatin1Char('|') + folder;
+        if (!answers.isEmpty())
+            return answers.takeFirst();
+        return answer ? answer() : QString();
+    }
+};
 
 // The first 16 bytes of a file.
 inline QByteArray fileHeader(const QString& path) {

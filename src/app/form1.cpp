@@ -1,8 +1,5 @@
 #include "app/form1.h"
 
-#include "app/backup.h"
-#include "app/messages.h"
-#include "app/state.h"
 #include "app/weblinks.h"
 #include "catalog/clinicalruleswindow.h"
 #include "catalog/form3.h"
@@ -18,8 +15,12 @@
 #include "reports/form12.h"
 #include "reports/form13.h"
 #include "reports/form7.h"
+#include "session/backup.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "settings/form8.h"
 #include "settings/settingsstore.h"
+#include "ui/filechooser.h"
 #include "ui/placement.h"
 #include "ui/twips.h"
 
@@ -77,7 +78,9 @@ Form1::Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, M
              Options options, QWidget* parent)
     : QMainWindow(parent), state_(state), options_(std::move(options)),
       sheetLink_(std::make_unique<SheetLink>([this] { return prescriptionWindow(); })),
-      services_{state, settings, clock, messages, *this, sheetLink_.get()}, mdi_(new QMdiArea(this)) {
+      ownFiles_(options_.files ? nullptr : std::make_unique<QtFileChooser>()),
+      services_{state, settings, clock, messages, *this, files(), sheetLink_.get()},
+      mdi_(new QMdiArea(this)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("栎川 V8.0"));
     setMinimumSize(twips::size(kMinWidthTwips, kMinHeightTwips));
@@ -88,6 +91,10 @@ Form1::Form1(ProcessState& state, SettingsStore& settings, const Clock& clock, M
     mdi_->viewport()->installEventFilter(this);
     setCentralWidget(mdi_);
     buildMenu();
+}
+
+FileChooser& Form1::files() const {
+    return options_.files ? *options_.files : *ownFiles_;
 }
 
 Form1::~Form1() {

@@ -3,8 +3,8 @@
 // centred, and the daily backup when it closes.
 
 #include "app/restorewindow.h"
-#include "app/services.h"
 #include "app/shellhooks.h"
+#include "session/services.h"
 
 #include <QMainWindow>
 #include <QMdiSubWindow>
@@ -17,6 +17,7 @@ class QMdiArea;
 
 namespace lichuan {
 
+class FileChooser;
 class Form2;
 class SheetLink;
 
@@ -27,6 +28,7 @@ public:
     struct Options {
         QString backupRoot; // the folder holding the daily sub-folders 1日 … 31日
         ShellHooks hooks;
+        FileChooser* files = nullptr; // what every window asks for files with; Qt's dialogs when null
     };
 
     // The windows the menu opens as child windows; each has one slot and starts afresh when opened.
@@ -80,6 +82,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    FileChooser& files() const;
     void buildMenu();
     QMdiSubWindow* addChild(QWidget* window, std::function<void()> closed, Qt::WindowFlags flags = {});
     void placePrescriptionWindow();
@@ -95,6 +98,7 @@ private:
     ProcessState& state_;
     Options options_;
     std::unique_ptr<SheetLink> sheetLink_;
+    std::unique_ptr<FileChooser> ownFiles_;
     Services services_;
     QMdiArea* mdi_;
     QPointer<QMdiSubWindow> prescription_;

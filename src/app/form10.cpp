@@ -1,8 +1,8 @@
 #include "app/form10.h"
 
-#include "app/state.h"
 #include "app/version.h"
 #include "app/weblinks.h"
+#include "session/state.h"
 #include "ui/buttons.h"
 #include "ui/placement.h"
 #include "ui/twips.h"

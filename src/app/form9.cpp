@@ -1,8 +1,8 @@
 #include "app/form9.h"
 
 #include "app/login.h"
-#include "app/messages.h"
-#include "app/state.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "ui/appearance.h"
 #include "ui/buttons.h"
 #include "ui/placement.h"

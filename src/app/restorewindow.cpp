@@ -1,16 +1,16 @@
 #include "app/restorewindow.h"
 
-#include "app/backup.h"
-#include "app/messages.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/dates.h"
 #include "data/prescriptions.h"
+#include "session/backup.h"
+#include "session/filechooser.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "ui/buttons.h"
 #include "ui/closewindow.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -64,11 +64,6 @@ RestoreWindow::RestoreWindow(Services& services, QString backupRoot, RestoreHost
     setObjectName(QStringLiteral("RestoreWindow"));
     setWindowTitle(QStringLiteral("恢复备份"));
     build();
-    chooseFolder = [](QWidget* owner) {
-        return QFileDialog::getExistingDirectory(
-            owner, QStringLiteral("选择备份所在的文件夹"), QDir::homePath(),
-            QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-    };
     refresh();
 }
 
@@ -234,7 +229,8 @@ int RestoreWindow::selectedRow() const {
 }
 
 void RestoreWindow::addFolder() {
-    const QString folder = chooseFolder ? chooseFolder(this) : QString();
+    const QString folder =
+        services_.files.openFolder(this, QStringLiteral("选择备份所在的文件夹"), QDir::homePath());
     if (folder.isEmpty())
         return;
     if (listCopiesIn(folder).empty()) {

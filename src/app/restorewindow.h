@@ -5,8 +5,8 @@
 // into a copy without changing anything: its prescriptions listed and one put on the sheet unsaved. On the
 // server road nothing is restored here: the clinic's server is restored by its administrator.
 
-#include "app/restore.h"
-#include "app/services.h"
+#include "session/restore.h"
+#include "session/services.h"
 
 #include <QWidget>
 #include <functional>
@@ -69,8 +69,6 @@ public:
     QLineEdit* lookName;
     QPushButton* lookQuery;
     QListWidget* lookList;
-    // Asks for the other folder; tests put their own in its place. An empty answer cancels.
-    std::function<QString(QWidget*)> chooseFolder;
 
 private:
     void build();

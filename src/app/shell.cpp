@@ -1,13 +1,13 @@
 #include "app/shell.h"
 
-#include "app/backup.h"
 #include "app/form10.h"
 #include "app/form9.h"
-#include "app/messages.h"
-#include "app/startup.h"
 #include "data/audit.h"
 #include "data/clock.h"
 #include "data/readahead.h"
+#include "session/backup.h"
+#include "session/messages.h"
+#include "session/startup.h"
 #include "settings/settingsstore.h"
 
 #include <QCoreApplication>
@@ -101,7 +101,7 @@ void Shell::readAheadSlice() {
 void Shell::showMainWindow() {
     if (!main_) {
         main_ = std::make_unique<Form1>(state_, *settings_, clock_, messages_,
-                                        Form1::Options{backupRoot(), options_.hooks});
+                                        Form1::Options{backupRoot(), options_.hooks, options_.files});
         connect(main_.get(), &Form1::aboutRequested, this, [this] { showAbout(true); });
         connect(main_.get(), &Form1::closed, this, [this] { showAbout(false); });
     }

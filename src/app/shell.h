@@ -5,9 +5,9 @@
 #include "app/form1.h"
 #include "app/form10.h"
 #include "app/form9.h"
-#include "app/platform.h"
 #include "app/shellhooks.h"
-#include "app/state.h"
+#include "session/platform.h"
+#include "session/state.h"
 
 #include <QObject>
 #include <QPointer>
@@ -18,6 +18,7 @@
 namespace lichuan {
 
 class Clock;
+class FileChooser;
 class Messages;
 class ReadAhead;
 class SettingsStore;
@@ -27,6 +28,7 @@ struct ShellOptions {
     QString backupRoot; // empty: <drive c:>/中医处方数据库备份
     ShellHooks hooks;
     std::function<QString()> currentDefaultPrinter; // the system's default printer now
+    FileChooser* files = nullptr;                   // what every window asks for files with; Qt's when null
 
     // This machine: its folders, its default printer, the desktop's browser and a real end of the program.
     static ShellOptions forThisMachine();

@@ -1,11 +1,12 @@
 #include "catalog/clinicalruleswindow.h"
 
-#include "app/messages.h"
-#include "app/state.h"
 #include "catalog/clinicalrulesgrid.h"
 #include "data/audit.h"
 #include "data/clock.h"
 #include "data/textrules.h"
+#include "session/filechooser.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "spreadsheet/workbookreader.h"
 #include "spreadsheet/workbookwriter.h"
 #include "ui/appearance.h"
@@ -42,11 +43,8 @@ QPushButton* button(QWidget* parent, const QString& caption, const char* name) {
 
 } // namespace
 
-ClinicalRulesWindow::ClinicalRulesWindow(Services& services, std::unique_ptr<FileChooser> files,
-                                         QWidget* parent)
-    : QWidget(parent), services_(services),
-      files_(files ? std::move(files) : std::make_unique<QtFileChooser>()),
-      model_(new catalog::ClinicalRulesModel(this)) {
+ClinicalRulesWindow::ClinicalRulesWindow(Services& services, QWidget* parent)
+    : QWidget(parent), services_(services), model_(new catalog::ClinicalRulesModel(this)) {
     setObjectName(QStringLiteral("ClinicalRulesWindow"));
     setWindowTitle(QStringLiteral("用药警示维护"));
     setFont(windowFont());
@@ -313,8 +311,8 @@ void ClinicalRulesWindow::deleteRule() {
 }
 
 void ClinicalRulesWindow::exportWorkbook() {
-    const QString chosen =
-        trimTrailingSpaces(files_->saveFile(this, kSaveTitle, kSaveFilter, services_.state.DataFolder));
+    const QString chosen = trimTrailingSpaces(
+        services_.files.saveFile(this, kSaveTitle, kSaveFilter, services_.state.DataFolder));
     const Database* main = database();
     if (chosen.isEmpty() || !main)
         return;
@@ -326,8 +324,8 @@ void ClinicalRulesWindow::exportWorkbook() {
 }
 
 void ClinicalRulesWindow::importWorkbook() {
-    const QString path =
-        trimTrailingSpaces(files_->openFile(this, kOpenTitle, kOpenFilter, services_.state.DataFolder));
+    const QString path = trimTrailingSpaces(
+        services_.files.openFile(this, kOpenTitle, kOpenFilter, services_.state.DataFolder));
     Database* main = database();
     if (path.isEmpty() || !main)
         return;

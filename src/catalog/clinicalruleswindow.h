@@ -4,9 +4,8 @@
 // delete; the rules exported to and imported from a workbook for a pharmacist's review. The prescription
 // window uses every change at its next check.
 
-#include "app/services.h"
 #include "catalog/clinicalrulesexchange.h"
-#include "ui/filechooser.h"
+#include "session/services.h"
 
 #include <QWidget>
 #include <memory>
@@ -28,9 +27,8 @@ class ClinicalRulesWindow final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ClinicalRulesWindow)
 public:
-    // `files` asks for the workbook paths; the program's own file dialog when null.
-    explicit ClinicalRulesWindow(Services& services, std::unique_ptr<FileChooser> files = nullptr,
-                                 QWidget* parent = nullptr);
+    // The workbook paths are asked for with the services' file chooser.
+    explicit ClinicalRulesWindow(Services& services, QWidget* parent = nullptr);
     ~ClinicalRulesWindow() override;
 
     const catalog::ClinicalRulesModel& grid() const { return *model_; }
@@ -76,7 +74,6 @@ private:
     Database* database() const;
 
     Services& services_;
-    std::unique_ptr<FileChooser> files_;
     catalog::ClinicalRulesModel* model_;
     QString key_;
 };

@@ -1,16 +1,15 @@
 #include "catalog/form3.h"
 
-#include "app/messages.h"
-#include "app/state.h"
 #include "catalog/cataloggrid.h"
 #include "catalog/catalogrules.h"
 #include "data/catalogrows.h"
 #include "data/clock.h"
 #include "data/searchcodes.h"
 #include "data/textrules.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "ui/appearance.h"
 #include "ui/fieldedit.h"
-#include "ui/filechooser.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -47,10 +46,8 @@ void setFieldUsable(FieldEdit* field, bool usable) {
 
 } // namespace
 
-Form3::Form3(Services& services, std::unique_ptr<FileChooser> files, QWidget* parent)
-    : QWidget(parent), services_(services),
-      files_(files ? std::move(files) : std::make_unique<QtFileChooser>()),
-      model_(new CatalogGridModel(this)) {
+Form3::Form3(Services& services, QWidget* parent)
+    : QWidget(parent), services_(services), model_(new CatalogGridModel(this)) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("药物维护"));
     setFont(windowFont());
@@ -97,7 +94,7 @@ void Form3::connectControls() {
         model_->setFirst(value);
         c_.Command4->setEnabled(false);
     });
-    for (int box : {0, 1})
+    for (int box : {kItemName, kItemNote})
         connect(c_.Text3[box], &QLineEdit::textChanged, this, [this, box] { nameEdited(box); });
     connect(c_.Combo1[0], &QComboBox::currentTextChanged, this,
             [this](const QString& unit) { unitChanged(unit); });
@@ -184,7 +181,7 @@ void Form3::startNewEntry() {
     clearPanel();
     c_.Combo1[1]->setEditText(currentCategory());
     setNewKey();
-    c_.Text3[0]->setFocus();
+    c_.Text3[kItemName]->setFocus();
     resetShading();
     scrollToTop();
     c_.Command4->setEnabled(false);
@@ -199,41 +196,41 @@ void Form3::selectRow(int gridRow) {
     QString name;
     QString note;
     catalog::splitShownName(catalog::shownName(picked.name), &name, &note);
-    c_.Text3[0]->setText(name);
-    c_.Text3[1]->setText(note);
-    c_.Text3[2]->setText(picked.usualQty);
+    c_.Text3[kItemName]->setText(name);
+    c_.Text3[kItemNote]->setText(note);
+    c_.Text3[kItemUsualQty]->setText(picked.usualQty);
     c_.Combo1[0]->setEditText(picked.unit);
-    c_.Text3[3]->setText(picked.price);
-    c_.Text3[4]->setText(picked.usage);
-    c_.Text3[5]->setText(picked.drawer);
-    c_.Text3[7]->setText(picked.pinyin);
-    c_.Text3[6]->setText(picked.remark);
+    c_.Text3[kItemPrice]->setText(picked.price);
+    c_.Text3[kItemUsage]->setText(picked.usage);
+    c_.Text3[kItemDrawer]->setText(picked.drawer);
+    c_.Text3[kItemPinyin]->setText(picked.pinyin);
+    c_.Text3[kItemRemark]->setText(picked.remark);
     c_.Combo1[1]->setEditText(picked.category);
     c_.Label2->setText(picked.key);
     newEntry_ = false;
     model_->setHighlighted(gridRow);
     c_.Command4->setEnabled(true);
-    c_.Text3[0]->setFocus();
-    c_.Text3[0]->setCursorPosition(int(c_.Text3[0]->text().size()));
+    c_.Text3[kItemName]->setFocus();
+    c_.Text3[kItemName]->setCursorPosition(int(c_.Text3[kItemName]->text().size()));
 }
 
 CatalogEntry Form3::entryFromPanel() const {
     CatalogEntry entry;
-    entry.name = c_.Text3[0]->text();
-    entry.note = c_.Text3[1]->text();
-    entry.usualQty = c_.Text3[2]->text();
+    entry.name = c_.Text3[kItemName]->text();
+    entry.note = c_.Text3[kItemNote]->text();
+    entry.usualQty = c_.Text3[kItemUsualQty]->text();
     entry.unit = c_.Combo1[0]->currentText();
-    entry.price = c_.Text3[3]->text();
-    entry.usage = c_.Text3[4]->text();
-    entry.drawer = c_.Text3[5]->text();
-    entry.remark = c_.Text3[6]->text();
-    entry.pinyin = c_.Text3[7]->text();
+    entry.price = c_.Text3[kItemPrice]->text();
+    entry.usage = c_.Text3[kItemUsage]->text();
+    entry.drawer = c_.Text3[kItemDrawer]->text();
+    entry.remark = c_.Text3[kItemRemark]->text();
+    entry.pinyin = c_.Text3[kItemPinyin]->text();
     entry.category = c_.Combo1[1]->currentText();
     return entry;
 }
 
 void Form3::save() {
-    if (trimSpaces(c_.Text3[0]->text()).isEmpty()) {
+    if (trimSpaces(c_.Text3[kItemName]->text()).isEmpty()) {
         services_.messages.inform(kNameMissing);
         return;
     }
@@ -269,7 +266,7 @@ void Form3::deleteRow() {
     if (Database* main = services_.state.mainDb.get()) {
         if (deleteCatalogRow(*main, currentKey()) < 0)
             services_.messages.inform(
-                QStringLiteral("“%1”没有删除：数据库拒绝了这次删除。").arg(c_.Text3[0]->text()));
+                QStringLiteral("“%1”没有删除：数据库拒绝了这次删除。").arg(c_.Text3[kItemName]->text()));
     }
     startNewEntry();
     search();
@@ -304,8 +301,8 @@ void Form3::chooseCategory(int index) {
     c_.Combo1[0]->setEditText(units.first());
     const bool herbs = category == catalog::kHerbs;
     c_.noteCaption->setText(herbs ? QStringLiteral("煎法") : QStringLiteral("规格"));
-    setFieldUsable(c_.Text3[4], !herbs);
-    setFieldUsable(c_.Text3[5], herbs);
+    setFieldUsable(c_.Text3[kItemUsage], !herbs);
+    setFieldUsable(c_.Text3[kItemDrawer], herbs);
     search();
     startNewEntry();
     busy_ = false;
@@ -329,7 +326,7 @@ void Form3::nameEdited(int box) {
         edit->setCursorPosition(caret);
         replacing_ = false;
     }
-    c_.Text3[7]->setText(PinyinInitials(trimSpaces(c_.Text3[0]->text())));
+    c_.Text3[kItemPinyin]->setText(PinyinInitials(trimSpaces(c_.Text3[kItemName]->text())));
 }
 
 void Form3::unitChanged(const QString& unit) {

@@ -2,12 +2,10 @@
 // The catalog window (药物维护): one category of the catalog in a searchable grid, an edit panel to change,
 // add and delete items, emptying a category, and the category's spreadsheet import and export.
 
-#include "app/services.h"
 #include "catalog/form3_build.h"
-#include "ui/filechooser.h"
+#include "session/services.h"
 
 #include <QWidget>
-#include <memory>
 
 namespace lichuan {
 
@@ -20,9 +18,7 @@ class Form3 final : public QWidget {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(Form3)
 public:
-    // `files` asks for the workbook paths; the program's own file dialog when null.
-    explicit Form3(Services& services, std::unique_ptr<FileChooser> files = nullptr,
-                   QWidget* parent = nullptr);
+    explicit Form3(Services& services, QWidget* parent = nullptr);
     ~Form3() override;
 
     const Form3Controls& controls() const { return c_; }
@@ -58,12 +54,11 @@ private:
     catalog::CatalogEntry entryFromPanel() const;
 
     Services& services_;
-    std::unique_ptr<FileChooser> files_;
     catalog::CatalogGridModel* model_;
     Form3Controls c_;
-    int lastFocused_ = 0;  // the Text3 box that last had the focus
-    bool busy_ = false;    // a category switch is in progress
-    bool newEntry_ = true; // the panel holds a new entry, not yet stored
+    int lastFocused_ = kItemName; // the Text3 box that last had the focus
+    bool busy_ = false;           // a category switch is in progress
+    bool newEntry_ = true;        // the panel holds a new entry, not yet stored
     bool replacing_ = false;
     bool shown_ = false; // shown once: the search box had the keyboard
 };

@@ -128,35 +128,37 @@ Form3Controls buildForm3(QWidget& form, catalog::CatalogGridModel& model) {
     for (int i = 0; i < int(c.Combo1.size()); ++i)
         c.Combo1[i] = combo(&form, i);
     c.Combo1[1]->addItems(catalog::kCategories);
-    c.noteCaption = caption(&form, QStringLiteral("煎法"), c.Text3[1]);
+    c.noteCaption = caption(&form, QStringLiteral("煎法"), c.Text3[kItemNote]);
     c.noteCaption->setObjectName(QStringLiteral("Label1_1"));
     struct Cell {
         QWidget* label;
         QWidget* input;
     };
     const std::array<Cell, 10> cells = {{
-        {caption(&form, QStringLiteral("名    称"), c.Text3[0]), c.Text3[0]},
-        {c.noteCaption, c.Text3[1]},
-        {caption(&form, QStringLiteral("常用量"), c.Text3[2]), c.Text3[2]},
+        {caption(&form, QStringLiteral("名    称"), c.Text3[kItemName]), c.Text3[kItemName]},
+        {c.noteCaption, c.Text3[kItemNote]},
+        {caption(&form, QStringLiteral("常用量"), c.Text3[kItemUsualQty]), c.Text3[kItemUsualQty]},
         {caption(&form, QStringLiteral("单位"), c.Combo1[0]), c.Combo1[0]},
-        {caption(&form, QStringLiteral("单价"), c.Text3[3]), c.Text3[3]},
-        {caption(&form, QStringLiteral("用法用量"), c.Text3[4]), c.Text3[4]},
-        {caption(&form, QStringLiteral("斗位"), c.Text3[5]), c.Text3[5]},
-        {caption(&form, QStringLiteral("拼音"), c.Text3[7]), c.Text3[7]},
-        {caption(&form, QStringLiteral("备注"), c.Text3[6]), c.Text3[6]},
+        {caption(&form, QStringLiteral("单价"), c.Text3[kItemPrice]), c.Text3[kItemPrice]},
+        {caption(&form, QStringLiteral("用法用量"), c.Text3[kItemUsage]), c.Text3[kItemUsage]},
+        {caption(&form, QStringLiteral("斗位"), c.Text3[kItemDrawer]), c.Text3[kItemDrawer]},
+        {caption(&form, QStringLiteral("拼音"), c.Text3[kItemPinyin]), c.Text3[kItemPinyin]},
+        {caption(&form, QStringLiteral("备注"), c.Text3[kItemRemark]), c.Text3[kItemRemark]},
         {caption(&form, QStringLiteral("分类"), c.Combo1[1]), c.Combo1[1]},
     }};
     for (int i = 0; i < int(cells.size()); ++i) {
         panel->addWidget(cells[i].label, i / 5, (i % 5) * 2);
         panel->addWidget(cells[i].input, i / 5, (i % 5) * 2 + 1);
     }
-    c.Text3[0]->setMinimumWidth(twips::px(2000));
-    c.Text3[4]->setMinimumWidth(twips::px(2000));
+    c.Text3[kItemName]->setMinimumWidth(twips::px(2000));
+    c.Text3[kItemUsage]->setMinimumWidth(twips::px(2000));
     outer->addLayout(panel);
 
     // Tab order, which Enter follows too.
-    const std::array<QWidget*, 10> order = {c.Text3[0], c.Text3[1], c.Text3[2], c.Combo1[0], c.Text3[3],
-                                            c.Text3[4], c.Text3[5], c.Text3[7], c.Text3[6],  c.Combo1[1]};
+    const std::array<QWidget*, 10> order = {
+        c.Text3[kItemName],   c.Text3[kItemNote],  c.Text3[kItemUsualQty], c.Combo1[0],
+        c.Text3[kItemPrice],  c.Text3[kItemUsage], c.Text3[kItemDrawer],   c.Text3[kItemPinyin],
+        c.Text3[kItemRemark], c.Combo1[1]};
     for (int i = 0; i + 1 < int(order.size()); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 

@@ -20,6 +20,19 @@ namespace catalog {
 class CatalogGridModel;
 }
 
+// The fields Text3(i) of the edit panel, by what they hold.
+enum ItemField {
+    kItemName = 0,     // 名称
+    kItemNote = 1,     // 煎法 for herbs, 规格 for the other categories
+    kItemUsualQty = 2, // 常用量
+    kItemPrice = 3,    // 单价
+    kItemUsage = 4,    // 用法用量
+    kItemDrawer = 5,   // 斗位
+    kItemRemark = 6,   // 备注
+    kItemPinyin = 7,   // 拼音
+    kItemFieldCount = 8,
+};
+
 struct Form3Controls {
     std::array<QRadioButton*, 4> Option1{};
     QLabel* Label3 = nullptr; // the current category (hidden)
@@ -28,8 +41,8 @@ struct Form3Controls {
     QPushButton* Command1 = nullptr; // 查  询
     QTableView* grid = nullptr;      // the 19 rows of Lb1 … Lb9
     QScrollBar* VScroll1 = nullptr;
-    // 0 名称, 1 煎法/规格, 2 常用量, 3 单价, 4 用法用量, 5 斗位, 6 备注, 7 拼音
-    std::array<FieldEdit*, 8> Text3{};
+    // The fields, by ItemField.
+    std::array<FieldEdit*, kItemFieldCount> Text3{};
     std::array<QComboBox*, 2> Combo1{}; // 0 单位, 1 分类
     QLabel* noteCaption = nullptr;      // Label1(1): "煎法" or "规格"
     std::array<QLabel*, 8> Label5{};    // the quick-insert labels

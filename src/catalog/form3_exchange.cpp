@@ -1,17 +1,17 @@
 // The catalog window's spreadsheet exchange: export of the current category to a workbook, import of a
 // workbook's first sheet into the current category.
 
-#include "app/messages.h"
-#include "app/state.h"
 #include "catalog/catalogexchange.h"
 #include "catalog/form3.h"
 #include "data/audit.h"
 #include "data/catalogrows.h"
 #include "data/clock.h"
 #include "data/textrules.h"
+#include "session/filechooser.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "spreadsheet/workbookreader.h"
 #include "spreadsheet/workbookwriter.h"
-#include "ui/filechooser.h"
 
 #include <QGuiApplication>
 
@@ -36,8 +36,8 @@ public:
 } // namespace
 
 void Form3::importWorkbook() {
-    const QString path =
-        trimTrailingSpaces(files_->openFile(this, kOpenTitle, kOpenFilter, services_.state.DataFolder));
+    const QString path = trimTrailingSpaces(
+        services_.files.openFile(this, kOpenTitle, kOpenFilter, services_.state.DataFolder));
     Database* main = services_.state.mainDb.get();
     if (path.isEmpty() || !main)
         return;
@@ -59,8 +59,8 @@ void Form3::importWorkbook() {
 }
 
 void Form3::exportWorkbook() {
-    const QString chosen =
-        trimTrailingSpaces(files_->saveFile(this, kSaveTitle, kSaveFilter, services_.state.DataFolder));
+    const QString chosen = trimTrailingSpaces(
+        services_.files.saveFile(this, kSaveTitle, kSaveFilter, services_.state.DataFolder));
     const Database* main = services_.state.mainDb.get();
     if (chosen.isEmpty() || !main)
         return;

@@ -3,6 +3,7 @@
 #include "data/clock.h"
 #include "data/dates.h"
 #include "data/engine.h"
+#include "data/quietread.h"
 #include "data/schema.h"
 #include "data/sqltexts.h"
 
@@ -231,41 +232,37 @@ Line lineFrom(const Statement& select) {
 } // namespace
 
 std::vector<Line> lines(const Database& db, const Filter& filter) {
-    std::vector<Line> found;
     if (!filter.from.isValid() || !filter.to.isValid())
-        return found;
-    try {
+        return {};
+    return readQuietly([&] {
+        std::vector<Line> found;
         Statement select(db, filteredSql(kLineColumns, filter, true));
         bindFilter(select, filter);
         while (select.next())
             found.push_back(lineFrom(select));
-    } catch (const DbError&) {
-        found.clear();
-    }
-    return found;
+        return found;
+    });
 }
 
 std::vector<qint64> lineIds(const Database& db, const Filter& filter) {
-    std::vector<qint64> found;
     if (!filter.from.isValid() || !filter.to.isValid())
-        return found;
-    try {
+        return {};
+    return readQuietly([&] {
+        std::vector<qint64> found;
         // Read from the index in its own order, then put newest first here: no sorter on the engine's side.
         Statement select(db, filteredSql(QStringLiteral("rowid"), filter, false));
         bindFilter(select, filter);
         while (select.next())
             found.push_back(select.integer(0));
         std::sort(found.begin(), found.end(), std::greater<>());
-    } catch (const DbError&) {
-        found.clear();
-    }
-    return found;
+        return found;
+    });
 }
 
 std::vector<Line> linesWithIds(const Database& db, const qint64* ids, std::size_t count) {
-    std::vector<Line> found;
-    found.reserve(count);
-    try {
+    return readQuietly([&] {
+        std::vector<Line> found;
+        found.reserve(count);
         Statement select(db, kLineWithId);
         for (std::size_t i = 0; i < count; ++i) {
             select.reset();
@@ -273,20 +270,16 @@ std::vector<Line> linesWithIds(const Database& db, const qint64* ids, std::size_
             if (select.next())
                 found.push_back(lineFrom(select));
         }
-    } catch (const DbError&) {
-        found.clear();
-    }
-    return found;
+        return found;
+    });
 }
 
 QString content(const Database& db, qint64 id) {
-    try {
+    return readQuietly([&] {
         Statement select(db, kContentOfLine);
         select.bind(1, id);
         return select.next() ? select.text(0) : QString();
-    } catch (const DbError&) {
-        return {};
-    }
+    });
 }
 
 } // namespace lichuan::audit

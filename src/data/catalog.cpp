@@ -2,6 +2,7 @@
 
 #include "data/catalogcopy.h"
 #include "data/engine.h"
+#include "data/quietread.h"
 #include "data/smallcopies.h"
 #include "data/sqltexts.h"
 
@@ -40,16 +41,14 @@ CatalogItem itemFrom(const Statement& row) {
 
 std::vector<CatalogItem> searchCatalogByQuery(const Database& main, const QString& category,
                                               const QString& text) {
-    std::vector<CatalogItem> items;
-    try {
+    return readQuietly([&] {
+        std::vector<CatalogItem> items;
         Statement select(main, kItemsByQuery);
         select.bind(1, containsPattern(text)).bind(2, category);
         while (select.next())
             items.push_back(itemFrom(select));
-    } catch (const DbError&) {
-        items.clear();
-    }
-    return items;
+        return items;
+    });
 }
 
 CatalogMatches matchCatalog(const Database& main, const QString& category, const QString& text) {
@@ -81,27 +80,25 @@ std::vector<CatalogItem> searchCatalog(const Database& main, const QString& cate
 }
 
 std::vector<CatalogItem> catalogOfCategories(const Database& main, const QStringList& categories) {
-    std::vector<CatalogItem> items;
     if (categories.isEmpty())
-        return items;
-    try {
+        return {};
+    return readQuietly([&] {
+        std::vector<CatalogItem> items;
         Statement select(main, kItemsOfCategories.arg(sql::marks(int(categories.size()))));
         int index = 1;
         for (const QString& category : categories)
             select.bind(index++, category);
         while (select.next())
             items.push_back(itemFrom(select));
-    } catch (const DbError&) {
-        items.clear();
-    }
-    return items;
+        return items;
+    });
 }
 
 bool findCatalogItem(const Database& main, const QString& category, const QString& name, CatalogItem* item) {
     QString trimmed = name;
     while (trimmed.endsWith(QLatin1Char(' ')))
         trimmed.chop(1);
-    try {
+    return readQuietly([&] {
         Statement select(main, kItemByName);
         select.bind(1, trimmed).bind(2, trimmed + QString(200, QLatin1Char(' '))).bind(3, category);
         if (!select.next())
@@ -109,14 +106,12 @@ bool findCatalogItem(const Database& main, const QString& category, const QStrin
         if (item)
             *item = itemFrom(select);
         return true;
-    } catch (const DbError&) {
-        return false;
-    }
+    });
 }
 
 std::vector<TemplateItem> searchTemplates(const Database& main, const QString& kind, const QString& text) {
-    std::vector<TemplateItem> templates;
-    try {
+    return readQuietly([&] {
+        std::vector<TemplateItem> templates;
         if (const smallcopies::TemplateKind* copy = smallcopies::templatesOfKind(main, kind)) {
             for (const int k : copy->codes.find(copies::foldAscii(text))) {
                 const smallcopies::Template& t = copy->rows[std::size_t(k)];
@@ -128,10 +123,8 @@ std::vector<TemplateItem> searchTemplates(const Database& main, const QString& k
         select.bind(1, containsPattern(text)).bind(2, kind);
         while (select.next())
             templates.push_back(TemplateItem{select.text(0), select.text(1), select.text(2)});
-    } catch (const DbError&) {
-        templates.clear();
-    }
-    return templates;
+        return templates;
+    });
 }
 
 } // namespace lichuan

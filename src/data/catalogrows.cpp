@@ -3,6 +3,7 @@
 #include "data/audit.h"
 #include "data/catalogcopy.h"
 #include "data/engine.h"
+#include "data/quietread.h"
 #include "data/schema.h"
 #include "data/sqltexts.h"
 
@@ -120,18 +121,16 @@ void updateRow(Database& main, qint64 rowid, const CatalogRow& row) {
 }
 
 std::vector<CatalogRow> selectRows(const Database& main, const QString& sql, const QStringList& values) {
-    std::vector<CatalogRow> rows;
-    try {
+    return readQuietly([&] {
+        std::vector<CatalogRow> rows;
         Statement select(main, sql);
         int index = 1;
         for (const QString& value : values)
             select.bind(index++, value);
         while (select.next())
             rows.push_back(rowFrom(select));
-    } catch (const DbError&) {
-        rows.clear();
-    }
-    return rows;
+        return rows;
+    });
 }
 
 } // namespace
@@ -142,8 +141,8 @@ QString catalogKeyAt(const QDateTime& time) {
 
 std::vector<CatalogRow> searchCatalogRows(const Database& main, const QString& category,
                                           const QString& text) {
-    std::vector<CatalogRow> rows;
-    try {
+    return readQuietly([&] {
+        std::vector<CatalogRow> rows;
         const catalogcopy::Category* copy = catalogcopy::category(main, category);
         if (!copy)
             return searchCatalogRowsByQuery(main, category, text);
@@ -151,10 +150,8 @@ std::vector<CatalogRow> searchCatalogRows(const Database& main, const QString& c
         rows.reserve(found.size());
         for (const int k : found)
             rows.push_back((*copy->rows)[std::size_t(k)]);
-    } catch (const DbError&) {
-        rows.clear();
-    }
-    return rows;
+        return rows;
+    });
 }
 
 std::vector<CatalogRow> searchCatalogRowsByQuery(const Database& main, const QString& category,
@@ -168,7 +165,7 @@ std::vector<CatalogRow> catalogRowsOfCategory(const Database& main, const QStrin
         catalogcopy::Placed placed;
     };
     std::vector<Row> rows;
-    try {
+    const bool read = readQuietly([&] {
         Statement select(main, kRowsOfCategory);
         select.bind(1, category);
         while (select.next()) {
@@ -176,9 +173,10 @@ std::vector<CatalogRow> catalogRowsOfCategory(const Database& main, const QStrin
             row.placed = catalogcopy::placeOf(row.row, select.isNull(1), select.integer(11));
             rows.push_back(std::move(row));
         }
-    } catch (const DbError&) {
+        return true;
+    });
+    if (!read)
         return {};
-    }
     std::sort(rows.begin(), rows.end(),
               [](const Row& a, const Row& b) { return catalogcopy::placedBefore(a.placed, b.placed); });
     std::vector<CatalogRow> ordered;

@@ -2,6 +2,7 @@
 
 #include "data/engine.h"
 #include "data/numbers.h"
+#include "data/quietread.h"
 #include "data/record.h"
 #include "data/schema.h"
 #include "data/sqltexts.h"
@@ -274,10 +275,10 @@ QString ruleProblem(const Rule& rule) {
 }
 
 std::vector<Rule> readRules(const Database& main, bool* ok) {
-    std::vector<Rule> rules;
     if (ok)
         *ok = false;
-    try {
+    return readQuietly([&] {
+        std::vector<Rule> rules;
         if (!main.hasTable(schema::kClinicalRules))
             return rules;
         Statement select(main, kAllRulesInOrder);
@@ -285,10 +286,8 @@ std::vector<Rule> readRules(const Database& main, bool* ok) {
             rules.push_back(ruleFrom(select));
         if (ok)
             *ok = true;
-    } catch (const DbError&) {
-        rules.clear();
-    }
-    return rules;
+        return rules;
+    });
 }
 
 void mergeDefaultRules(Database& main) {

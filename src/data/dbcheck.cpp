@@ -4,6 +4,7 @@
 #include "data/schema.h"
 #include "data/settingsrow.h"
 #include "data/sqltexts.h"
+#include "data/transfer.h"
 
 #include <QSet>
 
@@ -11,7 +12,6 @@ namespace lichuan {
 
 namespace {
 
-const sql::Text kCountRows{QStringLiteral("select count(*) from %1"), sql::everyTable};
 const sql::Text kCountPrescriptions{QStringLiteral("select count(*), max([5]) from [档案]")};
 const sql::Text kCountPatients{QStringLiteral("select count(*) from [患者信息]")};
 const sql::Text kIntegrityCheck{QStringLiteral("PRAGMA integrity_check"), sql::Text::Engines::FileOnly};
@@ -91,8 +91,7 @@ std::map<QString, qint64> rowCounts(const Database& db) {
     for (const QString& table : tableNames(db)) {
         if (table.startsWith(QLatin1String("sqlite_")))
             continue;
-        Statement count(db, kCountRows.arg(quoted(table)));
-        counts[table] = count.next() ? count.integer(0) : 0;
+        counts[table] = transfer::countRows(db, table);
     }
     return counts;
 }
@@ -105,8 +104,7 @@ std::map<QString, qint64> rowCounts(const Database& db, const std::vector<schema
                 continue;
             throw DbError(QStringLiteral("缺少表“%1”").arg(table.name));
         }
-        Statement count(db, kCountRows.arg(quoted(table.name)));
-        counts[table.name] = count.next() ? count.integer(0) : 0;
+        counts[table.name] = transfer::countRows(db, table.name);
     }
     return counts;
 }

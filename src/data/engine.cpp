@@ -192,6 +192,26 @@ void Transaction::commit() {
     done_ = true;
 }
 
+ReadSnapshot::ReadSnapshot(Database& db) : db_(db) {
+    db_.execNative(db_.engine() == Database::Engine::Server
+                       ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
+                       : QStringLiteral("BEGIN"));
+}
+
+ReadSnapshot::~ReadSnapshot() {
+    try {
+        if (db_.inTransaction())
+            db_.execNative(QStringLiteral("ROLLBACK"));
+    } catch (const DbError&) {
+        // Nothing was written; the engine ends a broken transaction itself.
+    }
+}
+
+void ReadSnapshot::checkStillOpen() const {
+    if (!db_.inTransaction())
+        throw DbError(QStringLiteral("读取过程中与数据库的连接中断，未完成复制"));
+}
+
 QString quoted(const QString& name) {
     return QLatin1Char('[') + name + QLatin1Char(']');
 }

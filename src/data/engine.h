@@ -149,6 +149,23 @@ private:
     bool done_ = false;
 };
 
+// A read-only transaction: every table as of one moment, for a copy whose row counts must agree with the
+// rows it copied. On a file other stations go on reading (their commits wait until it ends); a server's
+// view is REPEATABLE READ. It only reads: it ends with a rollback when it goes.
+class ReadSnapshot {
+public:
+    explicit ReadSnapshot(Database& db);
+    ~ReadSnapshot();
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+
+    // Throws DbError when the view ended early (a lost connection): what was read after that is not one view.
+    void checkStillOpen() const;
+
+private:
+    Database& db_;
+};
+
 // Quotes a table or column name for SQL text: [名称].
 QString quoted(const QString& name);
 

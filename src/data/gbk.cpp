@@ -139,6 +139,24 @@ QByteArray sortKey(QStringView text) {
     return key;
 }
 
+QString decode(const QByteArray& bytes) {
+    iconv_t cd = iconv_open("UTF-8", "GBK");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return {};
+    QByteArray in = bytes;
+    QByteArray out(bytes.size() * 2 + 4, '\0');
+    char* inPtr = in.data();
+    char* outPtr = out.data();
+    size_t inLeft = static_cast<size_t>(in.size());
+    size_t outLeft = static_cast<size_t>(out.size());
+    const size_t result = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (result == static_cast<size_t>(-1))
+        return {};
+    out.truncate(out.size() - static_cast<qsizetype>(outLeft));
+    return QString::fromUtf8(out);
+}
+
 QString leftChars(const QString& text, int count) {
     if (count <= 0)
         return QString();

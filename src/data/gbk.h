@@ -11,7 +11,9 @@ namespace lichuan::gbk {
 // The two-byte GBK code of a character (first byte 0x81–0xFE), or 0 when GBK encodes it in one byte or
 // not at all.
 int doubleByteCode(char32_t codePoint);
-inline bool isDoubleByte(char32_t codePoint) { return doubleByteCode(codePoint) != 0; }
+inline bool isDoubleByte(char32_t codePoint) {
+    return doubleByteCode(codePoint) != 0;
+}
 
 // Display columns of a text: 2 per double-byte character, 1 per other character.
 int displayColumns(QStringView text);
@@ -22,6 +24,9 @@ int compare(QStringView a, QStringView b);
 int compareUtf8(const char* a, int lengthA, const char* b, int lengthB);
 // A key whose byte order (memcmp) is the order of compare(), for sorting many texts at once.
 QByteArray sortKey(QStringView text);
+
+// The text of bytes in GBK (a file written on the clinic's old system); empty when they are not GBK.
+QString decode(const QByteArray& bytes);
 
 // The first `count` characters of a text, never splitting a surrogate pair.
 QString leftChars(const QString& text, int count);

@@ -9,6 +9,7 @@
 #include "data/dates.h"
 #include "data/engine.h"
 #include "data/prescriptions.h"
+#include "data/quietread.h"
 #include "data/schema.h"
 #include "data/sqltexts.h"
 #include "data/tablecopy.h"
@@ -274,18 +275,16 @@ std::vector<HistoryRow> queryHistoryByDate(const Database& main, const QString& 
     const QDate last = dates::parse(to);
     if (!first.isValid() || !last.isValid())
         return {};
-    std::vector<HistoryRow> rows;
-    try {
+    return readQuietly([&] {
+        std::vector<HistoryRow> rows;
         Statement select(main, kEntriesByPattern);
         select.bind(1, containsPattern(nameFilter))
             .bind(2, dates::format(first))
             .bind(3, dates::format(last));
         while (select.next())
             rows.push_back(entryFrom(select));
-    } catch (const DbError&) {
-        rows.clear();
-    }
-    return rows;
+        return rows;
+    });
 }
 
 } // namespace lichuan

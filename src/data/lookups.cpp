@@ -1,6 +1,7 @@
 #include "data/lookups.h"
 
 #include "data/engine.h"
+#include "data/quietread.h"
 #include "data/schema.h"
 #include "data/smallcopies.h"
 #include "data/sqltexts.h"
@@ -23,8 +24,8 @@ const sql::Text kNamesByKey{
 
 // Names of the rows of a word list (地址, 诊断) whose key contains `key`, in the order they were stored.
 QStringList namesByKey(const Database& main, const QString& table, const QString& key) {
-    QStringList names;
-    try {
+    return readQuietly([&] {
+        QStringList names;
         if (const smallcopies::WordList* list = smallcopies::wordList(main, table)) {
             for (const int k : list->keys.find(copies::foldAscii(key))) {
                 const smallcopies::Word& word = list->rows[std::size_t(k)];
@@ -37,10 +38,8 @@ QStringList namesByKey(const Database& main, const QString& table, const QString
         select.bind(1, containsPattern(key));
         while (select.next())
             names << select.text(0);
-    } catch (const DbError&) {
-        names.clear();
-    }
-    return names;
+        return names;
+    });
 }
 
 } // namespace
@@ -252,11 +251,7 @@ PatientRow PatientMatches::row(std::size_t k) const {
 }
 
 std::vector<PatientRow> suggestPatientsByQuery(const Database& main, const QString& key) {
-    try {
-        return rowsOf(queriedPatients(main, key));
-    } catch (const DbError&) {
-        return {};
-    }
+    return readQuietly([&]() -> std::vector<PatientRow> { return rowsOf(queriedPatients(main, key)); });
 }
 
 PatientMatches findPatients(const Database& main, const QString& key) {

@@ -4,6 +4,7 @@
 #include "data/clinicalnotes.h"
 #include "data/dates.h"
 #include "data/engine.h"
+#include "data/quietread.h"
 #include "data/schema.h"
 #include "data/sqltexts.h"
 #include "data/textrules.h"
@@ -248,7 +249,7 @@ SaveOutcome savePrescription(Database& main, const SheetRecord& sheet, bool firs
 }
 
 std::optional<SheetRecord> loadPrescription(const Database& main, const QString& key) {
-    try {
+    return readQuietly([&]() -> std::optional<SheetRecord> {
         Statement select(main, kLoadPrescription);
         select.bind(1, key);
         if (!select.next())
@@ -269,17 +270,11 @@ std::optional<SheetRecord> loadPrescription(const Database& main, const QString&
         sheet.lines = readPricingText(select.text(column++));
         sheet.clinical = clinical::readNote(main, sheet.key);
         return sheet;
-    } catch (const DbError&) {
-        return std::nullopt;
-    }
+    });
 }
 
 bool prescriptionExists(const Database& main, const QString& key) {
-    try {
-        return archiveKeyExists(main, key);
-    } catch (const DbError&) {
-        return false;
-    }
+    return readQuietly([&] { return archiveKeyExists(main, key); });
 }
 
 bool storeCaseRecord(Database& main, const QString& key, const QString& caseRecord) {

@@ -2,6 +2,7 @@
 
 #include "data/audit.h"
 #include "data/engine.h"
+#include "data/quietread.h"
 #include "data/schema.h"
 #include "data/sqltexts.h"
 
@@ -32,7 +33,7 @@ const sql::Text kInsertRow{QStringLiteral("insert into [设置](%1) values(%2)")
 } // namespace
 
 std::optional<SettingsRow> readSettingsRow(const Database& main) {
-    try {
+    return readQuietly([&]() -> std::optional<SettingsRow> {
         Statement select(main, kReadRow);
         if (!select.next())
             return std::nullopt;
@@ -48,9 +49,7 @@ std::optional<SettingsRow> readSettingsRow(const Database& main) {
             row.insert(select.columnName(column), value);
         }
         return row;
-    } catch (const DbError&) {
-        return std::nullopt;
-    }
+    });
 }
 
 bool writeSettingsRow(Database& main, const SettingsRow& values, QStringList* refused) {

@@ -1,6 +1,7 @@
 #include "data/templates.h"
 
 #include "data/engine.h"
+#include "data/quietread.h"
 #include "data/record.h"
 #include "data/schema.h"
 #include "data/smallcopies.h"
@@ -88,21 +89,19 @@ QString nextSecond(const QString& key) {
 } // namespace
 
 std::vector<TemplateRow> templatesOfKind(const Database& main, const QString& kind) {
-    std::vector<TemplateRow> rows;
-    try {
+    return readQuietly([&] {
+        std::vector<TemplateRow> rows;
         Statement select(main, kTemplatesOfKind);
         select.bind(1, kind);
         while (select.next())
             rows.push_back(templateFrom(select));
-    } catch (const DbError&) {
-        rows.clear();
-    }
-    return rows;
+        return rows;
+    });
 }
 
 std::vector<TemplateRow> templateNamesOfKind(const Database& main, const QString& kind) {
-    std::vector<TemplateRow> rows;
-    try {
+    return readQuietly([&] {
+        std::vector<TemplateRow> rows;
         Statement select(main, kTemplateNames);
         select.bind(1, kind);
         while (select.next()) {
@@ -111,31 +110,28 @@ std::vector<TemplateRow> templateNamesOfKind(const Database& main, const QString
             row.name = select.text(1);
             rows.push_back(std::move(row));
         }
-    } catch (const DbError&) {
-        rows.clear();
-    }
-    return rows;
+        return rows;
+    });
 }
 
 int countTemplatesOfKind(const Database& main, const QString& kind) {
-    try {
-        Statement count(main, kTemplateCount);
-        count.bind(1, kind);
-        return count.next() ? static_cast<int>(count.integer(0)) : -1;
-    } catch (const DbError&) {
-        return -1;
-    }
+    return readQuietly(
+        [&] {
+            Statement count(main, kTemplateCount);
+            count.bind(1, kind);
+            return count.next() ? static_cast<int>(count.integer(0)) : -1;
+        },
+        -1);
 }
 
 std::optional<TemplateRow> loadTemplate(const Database& main, qint64 rowid) {
-    try {
+    return readQuietly([&]() -> std::optional<TemplateRow> {
         Statement select(main, kTemplateById);
         select.bind(1, rowid);
         if (select.next())
             return templateFrom(select);
-    } catch (const DbError&) {
-    }
-    return std::nullopt;
+        return std::nullopt;
+    });
 }
 
 TemplateSaveOutcome saveTemplate(Database& main, const TemplateRow& row) {
@@ -204,8 +200,8 @@ bool deleteTemplate(Database& main, qint64 rowid) {
 }
 
 std::vector<WordRow> searchWordList(const Database& main, const QString& table, const QString& text) {
-    std::vector<WordRow> rows;
-    try {
+    return readQuietly([&] {
+        std::vector<WordRow> rows;
         if (const smallcopies::WordList* list = smallcopies::wordList(main, table)) {
             for (const int k : list->keys.find(copies::foldAscii(text))) {
                 const smallcopies::Word& word = list->rows[std::size_t(k)];
@@ -218,10 +214,8 @@ std::vector<WordRow> searchWordList(const Database& main, const QString& table, 
             select.bind(1, containsPattern(text));
         while (select.next())
             rows.push_back(WordRow{select.integer(0), select.text(1)});
-    } catch (const DbError&) {
-        rows.clear();
-    }
-    return rows;
+        return rows;
+    });
 }
 
 WordSaveOutcome addWord(Database& main, const QString& table, const QString& name, const QString& initials) {

@@ -1,6 +1,7 @@
 #include "data/tracking.h"
 
 #include "data/engine.h"
+#include "data/quietread.h"
 #include "data/schema.h"
 #include "data/sqltexts.h"
 
@@ -247,7 +248,7 @@ std::optional<std::vector<qint64>> rowsChangedSince(const Database& db, const QS
     // A server's stamps count announcements, not entries of a row log: the copy is read anew.
     if (db.engine() == Database::Engine::Server)
         return std::nullopt;
-    try {
+    return readQuietly([&]() -> std::optional<std::vector<qint64>> {
         // The log must still hold every entry after `stamp`, and `stamp` must be one of its numbers.
         Statement range(db, kLogRange);
         if (!range.next() || range.isNull(0) || stamp < range.integer(0) - 1 || stamp > range.integer(1))
@@ -260,9 +261,7 @@ std::optional<std::vector<qint64>> rowsChangedSince(const Database& db, const QS
         if (rows.size() > std::size_t(limit))
             return std::nullopt;
         return rows;
-    } catch (const DbError&) {
-        return std::nullopt;
-    }
+    });
 }
 
 } // namespace lichuan::tracking

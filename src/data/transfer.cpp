@@ -18,35 +18,6 @@ namespace {
 
 constexpr qint64 kPageRows = 5000; // rows read from the server per query of the backup
 
-// The rows of every table read in one consistent view, ended (never committed: it only reads) when the
-// copy is done. The server's view is REPEATABLE READ: every table as of the same moment.
-class ReadSnapshot {
-public:
-    explicit ReadSnapshot(Database& db) : db_(db) {
-        db_.execNative(db_.engine() == Database::Engine::Server
-                           ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
-                           : QStringLiteral("BEGIN"));
-    }
-    ~ReadSnapshot() {
-        try {
-            if (db_.inTransaction())
-                db_.execNative(QStringLiteral("ROLLBACK"));
-        } catch (const DbError&) {
-        }
-    }
-    ReadSnapshot(const ReadSnapshot&) = delete;
-    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
-
-    // Throws when the view ended early (a lost connection): what was read after that is not one view.
-    void checkStillOpen() const {
-        if (!db_.inTransaction())
-            throw DbError(QStringLiteral("读取过程中与数据库的连接中断，未完成复制"));
-    }
-
-private:
-    Database& db_;
-};
-
 QString columnList(const schema::Table& table) {
     return sql::columnsOf(table, QStringLiteral(", "));
 }
@@ -116,11 +87,6 @@ QString refusal(const QString& table, qint64 row, const QString& column, const Q
         .arg(table)
         .arg(row)
         .arg(column, what);
-}
-
-qint64 countRows(const Database& db, const QString& table) {
-    Statement count(db, kCountRows.arg(quoted(table)));
-    return count.next() ? count.integer(0) : 0;
 }
 
 // Streams the rows of `table` from the file into the server with COPY, row numbers included; returns how
@@ -200,6 +166,11 @@ void copyRowsToFile(const Database& server, Database& file, const schema::Table&
 }
 
 } // namespace
+
+qint64 countRows(const Database& db, const QString& table) {
+    Statement count(db, kCountRows.arg(quoted(table)));
+    return count.next() ? count.integer(0) : 0;
+}
 
 TableCounts copyFilesToServer(Database& mainFile, Database& statisticsFile, Database& server) {
     if (server.engine() != Database::Engine::Server || mainFile.engine() != Database::Engine::File ||

@@ -19,6 +19,9 @@ namespace transfer {
 // Rows copied, per table, in the order of the schema's lists.
 using TableCounts = std::vector<std::pair<QString, qint64>>;
 
+// The number of rows of `table`. Throws DbError.
+qint64 countRows(const Database& db, const QString& table);
+
 // Copies every table of the main database file `mainFile` and of the statistics file `statisticsFile` into
 // `server`, which must hold none of the program's tables yet, in one transaction: the tables are created,
 // loaded, their row numbers carried on, the row count of every table compared with its file's, and only

@@ -1,7 +1,5 @@
 #include "prescription/form2.h"
 
-#include "app/services.h"
-#include "app/state.h"
 #include "prescription/form2_build.h"
 #include "prescription/headerfields.h"
 #include "prescription/historypanel.h"
@@ -14,6 +12,8 @@
 #include "prescription/ticketpanel.h"
 #include "prescription/toolbar.h"
 #include "prescription/totalspanel.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"

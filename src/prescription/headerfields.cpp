@@ -1,7 +1,5 @@
 #include "prescription/headerfields.h"
 
-#include "app/services.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/lookups.h"
 #include "data/record.h"
@@ -9,6 +7,8 @@
 #include "prescription/form2.h"
 #include "prescription/headerrules.h"
 #include "prescription/sheetactions.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "ui/fieldedit.h"
 #include "ui/listkeys.h"
 #include "ui/picklist.h"

@@ -1,8 +1,5 @@
 #include "prescription/historypanel.h"
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/dates.h"
 #include "data/prescriptions.h"
@@ -11,6 +8,9 @@
 #include "prescription/safetypanel.h"
 #include "prescription/savemessages.h"
 #include "prescription/sheetactions.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 #include "ui/listkeys.h"

@@ -1,11 +1,11 @@
 #include "prescription/lookuppanel.h"
 
-#include "app/services.h"
-#include "app/state.h"
 #include "data/textrules.h"
 #include "prescription/form2.h"
 #include "prescription/lookuprules.h"
 #include "prescription/sheetactions.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "ui/crlftextedit.h"
 #include "ui/listkeys.h"
 #include "ui/picklist.h"

@@ -1,8 +1,5 @@
 #include "prescription/pricingpanel.h"
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/catalog.h"
 #include "data/dates.h"
 #include "data/prescriptions.h"
@@ -15,6 +12,9 @@
 #include "prescription/ticketpanel.h"
 #include "prescription/toolbar.h"
 #include "prescription/totalspanel.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 
@@ -72,7 +72,7 @@ void PricingPanel::settle() {
 
     const QString markerBefore = form_.sheet.Label5;
     form_.sheet.Label5 = kSettledMarker;
-    const bool saved = form_.toolbarActions().SavePrescription();
+    const bool saved = form_.actions().saveSheet();
     // A settlement that could not be stored did not happen: a later save must not mark the prescription
     // settled without its statistics lines.
     if (!saved)
@@ -110,7 +110,7 @@ void PricingPanel::undoSettlement() {
 
     actions.clearPricedLines();
     form_.sheet.Label5.clear();
-    const bool saved = form_.toolbarActions().SavePrescription();
+    const bool saved = form_.actions().saveSheet();
     form_.historyPanel().runQuery();
     if (!saved) {
         // Nothing was undone: the stored row and its statistics lines are still settled, and so is the sheet.

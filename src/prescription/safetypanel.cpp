@@ -1,7 +1,5 @@
 #include "prescription/safetypanel.h"
 
-#include "app/services.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/textrules.h"
 #include "prescription/form2.h"
@@ -10,6 +8,8 @@
 #include "prescription/safetyitems.h"
 #include "prescription/sheetactions.h"
 #include "safety/rulecache.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 #include "ui/twips.h"

@@ -1,8 +1,5 @@
 #include "prescription/sheetactions.h"
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/prescriptions.h"
 #include "data/textrules.h"
@@ -11,6 +8,9 @@
 #include "prescription/safetypanel.h"
 #include "prescription/savemessages.h"
 #include "prescription/totalspanel.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
@@ -205,6 +205,41 @@ SheetRecord SheetActions::toRecord() const {
     record.lines = pricedLines();
     record.clinical = form_.safety().note();
     return record;
+}
+
+bool SheetActions::saveSheet() {
+    Services& services = form_.services();
+    if (trimSpaces(form_.sheet.Text5[kName]->text()).isEmpty()) {
+        services.messages.inform(savemessages::kNameMissing);
+        return false;
+    }
+    Database* main = services.state.mainDb.get();
+    if (!main) {
+        services.messages.inform(savemessages::kNotSaved);
+        return false;
+    }
+    // The record saved is the one an open record window shows now.
+    takeCaseRecord();
+    SheetRecord record = toRecord();
+    const SaveOutcome outcome = savePrescription(*main, record, !form_.state.saved, services.clock.today());
+    if (outcome.dateUnreadable) {
+        services.messages.inform(savemessages::kDateUnreadable);
+        return false;
+    }
+    if (!outcome.saved) {
+        services.messages.inform(savemessages::kNotSaved);
+        return false;
+    }
+    const bool keyMoved = outcome.key != form_.sheet.Label4;
+    form_.sheet.Label4 = outcome.key;
+    form_.state.saved = true;
+    record.key = outcome.key;
+    form_.state.stored = record;
+    if (keyMoved)
+        followRecordKey(); // the record window's visit time follows the key
+    if (!outcome.refusedColumns.isEmpty())
+        services.messages.inform(savemessages::refusedValues(outcome.refusedColumns));
+    return true;
 }
 
 } // namespace lichuan

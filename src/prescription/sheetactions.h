@@ -54,6 +54,11 @@ public:
     void setPricedLines(const PricedLines& lines, bool withCategory);
     SheetRecord toRecord() const;
 
+    // The sheet's save (`SavePrescription`): checks the sheet, writes the prescription row (with
+    // `PendingCaseRecord`) and the patient row, and says what was not stored. False when nothing was saved.
+    // The toolbar's 保存, settlement and the medical record save through it.
+    bool saveSheet();
+
 private:
     Form2& form_;
 };

@@ -51,11 +51,11 @@ void SheetLink::layOutItems() {
         form->actions().RC1();
 }
 
-bool SheetLink::savePrescription() {
+bool SheetLink::saveSheet() {
     Form2* form = window_();
     if (!form)
         return false;
-    const bool saved = form->toolbarActions().SavePrescription();
+    const bool saved = form->actions().saveSheet();
     form->historyPanel().runQuery();
     return saved;
 }

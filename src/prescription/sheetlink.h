@@ -2,7 +2,7 @@
 // The prescription sheet as the other windows see it (SheetAccess), over the prescription window that the
 // main window keeps.
 
-#include "app/services.h"
+#include "session/services.h"
 
 #include <functional>
 
@@ -22,7 +22,7 @@ public:
     QStringList itemLinesAsShown() const override;
     bool herbalMode() const override;
     void layOutItems() override;
-    bool savePrescription() override;
+    bool saveSheet() override;
     void setClinicTitle(const QString& clinicName) override;
     void previewPrescription(const QString& leftMm, const QString& topMm) override;
     bool showPrescription(const SheetRecord& record, bool saved) override;

@@ -1,8 +1,5 @@
 #include "prescription/ticketpanel.h"
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/audit.h"
 #include "data/catalog.h"
 #include "prescription/form2.h"
@@ -10,11 +7,13 @@
 #include "printing/output.h"
 #include "printing/printui.h"
 #include "printing/surface.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
 
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -46,11 +45,6 @@ TicketPanel::TicketPanel(Form2& form) : form_(form) {
     button->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(button, &QWidget::customContextMenuRequested, this,
             [this, button](const QPoint& at) { menu()->popup(button->mapToGlobal(at)); });
-    choosePdfPath = [this] {
-        return QFileDialog::getSaveFileName(
-            &form_, QStringLiteral("输出PDF"), form_.services().state.DataFolder,
-            QStringLiteral("PDF文件 (*.pdf)"), nullptr, QFileDialog::DontUseNativeDialog);
-    };
 }
 
 ticket::Content TicketPanel::content(std::vector<UnpricedItem>* unpriced) const {
@@ -120,14 +114,16 @@ void TicketPanel::print() {
     const QString printer = form_.services().settings.values().ticketPrinter;
     printing::Document document;
     if (prepare(paperOf(printer), &document))
-        printing::deliver(document, printer, form_.services().messages, &form_, noteOutput());
+        printing::deliver(document, printer, form_.services().messages, form_.services().files, &form_,
+                          noteOutput());
 }
 
 void TicketPanel::preview() {
     const QString printer = form_.services().settings.values().ticketPrinter;
     printing::Document document;
     if (prepare(fromCorner(paperOf(printer)), &document))
-        printing::showPreview(document, form_.services().messages, &form_, printer, noteOutput());
+        printing::showPreview(document, form_.services().messages, form_.services().files, &form_, printer,
+                              noteOutput());
 }
 
 bool TicketPanel::exportPdf(const QString& path) {
@@ -135,12 +131,7 @@ bool TicketPanel::exportPdf(const QString& path) {
     printing::Document document;
     if (!prepare(paper, &document))
         return false;
-    const printing::OutputResult result = printing::writePdf(document, path, paper);
-    if (!result.ok)
-        form_.services().messages.inform(result.message);
-    else
-        noteOutput()(QString(), path);
-    return result.ok;
+    return printing::exportPdf(document, paper, path, form_.services().messages, noteOutput());
 }
 
 printing::OutputHook TicketPanel::noteOutput() const {
@@ -153,12 +144,10 @@ printing::OutputHook TicketPanel::noteOutput() const {
 }
 
 void TicketPanel::exportPdfAsked() {
-    QString path = choosePdfPath ? choosePdfPath() : QString();
-    if (path.isEmpty())
-        return;
-    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-        path += QStringLiteral(".pdf");
-    exportPdf(path);
+    Services& services = form_.services();
+    const QString path = printing::askPdfPath(services.files, &form_, services.state.DataFolder);
+    if (!path.isEmpty())
+        exportPdf(path);
 }
 
 QMenu* TicketPanel::menu() {

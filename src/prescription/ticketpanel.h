@@ -44,8 +44,6 @@ public:
     bool exportPdf(const QString& path);
     // The right-click menu of "取药单": 打印预览, 输出PDF.
     QMenu* menu();
-    // Asks where "输出PDF" saves; tests replace it. An empty answer cancels.
-    std::function<QString()> choosePdfPath;
 
     // After a settlement that was stored: prints the ticket when the settings ask for it.
     void afterSettlement();

@@ -1,21 +1,19 @@
 #include "prescription/toolbar.h"
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/audit.h"
 #include "data/clock.h"
-#include "data/prescriptions.h"
-#include "data/textrules.h"
+#include "data/record.h"
 #include "prescription/form2.h"
 #include "prescription/historypanel.h"
 #include "prescription/safetypanel.h"
-#include "prescription/savemessages.h"
 #include "prescription/sheetactions.h"
 #include "prescription/sheetprint.h"
 #include "prescription/toolbaricons.h"
 #include "prescription/totalspanel.h"
 #include "printing/printui.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
@@ -23,7 +21,6 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
-#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -68,11 +65,6 @@ Toolbar::Toolbar(Form2& form) : form_(form) {
         form_.toolbar.Label18[k]->installEventFilter(this);
         showFlat(i);
     }
-    choosePdfPath = [this] {
-        return QFileDialog::getSaveFileName(
-            &form_, QStringLiteral("输出PDF"), form_.services().state.DataFolder,
-            QStringLiteral("PDF文件 (*.pdf)"), nullptr, QFileDialog::DontUseNativeDialog);
-    };
 }
 
 bool Toolbar::eventFilter(QObject* watched, QEvent* event) {
@@ -212,7 +204,7 @@ void Toolbar::save() {
 bool Toolbar::saveThenRequery() {
     if (form_.actions().herbalMode())
         form_.actions().RC1();
-    const bool saved = SavePrescription();
+    const bool saved = form_.actions().saveSheet();
     form_.historyPanel().runQuery();
     return saved;
 }
@@ -245,7 +237,8 @@ void Toolbar::print() {
     }
     const SettingsValues& settings = form_.services().settings.values();
     printing::deliver(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
-                      settings.prescriptionPrinter, form_.services().messages, &form_, noteOutput());
+                      settings.prescriptionPrinter, form_.services().messages, form_.services().files, &form_,
+                      noteOutput());
 }
 
 void Toolbar::printPreview() {
@@ -260,32 +253,25 @@ void Toolbar::printPreview(const QString& leftMargin, const QString& topMargin) 
     PrescriptionPrintSettings print = prescriptionPrintSettings(settings);
     print.leftMargin = leftMargin;
     print.topMargin = topMargin;
-    printing::showPreview(prescriptionDocument(form_, print), form_.services().messages, &form_,
-                          settings.prescriptionPrinter, noteOutput());
+    printing::showPreview(prescriptionDocument(form_, print), form_.services().messages,
+                          form_.services().files, &form_, settings.prescriptionPrinter, noteOutput());
 }
 
 bool Toolbar::exportPdf(const QString& path) {
-    const SettingsValues& settings = form_.services().settings.values();
-    printing::PageSetup paper = printing::pageSetupFor(settings.prescriptionPrinter);
-    paper.printableOffset = QPointF(); // a file is printed from the paper's corner
-    const printing::OutputResult result =
-        printing::writePdf(prescriptionDocument(form_, prescriptionPrintSettings(settings)), path, paper);
-    if (!result.ok)
-        form_.services().messages.inform(result.message);
-    else
-        noteOutput()(QString(), path);
-    return result.ok;
+    Services& services = form_.services();
+    const SettingsValues& settings = services.settings.values();
+    return printing::exportPdf(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
+                               settings.prescriptionPrinter, path, services.messages, noteOutput());
 }
 
 void Toolbar::exportPdfAsked() {
     if (!form_.safety().confirmHardWarnings(QStringLiteral("打印")))
         return;
-    QString path = choosePdfPath ? choosePdfPath() : QString();
-    if (path.isEmpty())
-        return;
-    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-        path += QStringLiteral(".pdf");
-    exportPdf(path);
+    Services& services = form_.services();
+    const SettingsValues& settings = services.settings.values();
+    printing::askAndExportPdf(prescriptionDocument(form_, prescriptionPrintSettings(settings)),
+                              settings.prescriptionPrinter, services.messages, services.files, &form_,
+                              services.state.DataFolder, noteOutput());
 }
 
 QMenu* Toolbar::printMenu() {
@@ -332,41 +318,6 @@ void Toolbar::copySheet() {
 void Toolbar::about() {
     form_.services().state.AboutFromMenu = true;
     form_.services().navigator.openAbout();
-}
-
-bool Toolbar::SavePrescription() {
-    Services& services = form_.services();
-    if (trimSpaces(form_.sheet.Text5[kName]->text()).isEmpty()) {
-        services.messages.inform(savemessages::kNameMissing);
-        return false;
-    }
-    Database* main = services.state.mainDb.get();
-    if (!main) {
-        services.messages.inform(savemessages::kNotSaved);
-        return false;
-    }
-    // The record saved is the one an open record window shows now.
-    form_.actions().takeCaseRecord();
-    SheetRecord record = form_.actions().toRecord();
-    const SaveOutcome outcome = savePrescription(*main, record, !form_.state.saved, services.clock.today());
-    if (outcome.dateUnreadable) {
-        services.messages.inform(savemessages::kDateUnreadable);
-        return false;
-    }
-    if (!outcome.saved) {
-        services.messages.inform(savemessages::kNotSaved);
-        return false;
-    }
-    const bool keyMoved = outcome.key != form_.sheet.Label4;
-    form_.sheet.Label4 = outcome.key;
-    form_.state.saved = true;
-    record.key = outcome.key;
-    form_.state.stored = record;
-    if (keyMoved)
-        form_.actions().followRecordKey(); // the record window's visit time follows the key
-    if (!outcome.refusedColumns.isEmpty())
-        services.messages.inform(savemessages::refusedValues(outcome.refusedColumns));
-    return true;
 }
 
 } // namespace lichuan

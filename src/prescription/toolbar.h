@@ -1,10 +1,8 @@
 #pragma once
-// The toolbar: new, renew, save, copy, the windows it opens, and the save of the sheet that settlement
-// and the medical record share.
+// The toolbar: new, renew, save, copy, print and the windows it opens.
 
 #include <QObject>
 #include <QPointer>
-#include <functional>
 
 class QMenu;
 
@@ -32,9 +30,6 @@ public:
 
     explicit Toolbar(Form2& form);
 
-    // Checks the sheet and writes the prescription row and the patient row; false when nothing was saved.
-    bool SavePrescription();
-
     // Runs the action of button i as a click does: the suggestion lists hidden, none opened meanwhile.
     void run(int button);
 
@@ -54,8 +49,6 @@ public:
     bool exportPdf(const QString& path);
     // The right-click menu of "打印": 打印预览, 输出PDF.
     QMenu* printMenu();
-    // Asks where "输出PDF" saves; tests replace it. An empty answer cancels.
-    std::function<QString()> choosePdfPath;
     void saveAsSet();
     void copySheet();
     void about();

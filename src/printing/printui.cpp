@@ -1,10 +1,10 @@
 #include "printing/printui.h"
 
-#include "app/messages.h"
+#include "session/filechooser.h"
+#include "session/messages.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -38,8 +38,8 @@ QMdiArea* workAreaOf(QWidget* widget) {
 } // namespace
 
 PreviewWindow::PreviewWindow(Document document, const QString& printerName, Messages& messages,
-                             QWidget* parent)
-    : QWidget(parent), document_(std::move(document)), messages_(messages),
+                             FileChooser& files, QWidget* parent)
+    : QWidget(parent), document_(std::move(document)), messages_(messages), files_(files),
       printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
     setWindowTitle(QStringLiteral("打印预览"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -90,11 +90,6 @@ PreviewWindow::PreviewWindow(Document document, const QString& printerName, Mess
         preview_->updatePreview();
     });
 
-    choosePdfPath = [this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("输出PDF"), QDir::homePath(),
-                                            QStringLiteral("PDF文件 (*.pdf)"), nullptr,
-                                            QFileDialog::DontUseNativeDialog);
-    };
     resize(720, 820);
 }
 
@@ -125,28 +120,47 @@ bool PreviewWindow::printOnChosenPrinter() {
 }
 
 bool PreviewWindow::exportPdf(const QString& path) {
-    PageSetup setup = pageSetupFor(chosenPrinter());
-    setup.printableOffset = QPointF();
-    const OutputResult result = writePdf(document_, path, setup);
+    return printing::exportPdf(document_, chosenPrinter(), path, messages_, delivered);
+}
+
+void PreviewWindow::askAndExport() {
+    askAndExportPdf(document_, chosenPrinter(), messages_, files_, this, QDir::homePath(), delivered);
+}
+
+bool exportPdf(const Document& document, PageSetup paper, const QString& path, Messages& messages,
+               const OutputHook& delivered) {
+    paper.printableOffset = QPointF();
+    const OutputResult result = writePdf(document, path, paper);
     if (!result.ok)
-        messages_.inform(result.message);
+        messages.inform(result.message);
     else if (delivered)
         delivered(QString(), path);
     return result.ok;
 }
 
-void PreviewWindow::askAndExport() {
-    QString path = choosePdfPath ? choosePdfPath() : QString();
-    if (path.isEmpty())
-        return;
-    if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-        path += QStringLiteral(".pdf");
-    exportPdf(path);
+bool exportPdf(const Document& document, const QString& printerName, const QString& path, Messages& messages,
+               const OutputHook& delivered) {
+    return exportPdf(document, pageSetupFor(printerName), path, messages, delivered);
 }
 
-PreviewWindow* showPreview(const Document& document, Messages& messages, QWidget* parent,
+QString askPdfPath(FileChooser& files, QWidget* parent, const QString& folder) {
+    QString path =
+        files.saveFile(parent, QStringLiteral("输出PDF"), QStringLiteral("PDF文件 (*.pdf)"), folder);
+    if (!path.isEmpty() && !path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        path += QStringLiteral(".pdf");
+    return path;
+}
+
+bool askAndExportPdf(const Document& document, const QString& printerName, Messages& messages,
+                     FileChooser& files, QWidget* parent, const QString& folder,
+                     const OutputHook& delivered) {
+    const QString path = askPdfPath(files, parent, folder);
+    return !path.isEmpty() && exportPdf(document, printerName, path, messages, delivered);
+}
+
+PreviewWindow* showPreview(const Document& document, Messages& messages, FileChooser& files, QWidget* parent,
                            const QString& printerName, const OutputHook& delivered) {
-    auto* window = new PreviewWindow(document, printerName, messages);
+    auto* window = new PreviewWindow(document, printerName, messages, files);
     window->delivered = delivered;
     if (QMdiArea* area = workAreaOf(parent)) {
         QMdiSubWindow* sub = area->addSubWindow(window);
@@ -169,13 +183,13 @@ PreviewWindow* showPreview(const Document& document, Messages& messages, QWidget
 }
 
 OutputResult deliver(const Document& document, const QString& printerName, Messages& messages,
-                     QWidget* parent, const OutputHook& delivered) {
+                     FileChooser& files, QWidget* parent, const OutputHook& delivered) {
     if (document.isEmpty())
         return {true, {}};
     const OutputResult result = printDocument(document, printerName);
     if (!result.ok) {
         messages.inform(result.message);
-        showPreview(document, messages, parent, printerName, delivered);
+        showPreview(document, messages, files, parent, printerName, delivered);
     } else if (delivered) {
         delivered(printerName.isEmpty() ? systemDefaultPrinter() : printerName, QString());
     }

@@ -6,7 +6,6 @@
 
 #include <QString>
 #include <QWidget>
-#include <functional>
 
 class QComboBox;
 class QPrintPreviewWidget;
@@ -14,8 +13,9 @@ class QPrinter;
 class QPushButton;
 
 namespace lichuan {
+class FileChooser;
 class Messages;
-}
+} // namespace lichuan
 
 namespace lichuan::printing {
 
@@ -26,15 +26,13 @@ class PreviewWindow : public QWidget {
     Q_OBJECT
 public:
     // `printerName` is the printer chosen first in the window's printer list (the system default when
-    // it is empty or not installed).
-    PreviewWindow(Document document, const QString& printerName, Messages& messages,
+    // it is empty or not installed); "输出PDF" asks for the file with `files`.
+    PreviewWindow(Document document, const QString& printerName, Messages& messages, FileChooser& files,
                   QWidget* parent = nullptr);
     ~PreviewWindow() override;
     PreviewWindow(const PreviewWindow&) = delete;
     PreviewWindow& operator=(const PreviewWindow&) = delete;
 
-    // Asks where to save the PDF; tests replace it. An empty answer cancels.
-    std::function<QString()> choosePdfPath;
     // Called after the document was printed or written.
     OutputHook delivered;
 
@@ -54,6 +52,7 @@ private:
 
     Document document_;
     Messages& messages_;
+    FileChooser& files_;
     std::unique_ptr<QPrinter> printer_;
     QPrintPreviewWidget* preview_ = nullptr;
     QComboBox* printers_ = nullptr;
@@ -62,13 +61,32 @@ private:
 
 // Opens the preview as a child window of the main window's work area (a window of its own when `parent`
 // is not inside one) and returns it.
-PreviewWindow* showPreview(const Document& document, Messages& messages, QWidget* parent,
+PreviewWindow* showPreview(const Document& document, Messages& messages, FileChooser& files, QWidget* parent,
                            const QString& printerName = QString(), const OutputHook& delivered = {});
+
+// Writes the document as the PDF file `path`, on the paper of `printerName` from the paper's corner (a file
+// has no printable-area offset); a failure is said in a "提示" box, a file written is told to `delivered`.
+// True when the file was written.
+bool exportPdf(const Document& document, const QString& printerName, const QString& path, Messages& messages,
+               const OutputHook& delivered = {});
+// The same on the paper `paper` (its printable-area offset is dropped).
+bool exportPdf(const Document& document, PageSetup paper, const QString& path, Messages& messages,
+               const OutputHook& delivered = {});
+
+// Asks for the PDF file ("输出PDF", PDF files, starting in `folder`), with ".pdf" added when the name lacks
+// it; empty when the user cancelled.
+QString askPdfPath(FileChooser& files, QWidget* parent, const QString& folder);
+
+// "输出PDF": asks for the file as askPdfPath() does, then writes it as exportPdf() does. False when the user
+// cancelled or the file was not written.
+bool askAndExportPdf(const Document& document, const QString& printerName, Messages& messages,
+                     FileChooser& files, QWidget* parent, const QString& folder,
+                     const OutputHook& delivered = {});
 
 // Prints the document on `printerName`; when that cannot be done, says why in a "提示" box naming the
 // printer, then shows the preview. An empty document does nothing. `delivered` hears where it went, from
 // the preview as well.
 OutputResult deliver(const Document& document, const QString& printerName, Messages& messages,
-                     QWidget* parent, const OutputHook& delivered = {});
+                     FileChooser& files, QWidget* parent, const OutputHook& delivered = {});
 
 } // namespace lichuan::printing

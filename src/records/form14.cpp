@@ -1,13 +1,13 @@
 #include "records/form14.h"
 
-#include "app/services.h"
-#include "app/state.h"
 #include "data/audit.h"
 #include "data/record.h"
 #include "printing/printui.h"
 #include "printing/surface.h"
 #include "records/recordgeometry.h"
 #include "records/recordprint.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/closewindow.h"
 #include "ui/crlftextedit.h"
@@ -153,7 +153,7 @@ void Form14::save() {
         return;
     if (sheet->herbalMode())
         sheet->layOutItems();
-    sheet->savePrescription();
+    sheet->saveSheet();
 }
 
 printing::Document Form14::printedRecord() const {
@@ -174,13 +174,13 @@ void Form14::print() {
     // On the record printer; a missing printer or a refused job is named, then the preview offers another
     // printer and a PDF file. The header is the sheet's as it is now.
     showHeader();
-    printing::deliver(printedRecord(), services_.settings.values().recordPrinter, services_.messages, this,
-                      outputNoted());
+    printing::deliver(printedRecord(), services_.settings.values().recordPrinter, services_.messages,
+                      services_.files, this, outputNoted());
 }
 
 void Form14::preview() {
     showHeader();
-    printing::showPreview(printedRecord(), services_.messages, this,
+    printing::showPreview(printedRecord(), services_.messages, services_.files, this,
                           services_.settings.values().recordPrinter, outputNoted());
 }
 

@@ -3,10 +3,10 @@
 // the printed record, ten record fields, the record-template search and the five buttons. The record is
 // not stored on its own: it travels in `PendingCaseRecord` and is saved with the prescription.
 
-#include "app/services.h"
 #include "data/catalog.h"
 #include "printing/printui.h"
 #include "records/caserecord.h"
+#include "session/services.h"
 
 #include <QWidget>
 #include <array>

@@ -1,12 +1,12 @@
 #include "reports/auditlogwindow.h"
 
-#include "app/messages.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/dates.h"
 #include "data/prescriptions.h"
 #include "reports/reportexports.h"
 #include "reports/reportrules.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "spreadsheet/workbookwriter.h"
 #include "ui/buttons.h"
 #include "ui/closewindow.h"
@@ -112,7 +112,6 @@ AuditLogWindow::AuditLogWindow(Services& services, QWidget* parent) : QWidget(pa
     const QString today = dates::format(services_.clock.today());
     fromDate->setText(today);
     toDate->setText(today);
-    chooseSavePath = reports::workbookSaveDialog(services_.state.DataFolder);
     query();
 }
 
@@ -268,7 +267,7 @@ void AuditLogWindow::openLine(int row) {
 }
 
 void AuditLogWindow::exportLines() {
-    const QString chosen = chooseSavePath ? chooseSavePath(this) : QString();
+    const QString chosen = reports::askExportPath(services_, this);
     if (chosen.isEmpty())
         return;
     const Database* main = services_.state.mainDb.get();

@@ -4,9 +4,9 @@
 // text of the selected line below the list; a double click on a prescription's line puts that prescription on
 // the sheet; the list exported to a workbook.
 
-#include "app/services.h"
 #include "data/audit.h"
 #include "reports/reportwindow.h"
+#include "session/services.h"
 
 #include <QWidget>
 
@@ -52,7 +52,6 @@ public:
     QPlainTextEdit* detail; // the selected line's whole text
     QPushButton* exportButton;
     QPushButton* closeButton;
-    reports::SavePathChooser chooseSavePath;
 
 private:
     void build();

@@ -1,11 +1,11 @@
 #include "reports/form12.h"
 
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/dates.h"
 #include "data/reports.h"
 #include "reports/reportrules.h"
 #include "reports/reportwindow.h"
+#include "session/state.h"
 #include "ui/buttons.h"
 #include "ui/twips.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The business statistics "统计": how many prescriptions a period had and the sum of their totals.
 
-#include "app/services.h"
+#include "session/services.h"
 
 #include <QWidget>
 

@@ -1,13 +1,14 @@
 #include "reports/form13.h"
 
-#include "app/messages.h"
-#include "app/state.h"
 #include "data/audit.h"
 #include "data/clock.h"
 #include "data/dates.h"
 #include "data/reports.h"
 #include "reports/reportexports.h"
 #include "reports/reportgrid.h"
+#include "reports/reportwindow.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "spreadsheet/workbookwriter.h"
 #include "ui/buttons.h"
 #include "ui/twips.h"
@@ -45,7 +46,6 @@ Form13::Form13(Services& services, QWidget* parent) : QWidget(parent), services_
     const reports::Period period = reports::defaultPeriod(services_.clock.today());
     Text3->setText(period.from);
     Text4->setText(period.to);
-    chooseSavePath = reports::workbookSaveDialog(services_.state.DataFolder);
 }
 
 void Form13::build() {
@@ -146,7 +146,7 @@ void Form13::compute() {
 }
 
 void Form13::exportUsage() {
-    const QString chosen = chooseSavePath ? chooseSavePath(this) : QString();
+    const QString chosen = reports::askExportPath(services_, this);
     if (chosen.isEmpty())
         return;
     Text1->setText(chosen);

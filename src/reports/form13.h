@@ -2,9 +2,8 @@
 // The drug usage statistics "用药统计": for one category, every item name dispensed in a period of at most
 // 33 days with its summed quantity, unit and amount, in a 16-row grid, and its export to a workbook.
 
-#include "app/services.h"
 #include "reports/reportrules.h"
-#include "reports/reportwindow.h"
+#include "session/services.h"
 
 #include <QWidget>
 #include <vector>
@@ -49,7 +48,6 @@ public:
     QGroupBox* Picture1; // the frame of the progress strip
     QLabel* Label4;      // the progress strip
     QTimer* Timer1;
-    reports::SavePathChooser chooseSavePath;
 
 private:
     void build();

@@ -1,7 +1,5 @@
 #include "reports/form7.h"
 
-#include "app/messages.h"
-#include "app/state.h"
 #include "data/audit.h"
 #include "data/clock.h"
 #include "data/dates.h"
@@ -13,6 +11,9 @@
 #include "reports/reportexports.h"
 #include "reports/reportgrid.h"
 #include "reports/reportrules.h"
+#include "reports/reportwindow.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "spreadsheet/workbookwriter.h"
 #include "ui/buttons.h"
 #include "ui/twips.h"
@@ -64,7 +65,6 @@ Form7::Form7(Services& services, QWidget* parent) : QWidget(parent), services_(s
         Text1->setText(margins.left);
         Text5->setText(margins.top);
     }
-    chooseSavePath = reports::workbookSaveDialog(services_.state.DataFolder);
 }
 
 Form7::~Form7() = default;
@@ -194,7 +194,7 @@ void Form7::query() {
 }
 
 void Form7::exportLog() {
-    const QString chosen = chooseSavePath ? chooseSavePath(this) : QString();
+    const QString chosen = reports::askExportPath(services_, this);
     if (chosen.isEmpty())
         return;
     Text6->setText(chosen);
@@ -244,7 +244,7 @@ void Form7::printLog() {
     if (document.isEmpty())
         return;
     const QString what = QStringLiteral("%1 %2至%3").arg(audit::kLogBook, Text3->text(), Text4->text());
-    printing::deliver(document, printing::systemDefaultPrinter(), services_.messages, this,
+    printing::deliver(document, printing::systemDefaultPrinter(), services_.messages, services_.files, this,
                       [&state = services_.state, what](const QString& printer, const QString& pdfFile) {
                           if (state.mainDb)
                               audit::noteOutput(*state.mainDb, what, QString(), QString(), printer, pdfFile);

@@ -2,9 +2,8 @@
 // The outpatient log "门诊日志": the prescriptions of a date range in a 20-row grid, their export to a
 // workbook and the printed log book; it keeps the log's print margins in the settings row.
 
-#include "app/services.h"
 #include "data/reports.h"
-#include "reports/reportwindow.h"
+#include "session/services.h"
 
 #include <QWidget>
 #include <array>
@@ -57,7 +56,6 @@ public:
     reports::FixedRowsView* grid;
     QScrollBar* VS1;
     QScrollBar* HS1;
-    reports::SavePathChooser chooseSavePath;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

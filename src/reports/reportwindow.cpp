@@ -1,11 +1,13 @@
 #include "reports/reportwindow.h"
 
-#include "app/messages.h"
 #include "reports/reportrules.h"
+#include "session/filechooser.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "spreadsheet/workbookwriter.h"
 #include "ui/twips.h"
 
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 
@@ -19,12 +21,8 @@ BusyCursor::~BusyCursor() {
     QGuiApplication::restoreOverrideCursor();
 }
 
-SavePathChooser workbookSaveDialog(const QString& folder) {
-    return [folder](QWidget* parent) {
-        // Qt's own dialog, the same on every desktop.
-        return QFileDialog::getSaveFileName(parent, kSaveTitle, folder, kSaveFilter, nullptr,
-                                            QFileDialog::DontUseNativeDialog);
-    };
+QString askExportPath(Services& services, QWidget* parent) {
+    return services.files.saveFile(parent, kSaveTitle, kSaveFilter, services.state.DataFolder);
 }
 
 bool exportWorkbook(const spreadsheet::Workbook& workbook, const QString& path, Messages& messages) {

@@ -1,15 +1,15 @@
 #pragma once
-// What the three report windows share: the busy pointer, the save dialog of an export, and writing a
-// workbook with the messages that tell how it went.
+// What the three report windows share: the busy pointer, the question where an export goes, and writing
+// a workbook with the messages that tell how it went.
 
 #include <QString>
-#include <functional>
 
 class QLineEdit;
 class QWidget;
 
 namespace lichuan {
 class Messages;
+struct Services;
 namespace spreadsheet {
 struct Workbook;
 }
@@ -26,10 +26,9 @@ public:
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-// Asks where an export goes; an empty text when the user cancelled. Tests put their own in its place.
-using SavePathChooser = std::function<QString(QWidget* parent)>;
-// The save dialog "另存为" for workbooks, starting in `folder`.
-SavePathChooser workbookSaveDialog(const QString& folder);
+// Asks where an export goes ("另存为", workbooks, starting in the data folder); empty when the user
+// cancelled.
+QString askExportPath(Services& services, QWidget* parent);
 
 // Writes the workbook to `path` (with ".xlsx" appended when the name lacks it) and says "文件导出成功！" only
 // when the file was written; otherwise says what failed. True when the file was written.

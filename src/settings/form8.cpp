@@ -1,8 +1,8 @@
 #include "settings/form8.h"
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsform.h"
 #include "settings/settingsstore.h"
 #include "ui/appearance.h"

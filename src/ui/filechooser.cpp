@@ -16,4 +16,9 @@ QString QtFileChooser::saveFile(QWidget* parent, const QString& title, const QSt
                                         QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
 }
 
+QString QtFileChooser::openFolder(QWidget* parent, const QString& title, const QString& folder) {
+    return QFileDialog::getExistingDirectory(parent, title, folder,
+                                             QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+}
+
 } // namespace lichuan

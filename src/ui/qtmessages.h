@@ -1,7 +1,7 @@
 #pragma once
 // The message service of the running program: modal boxes titled "提示" with Chinese buttons.
 
-#include "app/messages.h"
+#include "session/messages.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -2,10 +2,7 @@
 // filters and reopens prescriptions; a copy is looked into without changing anything, and a restore from the
 // window shows the restored data at once; on the server road nothing is restored.
 
-#include "app/appfixtures.h"
-#include "app/backup.h"
 #include "app/form1.h"
-#include "app/messages.h"
 #include "app/restorewindow.h"
 #include "app/shell.h"
 #include "data/audit.h"
@@ -15,6 +12,9 @@
 #include "prescription/historypanel.h"
 #include "prescription/toolbar.h"
 #include "reports/auditlogwindow.h"
+#include "session/appfixtures.h"
+#include "session/backup.h"
+#include "session/messages.h"
 #include "settings/settingsstore.h"
 #include "spreadsheet/workbookreader.h"
 #include "ui/crlftextedit.h"
@@ -44,6 +44,7 @@ struct Run {
         options.backupRoot = machine.path(QStringLiteral("backup"));
         options.hooks.quit = [] {};
         options.hooks.openUrl = [](const QUrl&) { return true; };
+        options.files = &files;
         shell = std::make_unique<Shell>(std::move(options), clock, messages);
         shell->start();
         auto* password = shell->loginWindow()->findChild<QLineEdit*>(QStringLiteral("Text1"));
@@ -83,6 +84,7 @@ struct Run {
 
     FixedClock clock;
     RecordingMessages messages;
+    test::ScriptedFileChooser files;
     std::unique_ptr<Shell> shell;
 };
 
@@ -154,7 +156,7 @@ void TestMaintenance::theLogListsFiltersReopensAndExports() {
     // The export writes what is listed, and is itself noted.
     QTemporaryDir out;
     log->actionFilter->setCurrentIndex(0);
-    log->chooseSavePath = [&out](QWidget*) { return out.filePath(QStringLiteral("记录")); };
+    run.files.answers << out.filePath(QStringLiteral("记录"));
     log->exportLines();
     const spreadsheet::ReadResult read =
         spreadsheet::readFirstSheet(out.filePath(QStringLiteral("记录.xlsx")));
@@ -239,7 +241,8 @@ void TestMaintenance::theServerRoadOffersNoRestore() {
     RecordingMessages messages;
     SettingsStore settings(state.mainDb.get(), QString(), [] { return QString(); });
     Navigator navigator;
-    Services services{state, settings, clock, messages, navigator};
+    test::ScriptedFileChooser files;
+    Services services{state, settings, clock, messages, navigator, files};
     struct : RestoreHost {
         bool closeOtherWindows() override { return asked = true; }
         void reopenWindows() override {}

@@ -1,9 +1,7 @@
 // The settings and medical-record windows as the user opens them: from the menu of the main window and
 // from the prescription window's toolbar, each time afresh.
 
-#include "app/appfixtures.h"
 #include "app/form1.h"
-#include "app/messages.h"
 #include "app/shell.h"
 #include "catalog/clinicalrulesgrid.h"
 #include "catalog/clinicalruleswindow.h"
@@ -13,6 +11,8 @@
 #include "prescription/safetypanel.h"
 #include "prescription/toolbar.h"
 #include "records/form14.h"
+#include "session/appfixtures.h"
+#include "session/messages.h"
 #include "settings/form8.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"

@@ -2,9 +2,6 @@
 // A catalog window on a fresh main database with the default rows, a fixed clock, recorded messages and
 // file dialogs that hand over prepared paths.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "catalog/cataloggrid.h"
 #include "catalog/form3.h"
 #include "data/clock.h"
@@ -12,9 +9,12 @@
 #include "data/engine.h"
 #include "data/schema.h"
 #include "prescription/typing.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
+#include "testsupport.h"
 #include "ui/fieldedit.h"
-#include "ui/filechooser.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -39,14 +39,14 @@ public:
         defaults::fillMain(*state.mainDb, now);
         settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
                                                    [] { return QStringLiteral("PDF"); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
+        services =
+            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
     }
 
     Form3& open() {
         form.reset();
-        auto chooser = std::make_unique<ScriptedFileChooser>();
-        files = chooser.get();
-        form = std::make_unique<Form3>(*services, std::move(chooser));
+        chooser = ScriptedFileChooser(); // a window opened again starts with no answers and no questions
+        form = std::make_unique<Form3>(*services);
         form->show();
         form->activateWindow();
         if (!QTest::qWaitForWindowActive(form.get()))
@@ -93,7 +93,8 @@ public:
     Navigator navigator;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
-    ScriptedFileChooser* files = nullptr;
+    ScriptedFileChooser chooser;
+    ScriptedFileChooser* files = &chooser;
     std::unique_ptr<Form3> form;
 };
 

@@ -2,9 +2,6 @@
 // user does them, and the workbook a pharmacist reviews: exported and read back, and a reviewed one (made by
 // a spreadsheet application) imported.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "catalog/clinicalrulesgrid.h"
 #include "catalog/clinicalruleswindow.h"
 #include "data/clinicalrules.h"
@@ -14,9 +11,12 @@
 #include "data/schema.h"
 #include "safety/check.h"
 #include "safety/rulecache.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "spreadsheet/workbookreader.h"
-#include "ui/filechooser.h"
+#include "testsupport.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -42,10 +42,9 @@ struct Fixture {
         defaults::fillMain(*state.mainDb, clock.now());
         settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
                                                    [] { return QStringLiteral("PDF"); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
-        auto chooser = std::make_unique<ScriptedFileChooser>();
-        files = chooser.get();
-        window = std::make_unique<ClinicalRulesWindow>(*services, std::move(chooser));
+        services =
+            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
+        window = std::make_unique<ClinicalRulesWindow>(*services);
         window->show();
     }
 
@@ -76,7 +75,8 @@ struct Fixture {
     Navigator navigator;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
-    ScriptedFileChooser* files = nullptr;
+    test::ScriptedFileChooser chooser;
+    test::ScriptedFileChooser* files = &chooser;
     std::unique_ptr<ClinicalRulesWindow> window;
 };
 

@@ -1,13 +1,13 @@
 // "药物维护(Y)" in the main window's menu opens the real catalog window, centred, and afresh each time.
 
 #include "app/form1.h"
-#include "app/messages.h"
-#include "app/state.h"
 #include "catalog/form3.h"
 #include "data/clock.h"
 #include "data/defaults.h"
 #include "data/schema.h"
 #include "prescription/typing.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "ui/fieldedit.h"
 #include "ui/placement.h"

@@ -211,6 +211,8 @@ void TestEngine::gbkOrderAndColumns() {
     QVERIFY(gbk::compare(u"A10", u"A2") < 0);
     QCOMPARE(gbk::leftChars(QStringLiteral("a😀b"), 2), QStringLiteral("a😀"));
     QCOMPARE(gbk::charCount(u"a😀b"), 3);
+    QCOMPARE(gbk::decode(QByteArray("\xD2\xBD\xC9\xFA 1")), QStringLiteral("医生 1"));
+    QVERIFY(gbk::decode(QByteArray("\xD2")).isEmpty()); // a lead byte without its second byte
 
     auto db = test::createDatabase(dir_.filePath(QStringLiteral("order.dat")));
     QVERIFY(db);

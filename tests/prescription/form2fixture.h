@@ -2,15 +2,16 @@
 // A prescription window on fresh database files with the default rows, a fixed clock and recorded
 // messages, for tests that type and click as a doctor does.
 
-#include "app/messages.h"
-#include "app/services.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/defaults.h"
 #include "data/engine.h"
 #include "data/schema.h"
 #include "prescription/form2.h"
+#include "session/messages.h"
+#include "session/services.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
+#include "testsupport.h"
 #include "ui/picklist.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -82,7 +83,7 @@ public:
         schema::createStatistics(*state.statsDb);
         settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
                                                    [] { return QStringLiteral("PDF"); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator});
+        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, files});
     }
 
     // Opens the window (again) as the main window would, shown and active.
@@ -107,6 +108,7 @@ public:
     FixedClock clock;
     RecordingMessages messages;
     RecordingNavigator navigator;
+    ScriptedFileChooser files;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
     std::unique_ptr<Form2> form;

@@ -12,6 +12,7 @@
 #include "prescription/sheetactions.h"
 #include "prescription/shortcuts.h"
 #include "prescription/toolbar.h"
+#include "previews.h"
 #include "pricingsupport.h"
 #include "printing/printui.h"
 #include "ui/crlftextedit.h"
@@ -28,20 +29,8 @@ using test::Keyboard;
 
 namespace {
 
-QList<printing::PreviewWindow*> openPreviews() {
-    QList<printing::PreviewWindow*> found;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* preview = qobject_cast<printing::PreviewWindow*>(w); preview && preview->isVisible())
-            found << preview;
-    }
-    return found;
-}
-
-void closePreviews() {
-    for (printing::PreviewWindow* preview : openPreviews())
-        preview->close();
-    QApplication::processEvents();
-}
+using test::closePreviews;
+using test::openPreviews;
 
 // The preview is a window of its own here (the sheet is not inside the main window): once it has closed, the
 // sheet is the active window again.
@@ -149,7 +138,7 @@ void TestForm2Keys::toolbarKeysRunTheToolbar() {
     closePreviews();
     backToTheSheet(form);
     const QString pdf = f.dir.filePath(QStringLiteral("处方.pdf"));
-    form.toolbarActions().choosePdfPath = [&f] { return f.dir.filePath(QStringLiteral("处方")); };
+    f.files.answer = [&f] { return f.dir.filePath(QStringLiteral("处方")); };
     keys.press(SheetKey::ExportPdf);
     QVERIFY(QFileInfo(pdf).size() > 0);
     QCOMPARE(f.messages.shown.size(), 3);

@@ -10,6 +10,7 @@
 #include "prescription/sheetlink.h"
 #include "prescription/sheetprint.h"
 #include "prescription/toolbar.h"
+#include "previews.h"
 #include "printing/printui.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
@@ -36,20 +37,8 @@ void setSettings(test::Form2Fixture& f, const SettingsRow& values) {
     f.settings->drop();
 }
 
-QList<printing::PreviewWindow*> openPreviews() {
-    QList<printing::PreviewWindow*> found;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* preview = qobject_cast<printing::PreviewWindow*>(w); preview && preview->isVisible())
-            found << preview;
-    }
-    return found;
-}
-
-void closePreviews() {
-    for (printing::PreviewWindow* preview : openPreviews())
-        preview->close();
-    QApplication::processEvents();
-}
+using test::closePreviews;
+using test::openPreviews;
 
 QString repeated(const QString& line, int count) {
     return QStringList(count, line).join(QStringLiteral("\r\n"));
@@ -127,7 +116,7 @@ void TestForm2Print::theRightClickOffersPreviewAndPdf() {
 
     QTemporaryDir dir;
     const QString chosen = dir.filePath(QStringLiteral("张三的处方"));
-    form.toolbarActions().choosePdfPath = [&] { return chosen; };
+    f.files.answer = [&] { return chosen; };
     menu->actions().at(1)->trigger();
     QVERIFY(QFile::exists(chosen + QStringLiteral(".pdf")));
     QVERIFY(f.messages.shown.isEmpty());
@@ -161,9 +150,9 @@ void TestForm2Print::thePdfHoldsTheHerbsInTheirColumns() {
     QVERIFY(qAbs(first->yMin - 2640 * 1.2 / 20) < 2);
     // The text of the page in reading order.
     const QString text = test::pdfLayoutText(pdf);
-    QStringList order{QStringLiteral("笺"), QStringLiteral("李四"),    QStringLiteral("黄芪10g"),
-                      QStringLiteral("当归6g"),     QStringLiteral("石膏"),    QStringLiteral("30g"),
-                      QStringLiteral("白术10g"),    QStringLiteral("茯苓12g"), QStringLiteral("医师：")};
+    QStringList order{QStringLiteral("笺"),      QStringLiteral("李四"),    QStringLiteral("黄芪10g"),
+                      QStringLiteral("当归6g"),  QStringLiteral("石膏"),    QStringLiteral("30g"),
+                      QStringLiteral("白术10g"), QStringLiteral("茯苓12g"), QStringLiteral("医师：")};
     int at = -1;
     for (const QString& piece : order) {
         const int next = text.indexOf(piece, at + 1);

@@ -1,10 +1,11 @@
 // The preview window and the print button's helper: a print that cannot be done is explained and the
 // preview opens instead, which shows the pages and saves them as a PDF file.
 
-#include "app/messages.h"
 #include "pdftext.h"
 #include "printing/printui.h"
 #include "printing/surface.h"
+#include "session/messages.h"
+#include "testsupport.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -52,8 +53,9 @@ void PrintUiTest::aMissingPrinterIsNamedAndThePreviewOpens() {
     main.show();
 
     RecordingMessages messages;
+    ScriptedFileChooser files;
     const QString name = QStringLiteral("药房打印机");
-    const OutputResult result = deliver(twoPages(Orientation::Portrait), name, messages, sheet);
+    const OutputResult result = deliver(twoPages(Orientation::Portrait), name, messages, files, sheet);
     QVERIFY(!result.ok);
     QCOMPARE(messages.shown.size(), 1);
     QVERIFY2(messages.shown.at(0).contains(name), qPrintable(messages.shown.at(0)));
@@ -69,7 +71,8 @@ void PrintUiTest::aMissingPrinterIsNamedAndThePreviewOpens() {
 
 void PrintUiTest::thePreviewShowsEveryPageInTheDocumentsOrientation() {
     RecordingMessages messages;
-    PreviewWindow* preview = showPreview(twoPages(Orientation::Landscape), messages, nullptr);
+    ScriptedFileChooser files;
+    PreviewWindow* preview = showPreview(twoPages(Orientation::Landscape), messages, files, nullptr);
     preview->previewWidget()->updatePreview();
     QCOMPARE(preview->previewWidget()->pageCount(), 2);
     QCOMPARE(preview->previewWidget()->orientation(), QPageLayout::Landscape);
@@ -77,7 +80,7 @@ void PrintUiTest::thePreviewShowsEveryPageInTheDocumentsOrientation() {
     QVERIFY(!shown.isNull());
     preview->close();
 
-    PreviewWindow* upright = showPreview(twoPages(Orientation::Portrait), messages, nullptr);
+    PreviewWindow* upright = showPreview(twoPages(Orientation::Portrait), messages, files, nullptr);
     upright->previewWidget()->updatePreview();
     QCOMPARE(upright->previewWidget()->orientation(), QPageLayout::Portrait);
     upright->close();
@@ -85,10 +88,11 @@ void PrintUiTest::thePreviewShowsEveryPageInTheDocumentsOrientation() {
 
 void PrintUiTest::thePreviewSavesAPdf() {
     RecordingMessages messages;
+    ScriptedFileChooser files;
     QTemporaryDir dir;
     QStringList delivered;
     PreviewWindow* preview = showPreview(
-        twoPages(Orientation::Portrait), messages, nullptr, QString(),
+        twoPages(Orientation::Portrait), messages, files, nullptr, QString(),
         [&delivered](const QString& printer, const QString& file) { delivered << printer + file; });
     const QString pdf = dir.filePath(QStringLiteral("预览.pdf"));
     QVERIFY(preview->exportPdf(pdf));
@@ -105,7 +109,8 @@ void PrintUiTest::thePreviewSavesAPdf() {
 
 void PrintUiTest::anEmptyDocumentDoesNothing() {
     RecordingMessages messages;
-    QVERIFY(deliver(Document{}, QStringLiteral("药房打印机"), messages, nullptr).ok);
+    ScriptedFileChooser files;
+    QVERIFY(deliver(Document{}, QStringLiteral("药房打印机"), messages, files, nullptr).ok);
     QVERIFY(messages.shown.isEmpty());
     for (QWidget* w : QApplication::topLevelWidgets())
         QVERIFY(!qobject_cast<PreviewWindow*>(w) || !w->isVisible());

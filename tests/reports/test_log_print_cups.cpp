@@ -3,14 +3,14 @@
 // queue was handed: its pages, its paper, and every entry at the place the program's own PDF of the log
 // puts it.
 
-#include "app/messages.h"
-#include "app/state.h"
 #include "cupsserver.h"
 #include "data/clock.h"
 #include "pdftext.h"
 #include "printing/output.h"
 #include "reportdata.h"
 #include "reports/form7.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 
 #include <QDir>
@@ -55,7 +55,8 @@ private Q_SLOTS:
         FixedClock clock(QDateTime(QDate(2017, 2, 15), QTime(9, 0)));
         RecordingMessages messages;
         Navigator navigator;
-        Services services{state, settings, clock, messages, navigator};
+        test::ScriptedFileChooser files;
+        Services services{state, settings, clock, messages, navigator, files};
         Form7 form(services);
         form.show();
 

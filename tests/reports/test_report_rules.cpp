@@ -1,36 +1,23 @@
 // The rules of the report windows and the workbooks they export, read back from the written files.
 
-#include "app/messages.h"
 #include "reports/reportexports.h"
 #include "reports/reportrules.h"
 #include "reports/reportwindow.h"
+#include "session/messages.h"
 #include "spreadsheet/workbookreader.h"
+#include "zipentry.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <unzip.h>
 
 using namespace lichuan;
 using namespace lichuan::reports;
 
 namespace {
 
-QByteArray zipEntry(const QString& path, const char* name) {
-    unzFile zip = unzOpen64(QFile::encodeName(path).constData());
-    QByteArray content;
-    if (zip && unzLocateFile(zip, name, 1) == UNZ_OK && unzOpenCurrentFile(zip) == UNZ_OK) {
-        char buffer[4096];
-        int got = 0;
-        while ((got = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0)
-            content.append(buffer, got);
-        unzCloseCurrentFile(zip);
-    }
-    if (zip)
-        unzClose(zip);
-    return content;
-}
+using test::zipEntry;
 
 UsageTotal total(const QString& name, double quantity, const QString& unit, const QString& amount) {
     UsageTotal t;

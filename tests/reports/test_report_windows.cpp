@@ -2,8 +2,6 @@
 // files; and the menu and toolbar entries that open them in the main window.
 
 #include "app/form1.h"
-#include "app/messages.h"
-#include "app/state.h"
 #include "data/clock.h"
 #include "data/reports.h"
 #include "prescription/form2.h"
@@ -16,6 +14,8 @@
 #include "reports/form7.h"
 #include "reports/reportgrid.h"
 #include "reports/reportrules.h"
+#include "session/messages.h"
+#include "session/state.h"
 #include "settings/settingsstore.h"
 #include "spreadsheet/workbookreader.h"
 
@@ -43,7 +43,7 @@ public:
     QStringList itemLinesAsShown() const override { return {}; }
     bool herbalMode() const override { return true; }
     void layOutItems() override {}
-    bool savePrescription() override { return false; }
+    bool saveSheet() override { return false; }
     void setClinicTitle(const QString&) override {}
     void previewPrescription(const QString&, const QString&) override {}
     QString physician = QStringLiteral("王医师");
@@ -56,6 +56,7 @@ struct Clinic {
     FixedClock clock{QDateTime(QDate(2017, 2, 15), QTime(9, 0))};
     RecordingMessages messages;
     Navigator navigator;
+    test::ScriptedFileChooser files;
     FixedSheet sheet;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<Services> services;
@@ -63,7 +64,8 @@ struct Clinic {
     Clinic() {
         state.DataFolder = data.dir.path();
         settings = std::make_unique<SettingsStore>(data.main.get(), QString(), [] { return QString(); });
-        services = std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, &sheet});
+        services =
+            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, files, &sheet});
     }
     // The connections go to the state once the files are filled (the helpers write through them too).
     void open() {
@@ -232,7 +234,7 @@ private Q_SLOTS:
         clinic.open();
         Form7 form(*clinic.services);
         QString answer = clinic.data.dir.filePath(QStringLiteral("日志"));
-        form.chooseSavePath = [&answer](QWidget*) { return answer; };
+        clinic.files.answer = [&answer] { return answer; };
         click(form.Command2);
         QCOMPARE(clinic.messages.shown, QStringList{reports::kExported});
         QCOMPARE(form.Label1->text(), QStringLiteral("计录数：2"));
@@ -315,7 +317,7 @@ private Q_SLOTS:
         QCOMPARE(form.Combo1->currentText(), QStringLiteral("中药"));
         QCOMPARE(form.Text3->text(), QStringLiteral("2017-01-15"));
         QString answer = clinic.data.dir.filePath(QStringLiteral("用药"));
-        form.chooseSavePath = [&answer](QWidget*) { return answer; };
+        clinic.files.answer = [&answer] { return answer; };
         // Nothing computed yet: the export writes nothing and says nothing.
         click(form.Command2);
         QVERIFY(clinic.messages.shown.isEmpty());

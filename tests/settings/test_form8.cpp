@@ -31,11 +31,11 @@ struct SettingsFixture {
         sheet.settings =
             std::make_unique<SettingsStore>(sheet.state.mainDb.get(), QStringLiteral("前台打印机"),
                                             [] { return QStringLiteral("系统打印机"); });
-        sheet.services = std::make_unique<Services>(
-            Services{sheet.state, *sheet.settings, sheet.clock, sheet.messages, sheet.navigator});
+        sheet.services = std::make_unique<Services>(Services{sheet.state, *sheet.settings, sheet.clock,
+                                                             sheet.messages, sheet.navigator, sheet.files});
         sheet.open();
-        services = std::make_unique<Services>(
-            Services{sheet.state, *sheet.settings, sheet.clock, sheet.messages, sheet.navigator, &link});
+        services = std::make_unique<Services>(Services{sheet.state, *sheet.settings, sheet.clock,
+                                                       sheet.messages, sheet.navigator, sheet.files, &link});
     }
     Form8& open() {
         window = std::make_unique<Form8>(*services, [] { return kPrinters; });

@@ -1,6 +1,7 @@
 #include "loudskip.h"
 #include "spreadsheet/workbookreader.h"
 #include "spreadsheet/workbookwriter.h"
+#include "zipentry.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,21 +16,7 @@ using namespace lichuan::spreadsheet;
 
 namespace {
 
-QByteArray zipEntry(const QString& path, const QString& name) {
-    unzFile zip = unzOpen64(QFile::encodeName(path).constData());
-    QByteArray content;
-    if (zip && unzLocateFile(zip, name.toUtf8().constData(), 1) == UNZ_OK &&
-        unzOpenCurrentFile(zip) == UNZ_OK) {
-        char buffer[4096];
-        int got = 0;
-        while ((got = unzReadCurrentFile(zip, buffer, sizeof buffer)) > 0)
-            content.append(buffer, got);
-        unzCloseCurrentFile(zip);
-    }
-    if (zip)
-        unzClose(zip);
-    return content;
-}
+using lichuan::test::zipEntry;
 
 void writeZip(const QString& path, const QList<QPair<QString, QByteArray>>& entries) {
     zipFile zip = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);

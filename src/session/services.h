@@ -1,6 +1,6 @@
 #pragma once
-// What the windows are given: the process-wide state, the settings store, the clock, the message service
-// and the way to open other windows.
+// What the windows are given: the process-wide state, the settings store, the clock, the message service,
+// the file chooser and the way to open other windows.
 
 #include <QString>
 #include <QStringList>
@@ -12,6 +12,7 @@ struct SheetRecord;
 class SettingsStore;
 class Clock;
 class Messages;
+class FileChooser;
 
 // Opens the windows another window asks for; implemented by the main window.
 class Navigator {
@@ -49,7 +50,7 @@ public:
     virtual void layOutItems() = 0;
     // The sheet's save (`SavePrescription`, which stores `PendingCaseRecord` with the row), then the history
     // query again; false when nothing was stored (the sheet has told the user why).
-    virtual bool savePrescription() = 0;
+    virtual bool saveSheet() = 0;
     // Puts the clinic name into the sheet's title (`Label2(0)`) and centres it.
     virtual void setClinicTitle(const QString& clinicName) = 0;
     // Shows the print preview of the sheet with the margins given (millimetres, as 左边距 and 上边距 hold
@@ -84,6 +85,7 @@ struct Services {
     const Clock& clock;
     Messages& messages;
     Navigator& navigator;
+    FileChooser& files;           // every question for a file to open or to save under
     SheetAccess* sheet = nullptr; // null where no prescription sheet exists (tests of single windows)
     CaseRecordWindow* caseRecord = nullptr; // the open medical-record window, if any
 };

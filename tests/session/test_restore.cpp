@@ -1,15 +1,15 @@
 // Restoring a daily copy over the main database: the replaced file is kept and opens, a bad copy or a failing
 // step leaves the current file as it was, and a restore killed at any moment leaves a main file that opens.
 
-#include "app/backup.h"
-#include "app/restore.h"
-#include "app/state.h"
 #include "appfixtures.h"
 #include "data/audit.h"
 #include "data/clock.h"
 #include "data/dbcheck.h"
 #include "data/prescriptions.h"
 #include "data/settingsrow.h"
+#include "session/backup.h"
+#include "session/restore.h"
+#include "session/state.h"
 
 #include <QProcess>
 #include <QtTest>

@@ -1,12 +1,12 @@
 // Start-up on the server road: a computer-name file whose first line names a PostgreSQL server. Runs against
 // the test cluster (its database's own schema), once the other server tests have their schemas.
 
-#include "app/backup.h"
-#include "app/messages.h"
-#include "app/startup.h"
-#include "app/state.h"
 #include "appfixtures.h"
 #include "data/settingsrow.h"
+#include "session/backup.h"
+#include "session/messages.h"
+#include "session/startup.h"
+#include "session/state.h"
 
 #include <QtTest>
 

@@ -3,8 +3,6 @@
 // refused with its row named, a server database already in use refused, the backup file of the server road
 // checked and read, and the command-line tool run as a clinic runs it. Runs against the test cluster.
 
-#include "app/backup.h"
-#include "app/state.h"
 #include "data/catalog.h"
 #include "data/dbcheck.h"
 #include "data/engine.h"
@@ -12,6 +10,8 @@
 #include "data/schema.h"
 #include "data/serverdatabase.h"
 #include "data/transfer.h"
+#include "session/backup.h"
+#include "session/state.h"
 #include "testsupport.h"
 
 #include <QProcess>

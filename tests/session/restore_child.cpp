@@ -2,9 +2,9 @@
 // backup folder named by the third, as the program runs it; the restore test kills this process at chosen
 // moments.
 
-#include "app/restore.h"
-#include "app/state.h"
 #include "data/clock.h"
+#include "session/restore.h"
+#include "session/state.h"
 
 #include <QCoreApplication>
 

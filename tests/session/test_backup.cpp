@@ -1,7 +1,7 @@
-#include "app/backup.h"
-#include "app/state.h"
 #include "appfixtures.h"
 #include "data/dbcheck.h"
+#include "session/backup.h"
+#include "session/state.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 #pragma once
 // Fake drive roots and quick database files for the start-up, backup and settings tests.
 
-#include "app/platform.h"
 #include "data/engine.h"
 #include "data/schema.h"
+#include "session/platform.h"
 #include "testsupport.h"
 
 #include <QDir>

@@ -1,11 +1,11 @@
-#include "app/restore.h"
+#include "session/restore.h"
 
-#include "app/backup.h"
-#include "app/state.h"
 #include "data/audit.h"
 #include "data/clock.h"
 #include "data/engine.h"
 #include "data/schema.h"
+#include "session/backup.h"
+#include "session/state.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 // The start-up procedure: data folder, both database files, local or shared databases, the login password.
 
-#include "app/platform.h"
-#include "app/state.h"
+#include "session/platform.h"
+#include "session/state.h"
 
 #include <QDateTime>
 

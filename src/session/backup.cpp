@@ -1,12 +1,12 @@
-#include "app/backup.h"
+#include "session/backup.h"
 
-#include "app/startup.h"
-#include "app/state.h"
 #include "data/dbcheck.h"
 #include "data/engine.h"
 #include "data/schema.h"
 #include "data/serveraddress.h"
 #include "data/transfer.h"
+#include "session/startup.h"
+#include "session/state.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,25 +17,16 @@ namespace lichuan {
 
 namespace {
 
-// The rows of the program's tables of the source, counted in the same read transaction as the copy is taken
+// The rows of the program's tables of the source, counted in the same read snapshot as the copy is taken
 // in, so that a station writing the shared file or the server meanwhile cannot make the two disagree. A
 // server's tables are written into a new keyed file from one snapshot.
 std::map<QString, qint64> copyInOneSnapshot(Database& source, const QString& target) {
     if (source.engine() == Database::Engine::Server)
         return transfer::copyServerToFile(source, target, databaseKey());
-    source.exec(QStringLiteral("BEGIN"));
-    try {
-        const std::map<QString, qint64> counts = rowCounts(source, schema::mainTables());
-        source.backupTo(target, databaseKey());
-        source.exec(QStringLiteral("COMMIT"));
-        return counts;
-    } catch (const DbError&) {
-        try {
-            source.exec(QStringLiteral("ROLLBACK"));
-        } catch (const DbError&) {
-        }
-        throw;
-    }
+    ReadSnapshot snapshot(source);
+    const std::map<QString, qint64> counts = rowCounts(source, schema::mainTables());
+    source.backupTo(target, databaseKey());
+    return counts;
 }
 
 } // namespace
@@ -73,8 +64,7 @@ QString backupCopyProblem(const QString& path, const std::map<QString, qint64>& 
         for (const auto& [table, count] : rows) {
             if (!copy->hasTable(table))
                 return QStringLiteral("备份中缺少表“%1”").arg(table);
-            Statement select(*copy, QStringLiteral("select count(*) from ") + quoted(table));
-            if (!select.next() || select.integer(0) != count)
+            if (transfer::countRows(*copy, table) != count)
                 return QStringLiteral("备份中的行数与数据库不同");
         }
     } catch (const DbError& e) {

@@ -1,12 +1,14 @@
-#include "app/startup.h"
+#include "session/startup.h"
 
-#include "app/messages.h"
 #include "data/dbcheck.h"
 #include "data/defaults.h"
+#include "data/gbk.h"
 #include "data/schema.h"
 #include "data/serveraddress.h"
 #include "data/serverdatabase.h"
 #include "data/settingsrow.h"
+#include "data/textrules.h"
+#include "session/messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +18,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <future>
-#include <iconv.h>
 #include <unistd.h>
 
 namespace lichuan {
@@ -67,34 +68,6 @@ QString resolveFolder(const QString& path, int levels = 3) {
     return findEntry(resolvedParent, info.fileName(), QDir::Dirs);
 }
 
-QString trimSpacesOnly(const QString& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
-QString decodeGbk(const QByteArray& bytes) {
-    iconv_t cd = iconv_open("UTF-8", "GBK");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return {};
-    QByteArray in = bytes;
-    QByteArray out(bytes.size() * 2 + 4, '\0');
-    char* inPtr = in.data();
-    char* outPtr = out.data();
-    size_t inLeft = static_cast<size_t>(in.size());
-    size_t outLeft = static_cast<size_t>(out.size());
-    const size_t result = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    iconv_close(cd);
-    if (result == static_cast<size_t>(-1))
-        return {};
-    out.truncate(out.size() - static_cast<qsizetype>(outLeft));
-    return QString::fromUtf8(out);
-}
-
 // Text of a name file: UTF-16 when it starts with its byte-order mark, else UTF-8 when the bytes are valid
 // UTF-8 (a BOM dropped), else GBK.
 QString decodeNameFile(QByteArray bytes) {
@@ -116,7 +89,7 @@ QString decodeNameFile(QByteArray bytes) {
     const QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
-    return decodeGbk(bytes);
+    return gbk::decode(bytes);
 }
 
 // The computer name: the first line of the file, without "\r", trimmed of spaces. Leading backslashes of a
@@ -133,10 +106,10 @@ QString readComputerName(const QString& path) {
         }
     }
     text.remove(QChar(0xFEFF));
-    text = trimSpacesOnly(text);
+    text = trimSpaces(text);
     while (text.startsWith(QLatin1Char('\\')))
         text.remove(0, 1);
-    return trimSpacesOnly(text);
+    return trimSpaces(text);
 }
 
 // The main database file of the named computer's shared folder, or empty when none is reachable.

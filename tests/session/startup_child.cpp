@@ -1,9 +1,9 @@
 // A first start on the folder named by the one argument (its drive c:), as the program runs it; the start-up
 // test kills this process at chosen moments.
 
-#include "app/messages.h"
-#include "app/startup.h"
-#include "app/state.h"
+#include "session/messages.h"
+#include "session/startup.h"
+#include "session/state.h"
 
 #include <QCoreApplication>
 #include <cstdio>
