@@ -48,9 +48,9 @@ struct SheetControls {
     std::array<QLabel*, 4> Label2{};                    // title, "中药剂数：", "Rp", "处  方  笺"
     QLabel* Label3 = nullptr;                           // footer
     QFrame* Line2 = nullptr;                            // rule above the footer fields
-    PickList* List3 = nullptr;                       // diagnosis suggestions
-    PickList* List4 = nullptr;                       // address suggestions
-    PickList* List5 = nullptr;                       // patient suggestions
+    PickList* List3 = nullptr;                          // diagnosis suggestions
+    PickList* List4 = nullptr;                          // address suggestions
+    PickList* List5 = nullptr;                          // patient suggestions
     QString Label4;                                     // record key (not shown)
     QString Label5;                                     // settlement marker (not shown)
 };

@@ -5,7 +5,6 @@
 #include "data/prescriptions.h"
 
 #include <QString>
-
 #include <memory>
 
 namespace lichuan {
@@ -19,10 +18,11 @@ struct ProcessState {
     QString StartupPrinter;   // the system's default printer at start-up
     QString StationSuffix;    // fixed per installation, after the 14 digits of every record key
     bool AboutFromMenu = false;
-    QString PendingCaseRecord; // the medical record that belongs to the sheet
+    QString PendingCaseRecord;              // the medical record that belongs to the sheet
     std::unique_ptr<RecordKeys> recordKeys; // issues the keys of new sheets; made on first use
 
-    // The two connections, opened once by start-up and kept for the run; null when a file could not be opened.
+    // The two connections, opened once by start-up and kept for the run; null when a file could not be
+    // opened.
     std::unique_ptr<Database> mainDb;
     std::unique_ptr<Database> statsDb;
 };
