@@ -3,6 +3,7 @@
 #include "prescription/form2.h"
 #include "prescription/historypanel.h"
 #include "prescription/printlayout.h"
+#include "prescription/safetypanel.h"
 #include "prescription/sheetactions.h"
 #include "prescription/toolbar.h"
 #include "ui/crlftextedit.h"
@@ -53,7 +54,8 @@ void SheetLink::layOutItems() {
 
 bool SheetLink::saveSheet() {
     Form2* form = window_();
-    if (!form)
+    // The record window's 保存 stores the sheet as the toolbar's does, after the same confirmation.
+    if (!form || !form->safety().confirmHardWarnings(QStringLiteral("保存")))
         return false;
     const bool saved = form->actions().saveSheet();
     form->historyPanel().runQuery();

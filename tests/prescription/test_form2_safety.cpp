@@ -8,6 +8,7 @@
 #include "prescription/safetydialog.h"
 #include "prescription/safetypanel.h"
 #include "prescription/sheetactions.h"
+#include "prescription/sheetlink.h"
 #include "prescription/toolbar.h"
 #include "pricingsupport.h"
 #include "ui/crlftextedit.h"
@@ -181,6 +182,10 @@ void TestForm2Safety::saveAsksForAConfirmation() {
     QCOMPARE(asked, QStringLiteral("十八反：川乌—半夏"));
     QVERIFY(!stored(f, form));
     QCOMPARE(form.sheet.R1->text(), kPair); // not even laid out anew
+    answerDialog(Answer::Back, &asked);
+    QVERIFY(!SheetLink([&form] { return &form; }).saveSheet()); // the record window's 保存
+    QCOMPARE(asked, QStringLiteral("十八反：川乌—半夏"));
+    QVERIFY(!stored(f, form));
 
     activate(form);
     answerDialog(Answer::Confirm, &asked);
