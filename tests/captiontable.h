@@ -20,8 +20,8 @@ template <class Window> void captionRow(const char* control, const char* expecte
 }
 
 // The "text" of the child of `window` named `objectName`.
-inline QString textOf(const QObject& window, const char* objectName) {
-    const QObject* child = window.findChild<QObject*>(QLatin1String(objectName));
+inline QString textOf(const QObject* window, const char* objectName) {
+    const QObject* child = window ? window->findChild<QObject*>(QLatin1String(objectName)) : nullptr;
     return child ? child->property("text").toString() : QStringLiteral("<no %1>").arg(objectName);
 }
 
