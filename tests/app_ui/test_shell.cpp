@@ -6,6 +6,7 @@
 #include "app/login.h"
 #include "app/shell.h"
 #include "app/weblinks.h"
+#include "captiontable.h"
 #include "data/clock.h"
 #include "data/defaults.h"
 #include "data/settingsrow.h"
@@ -35,11 +36,6 @@ QDateTime on(int year, int month, int day) {
     return QDateTime(QDate(year, month, day), QTime(18, 30));
 }
 
-QString caption(const QAction* action) {
-    QString text = action->text();
-    return text.remove(QLatin1Char('&'));
-}
-
 // One run of the program on a temporary machine, with its ends and browser calls observed.
 struct Run {
     explicit Run(test::FakeMachine& machine, const QDateTime& now, QString backupRoot = {}) : clock(now) {
@@ -64,6 +60,11 @@ struct Run {
         QTest::keyClick(password(), Qt::Key_Return);
     }
     Form1& main() const { return *shell->mainWindow(); }
+    Form10* about() {
+        logIn(QStringLiteral("888"));
+        trigger(QStringLiteral("版本信息"));
+        return shell->aboutWindow();
+    }
     void trigger(const QString& item) const {
         auto* action = main().menuBar()->findChild<QAction*>(item);
         QVERIFY2(action, qPrintable(item));
@@ -90,6 +91,8 @@ QString storedPassword(const QString& mainFile) {
 class TestShell : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void captions_data();
+    void captions();
     void passwordRules_data();
     void passwordRules();
     void loginWindow();
@@ -110,6 +113,26 @@ private Q_SLOTS:
     void copiesAreReadAheadWhileTheLoginWaits();
     void wholeRun();
 };
+
+void TestShell::captions_data() {
+    test::captionColumns<Run>();
+    const auto row = test::captionRow<Run>;
+    row("登录", "登录", [](Run& r) { return r.login().windowTitle(); });
+    row("登录 Command1", "确  定", [](Run& r) { return test::textOf(&r.login(), "Command1"); });
+    row("登录 Command2", "取  消", [](Run& r) { return test::textOf(&r.login(), "Command2"); });
+    row("登录 lblVersion", "请输入登录密码", [](Run& r) { return test::textOf(&r.login(), "lblVersion"); });
+    row("登录 Label2", "栎川", [](Run& r) { return test::textOf(&r.login(), "Label2"); });
+    row("关于 Command2", "操作帮助", [](Run& r) { return test::textOf(r.about(), "Command2"); });
+    row("关于 Label4", "版本：V8.0", [](Run& r) { return test::textOf(r.about(), "Label4"); });
+}
+
+void TestShell::captions() {
+    QFETCH(test::Caption<Run>, caption);
+    QFETCH(QString, expected);
+    test::FakeMachine machine;
+    Run run(machine, on(2024, 3, 8));
+    QCOMPARE(caption(run), expected);
+}
 
 void TestShell::passwordRules_data() {
     QTest::addColumn<QString>("entry");
@@ -155,13 +178,7 @@ void TestShell::loginWindow() {
     Run run(machine, on(2024, 3, 8));
     Form9& login = run.login();
     QVERIFY(login.isVisible());
-    QCOMPARE(login.windowTitle(), QStringLiteral("登录"));
     QVERIFY2(!login.inherits("QDialog"), "a dialog would close on Esc and press a default button on Enter");
-    QCOMPARE(login.findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("确  定"));
-    QCOMPARE(login.findChild<QPushButton*>(QStringLiteral("Command2"))->text(), QStringLiteral("取  消"));
-    QCOMPARE(login.findChild<QLabel*>(QStringLiteral("lblVersion"))->text(),
-             QStringLiteral("请输入登录密码"));
-    QCOMPARE(login.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("栎川"));
     QCOMPARE(run.password()->echoMode(), QLineEdit::Password);
 
     // A wrong entry: the message, the window stays, the entry stays for another try.
@@ -292,41 +309,28 @@ void TestShell::menuItemsAndCaptions() {
     test::FakeMachine machine;
     Run run(machine, on(2024, 3, 8));
     run.logIn(QStringLiteral("888"));
-    QMenuBar* bar = run.main().menuBar();
-
-    const QList<QPair<QString, QString>> top = {{"综合设置", "综合设置(S)"}, {"药物维护", "药物维护(Y)"},
-                                                {"模板维护", "模板维护(M)"}, {"开具处方", "处方录入(C)"},
-                                                {"门诊病历", "门诊病历(B)"}, {"业务统计", "业务统计(T)"},
-                                                {"日志报表", "门诊日志(Z)"}, {"用药统计", "用药统计(J)"},
-                                                {"数据维护", "数据维护(D)"}, {"帮助", "操作帮助(H)"}};
-    const QList<QAction*> actions = bar->actions();
-    QCOMPARE(actions.size(), top.size());
-    for (int i = 0; i < top.size(); ++i) {
-        QCOMPARE(actions[i]->objectName(), top[i].first);
-        QCOMPARE(caption(actions[i]), top[i].second);
-        // The letter in brackets is the access key.
-        QCOMPARE(actions[i]->text(), QString(top[i].second).replace(QLatin1Char('('), QStringLiteral("(&")));
-    }
-
-    const QList<QPair<QString, QString>> templates = {{"个人模板", "中药方剂\\西成药组套"},
-                                                      {"病历模板", "病历模板维护"},
-                                                      {"添加常用地址", "添加常用地址"},
-                                                      {"诊断名称", "添加常用诊断"},
-                                                      {"用药警示维护", "用药警示维护"}};
-    const QList<QPair<QString, QString>> maintenance = {{"恢复备份", "恢复备份…"}, {"操作记录", "操作记录…"}};
-    const QList<QPair<QString, QString>> help = {
-        {"操作帮助", "操作帮助"}, {"访问作者主页", "访问作者主页"}, {"版本信息", "版本信息"}};
-    for (const auto& [menuIndex, items] :
-         {qMakePair(2, templates), qMakePair(8, maintenance), qMakePair(9, help)}) {
-        QMenu* menu = actions[menuIndex]->menu();
-        QVERIFY(menu);
-        const QList<QAction*> sub = menu->actions();
-        QCOMPARE(sub.size(), items.size());
-        for (int i = 0; i < items.size(); ++i) {
-            QCOMPARE(sub[i]->objectName(), items[i].first);
-            QCOMPARE(sub[i]->text(), items[i].second);
-        }
-    }
+    // Every menu's items in order, as "object name=caption"; the letter after & is the access key.
+    const auto items = [](const QList<QAction*>& actions) {
+        QStringList named;
+        for (const QAction* action : actions)
+            named << action->objectName() + QLatin1Char('=') + action->text();
+        return named;
+    };
+    QCOMPARE(run.main().windowTitle(), QStringLiteral("栎川 V8.0"));
+    const QList<QAction*> top = run.main().menuBar()->actions();
+    QCOMPARE(items(top),
+             (QStringList{"综合设置=综合设置(&S)", "药物维护=药物维护(&Y)", "模板维护=模板维护(&M)",
+                          "开具处方=处方录入(&C)", "门诊病历=门诊病历(&B)", "业务统计=业务统计(&T)",
+                          "日志报表=门诊日志(&Z)", "用药统计=用药统计(&J)", "数据维护=数据维护(&D)",
+                          "帮助=操作帮助(&H)"}));
+    const auto menu = [&](int index) {
+        return top[index]->menu() ? items(top[index]->menu()->actions()) : QStringList();
+    };
+    QCOMPARE(menu(2), (QStringList{"个人模板=中药方剂\\西成药组套", "病历模板=病历模板维护",
+                                   "添加常用地址=添加常用地址", "诊断名称=添加常用诊断",
+                                   "用药警示维护=用药警示维护"}));
+    QCOMPARE(menu(8), (QStringList{"恢复备份=恢复备份…", "操作记录=操作记录…"}));
+    QCOMPARE(menu(9), (QStringList{"操作帮助=操作帮助", "访问作者主页=访问作者主页", "版本信息=版本信息"}));
 }
 
 void TestShell::mainWindowLook() {
@@ -334,7 +338,6 @@ void TestShell::mainWindowLook() {
     Run run(machine, on(2024, 3, 8));
     run.logIn(QStringLiteral("888"));
     Form1& main = run.main();
-    QCOMPARE(main.windowTitle(), QStringLiteral("栎川 V8.0"));
     QCOMPARE(main.mdiArea()->background().color(), QColor(144, 163, 178));
     QCOMPARE(main.minimumSize(), twips::size(15630, 10950));
     main.showNormal();
@@ -389,10 +392,7 @@ void TestShell::prescriptionWindowStaysCentredAndComesBack() {
 void TestShell::aboutFromMenuOpensAfreshAndOnlyCloses() {
     test::FakeMachine machine;
     Run run(machine, on(2024, 3, 8));
-    run.logIn(QStringLiteral("888"));
-
-    run.trigger(QStringLiteral("版本信息"));
-    QPointer<Form10> first = run.shell->aboutWindow();
+    QPointer<Form10> first = run.about();
     QVERIFY(first && first->isVisible());
     QCOMPARE(first->windowTitle(), QStringLiteral("关于"));
     QVERIFY(run.shell->state().AboutFromMenu);
@@ -450,18 +450,14 @@ void TestShell::webAddressesAreConsistent() {
     // Menu, about window and its link open the same addresses.
     test::FakeMachine machine;
     Run run(machine, on(2024, 3, 8));
-    run.logIn(QStringLiteral("888"));
+    Form10* about = run.about();
     run.trigger(QStringLiteral("访问作者主页"));
-    run.trigger(QStringLiteral("版本信息"));
-    Form10* about = run.shell->aboutWindow();
     auto* link = about->findChild<QLabel*>(QStringLiteral("Label7"));
     QCOMPARE(link->text(), home.toString());
     QTest::mouseClick(link, Qt::LeftButton);
     QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("Command3")), Qt::LeftButton);
     QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
     QCOMPARE(run.opened, (QList<QUrl>{home, home, home, download}));
-    QCOMPARE(about->findChild<QPushButton*>(QStringLiteral("Command2"))->text(), QStringLiteral("操作帮助"));
-    QCOMPARE(about->findChild<QLabel*>(QStringLiteral("Label4"))->text(), QStringLiteral("版本：V8.0"));
     QCOMPARE(about->findChild<QLabel*>(QStringLiteral("Label8"))->palette().color(QPalette::Window),
              QColor(75, 121, 198));
 }

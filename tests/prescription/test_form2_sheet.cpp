@@ -1,4 +1,6 @@
+#include "captiontable.h"
 #include "form2fixture.h"
+#include "prescription/lookuprules.h"
 #include "prescription/sheetactions.h"
 #include "ui/crlftextedit.h"
 #include "ui/fieldedit.h"
@@ -7,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QScrollBar>
 
 using namespace lichuan;
@@ -14,6 +17,8 @@ using namespace lichuan;
 class TestForm2Sheet : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void captions_data();
+    void captions();
     void aNewWindowShowsAnEmptySheetWithTheDefaults();
     void pricedLinesAreBuiltOnceAndTinted();
     void layoutsMoveTheItemTextAndTheDoseCount();
@@ -21,12 +26,38 @@ private Q_SLOTS:
     void keysOfSheetsStartedInOneSecondDiffer();
 };
 
+void TestForm2Sheet::captions_data() {
+    test::captionColumns<Form2>();
+    const auto row = test::captionRow<Form2>;
+    row("title", "处方录入", [](Form2& f) { return f.windowTitle(); });
+    row("保存", "保存 (Ctrl+S)", [](Form2& f) { return f.toolbar.Label18[2]->toolTip(); });
+    row("打印", "打印 (Ctrl+P)；右键：打印预览 (Ctrl+Shift+P)、输出PDF (Ctrl+E)",
+        [](Form2& f) { return f.toolbar.Label18[3]->toolTip(); });
+    row("复制处方", "复制处方 (Ctrl+Shift+C)", [](Form2& f) { return f.toolbar.Label18[9]->toolTip(); });
+    row("划价结算", "划价结算 (F9)", [](Form2& f) { return f.pricing.Command4->toolTip(); });
+    row("撤消结算", "撤消结算 (Shift+F9)", [](Form2& f) { return f.pricing.Command9->toolTip(); });
+    row("按斗位排序", "按斗位排序 (F8)", [](Form2& f) { return f.pricing.Command12->toolTip(); });
+    row("取药单", "取药单", [](Form2& f) { return f.pricing.ticketButton->text(); });
+    row("取药单 key", "取药单 (Ctrl+Shift+D)；右键：打印预览、输出PDF",
+        [](Form2& f) { return f.pricing.ticketButton->toolTip(); });
+    row("中药方剂", "中药方剂 (Alt+5)",
+        [](Form2& f) { return f.search.Command1[kHerbalFormulas]->toolTip(); });
+    row("西成药组套", "西成药组套 (Alt+6)",
+        [](Form2& f) { return f.search.Command1[kWesternTemplates]->toolTip(); });
+}
+
+void TestForm2Sheet::captions() {
+    QFETCH(test::Caption<Form2>, caption);
+    QFETCH(QString, expected);
+    test::Form2Fixture f;
+    QCOMPARE(caption(f.open()), expected);
+}
+
 void TestForm2Sheet::aNewWindowShowsAnEmptySheetWithTheDefaults() {
     test::Form2Fixture fixture;
     Form2& form = fixture.openActive();
     form.setFocus();
     QVERIFY(form.sheet.Text5[kName]->hasFocus()); // the doctor starts typing the name at once
-    QCOMPARE(form.windowTitle(), QStringLiteral("处方录入"));
     const auto& fields = form.sheet.Text5;
     QCOMPARE(fields[kCaseNumber]->text(), QStringLiteral("20240301093000"));
     QCOMPARE(fields[kDate]->text(), QStringLiteral("2024-03-01"));

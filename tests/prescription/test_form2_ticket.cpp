@@ -73,7 +73,6 @@ void TestForm2Ticket::theButtonStandsBesideTheDrawerSort() {
     test::Form2Fixture f;
     Form2& form = herbalSheet(f);
     QPushButton* ticket = form.pricing.ticketButton;
-    QCOMPARE(ticket->text(), QStringLiteral("取药单"));
     QVERIFY(ticket->isVisible() && ticket->y() == form.pricing.Command12->y());
     QVERIFY(ticket->x() >= form.pricing.Command12->geometry().right() &&
             ticket->geometry().right() <= form.width());
@@ -81,7 +80,6 @@ void TestForm2Ticket::theButtonStandsBesideTheDrawerSort() {
     for (QPushButton* button : {form.pricing.Command4, form.pricing.Command9, form.pricing.Command12, ticket})
         QVERIFY2(button->fontMetrics().horizontalAdvance(button->text()) + 8 <= button->width(),
                  qPrintable(button->text()));
-    QCOMPARE(ticket->toolTip(), QStringLiteral("取药单 (Ctrl+Shift+D)；右键：打印预览、输出PDF"));
 
     // A right click offers the preview and the PDF file, as on "打印"; the file reads back.
     QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(5, 5), ticket->mapToGlobal(QPoint(5, 5)));
