@@ -9,6 +9,7 @@
 #include "data/lookups.h"
 #include "data/schema.h"
 #include "data/searchcodes.h"
+#include "form2bench.h"
 #include "prescription/form2.h"
 #include "session/messages.h"
 #include "session/services.h"
@@ -92,41 +93,16 @@ void insertPatients(Database& db, QRandomGenerator& random) {
 }
 
 // A prescription window on a main database with the default rows plus the synthetic catalog and patients.
-class Workbench {
-public:
-    Workbench() : clock(QDateTime(QDate(2024, 3, 1), QTime(9, 30))) {
-        state.StationSuffix = QStringLiteral("b1");
-        state.mainDb = Database::open(dir.filePath(QStringLiteral("数据库.dat")), databaseKey(),
-                                      Database::OpenMode::CreateNew);
-        state.statsDb = Database::open(dir.filePath(QStringLiteral("用药统计.dat")), databaseKey(),
-                                       Database::OpenMode::CreateNew);
-        schema::createMain(*state.mainDb);
-        schema::createStatistics(*state.statsDb);
-        defaults::fillMain(*state.mainDb, clock.now());
-        {
-            QRandomGenerator random(20240301);
-            Transaction transaction(*state.mainDb);
-            insertCatalog(*state.mainDb, random);
-            insertPatients(*state.mainDb, random);
-            transaction.commit();
-        }
-        settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
-                                                   [] { return QStringLiteral("PDF"); });
-        services =
-            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
-        form = std::make_unique<Form2>(*services);
-        form->show();
-    }
-
-    QTemporaryDir dir;
-    ProcessState state;
-    FixedClock clock;
-    RecordingMessages messages;
-    Navigator navigator;
-    QtFileChooser chooser; // never asked here
-    std::unique_ptr<SettingsStore> settings;
-    std::unique_ptr<Services> services;
-    std::unique_ptr<Form2> form;
+// The catalog and the patients of a large clinic.
+struct Workbench : bench::Form2Bench {
+    Workbench()
+        : Form2Bench([](Database& main) {
+              QRandomGenerator random(20240301);
+              Transaction transaction(main);
+              insertCatalog(main, random);
+              insertPatients(main, random);
+              transaction.commit();
+          }) {}
 };
 
 // Made on first use, destroyed before the application object.

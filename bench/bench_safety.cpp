@@ -8,6 +8,7 @@
 #include "data/engine.h"
 #include "data/schema.h"
 #include "data/textrules.h"
+#include "form2bench.h"
 #include "prescription/form2.h"
 #include "prescription/safetyitems.h"
 #include "prescription/safetypanel.h"
@@ -42,35 +43,7 @@ QString herbalText() {
     return layOutHerbal(QString::fromUtf8(kThirtyHerbs)).text;
 }
 
-class Workbench {
-public:
-    Workbench() : clock(QDateTime(QDate(2024, 3, 1), QTime(9, 30))) {
-        state.StationSuffix = QStringLiteral("b1");
-        state.mainDb = Database::open(dir.filePath(QStringLiteral("数据库.dat")), databaseKey(),
-                                      Database::OpenMode::CreateNew);
-        state.statsDb = Database::open(dir.filePath(QStringLiteral("用药统计.dat")), databaseKey(),
-                                       Database::OpenMode::CreateNew);
-        schema::createMain(*state.mainDb);
-        schema::createStatistics(*state.statsDb);
-        defaults::fillMain(*state.mainDb, clock.now());
-        settings = std::make_unique<SettingsStore>(state.mainDb.get(), QStringLiteral("PDF"),
-                                                   [] { return QStringLiteral("PDF"); });
-        services =
-            std::make_unique<Services>(Services{state, *settings, clock, messages, navigator, chooser});
-        form = std::make_unique<Form2>(*services);
-        form->show();
-    }
-
-    QTemporaryDir dir;
-    ProcessState state;
-    FixedClock clock;
-    RecordingMessages messages;
-    Navigator navigator;
-    QtFileChooser chooser; // never asked here
-    std::unique_ptr<SettingsStore> settings;
-    std::unique_ptr<Services> services;
-    std::unique_ptr<Form2> form;
-};
+using Workbench = bench::Form2Bench;
 
 std::unique_ptr<Workbench> theWorkbench;
 Workbench& workbench() {

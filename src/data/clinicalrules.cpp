@@ -13,6 +13,7 @@
 #include <QSet>
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 namespace lichuan::clinical {
 
@@ -110,21 +111,17 @@ std::vector<Rule> loadDefaults() {
         rule.source = field(row, 3);
         add(rule);
     }
-    for (const QStringList& row : readTable(QStringLiteral("pregnancy.tsv"))) {
-        Rule rule;
-        rule.kind = kPregnancy;
-        rule.herb = field(row, 0);
-        rule.level = field(row, 1);
-        rule.source = field(row, 2);
-        add(rule);
-    }
-    for (const QStringList& row : readTable(QStringLiteral("toxic.tsv"))) {
-        Rule rule;
-        rule.kind = kToxic;
-        rule.herb = field(row, 0);
-        rule.level = field(row, 1);
-        rule.source = field(row, 2);
-        add(rule);
+    // The two tables of one herb and its level.
+    for (const auto& [file, kind] : {std::pair{QStringLiteral("pregnancy.tsv"), kPregnancy},
+                                     std::pair{QStringLiteral("toxic.tsv"), kToxic}}) {
+        for (const QStringList& row : readTable(file)) {
+            Rule rule;
+            rule.kind = kind;
+            rule.herb = field(row, 0);
+            rule.level = field(row, 1);
+            rule.source = field(row, 2);
+            add(rule);
+        }
     }
     for (const QStringList& row : readTable(QStringLiteral("dose.tsv"))) {
         Rule rule;
