@@ -135,12 +135,8 @@ bool TicketPanel::exportPdf(const QString& path) {
 }
 
 printing::OutputHook TicketPanel::noteOutput() const {
-    // The sheet may be gone when the preview prints: the hook keeps what it names.
-    return [&state = form_.services().state, key = form_.sheet.Label4,
-            name = form_.sheet.Text5[kName]->text()](const QString& printer, const QString& pdfFile) {
-        if (state.mainDb)
-            audit::noteOutput(*state.mainDb, audit::kPickupTicket, key, name, printer, pdfFile);
-    };
+    return printing::noteInLog(form_.services().state, audit::kPickupTicket, form_.sheet.Label4,
+                               form_.sheet.Text5[kName]->text());
 }
 
 void TicketPanel::exportPdfAsked() {

@@ -209,13 +209,9 @@ bool Toolbar::saveThenRequery() {
     return saved;
 }
 
-std::function<void(const QString&, const QString&)> Toolbar::noteOutput() const {
-    // The sheet may be gone when the preview prints: the hook keeps what it names.
-    return [&state = form_.services().state, key = form_.sheet.Label4,
-            name = form_.sheet.Text5[kName]->text()](const QString& printer, const QString& pdfFile) {
-        if (state.mainDb)
-            audit::noteOutput(*state.mainDb, audit::kPrescription, key, name, printer, pdfFile);
-    };
+printing::OutputHook Toolbar::noteOutput() const {
+    return printing::noteInLog(form_.services().state, audit::kPrescription, form_.sheet.Label4,
+                               form_.sheet.Text5[kName]->text());
 }
 
 void Toolbar::print() {

@@ -1,6 +1,8 @@
 #pragma once
 // The toolbar: new, renew, save, copy, print and the windows it opens.
 
+#include "printing/printui.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -70,7 +72,7 @@ private:
     bool saveThenRequery();
     void exportPdfAsked();
     // Notes in the log where the printed sheet went.
-    std::function<void(const QString& printer, const QString& pdfFile)> noteOutput() const;
+    printing::OutputHook noteOutput() const;
 
     QPointer<QMenu> printMenu_;
 

@@ -1,7 +1,9 @@
 #include "printing/printui.h"
 
+#include "data/audit.h"
 #include "session/filechooser.h"
 #include "session/messages.h"
+#include "session/state.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -36,6 +38,13 @@ QMdiArea* workAreaOf(QWidget* widget) {
 }
 
 } // namespace
+
+OutputHook noteInLog(ProcessState& state, const QString& what, const QString& key, const QString& name) {
+    return [&state, what, key, name](const QString& printer, const QString& pdfFile) {
+        if (state.mainDb)
+            audit::noteOutput(*state.mainDb, what, key, name, printer, pdfFile);
+    };
+}
 
 PreviewWindow::PreviewWindow(Document document, const QString& printerName, Messages& messages,
                              FileChooser& files, QWidget* parent)

@@ -15,12 +15,19 @@ class QPushButton;
 namespace lichuan {
 class FileChooser;
 class Messages;
+struct ProcessState;
 } // namespace lichuan
 
 namespace lichuan::printing {
 
 // Told where a document went: the printer it was handed to (`pdfFile` empty) or the PDF file written.
 using OutputHook = std::function<void(const QString& printer, const QString& pdfFile)>;
+
+// The hook that notes in the log of changes where a document went: `what` (the log's 处方, 病历, 取药单 …)
+// of the prescription `key` of patient `name`. It keeps what it names, so the window that printed may be
+// gone when a preview prints.
+OutputHook noteInLog(ProcessState& state, const QString& what, const QString& key = QString(),
+                     const QString& name = QString());
 
 class PreviewWindow : public QWidget {
     Q_OBJECT

@@ -188,10 +188,7 @@ printing::OutputHook Form14::outputNoted() const {
     // The log names the prescription the record belongs to.
     const QString key = services_.sheet ? services_.sheet->recordKey() : QString();
     const QString name = services_.sheet ? services_.sheet->headerField(kName) : QString();
-    return [&state = services_.state, key, name](const QString& printer, const QString& pdfFile) {
-        if (state.mainDb)
-            audit::noteOutput(*state.mainDb, audit::kCaseRecord, key, name, printer, pdfFile);
-    };
+    return printing::noteInLog(services_.state, audit::kCaseRecord, key, name);
 }
 
 void Form14::editTemplates() {

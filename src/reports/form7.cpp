@@ -245,10 +245,7 @@ void Form7::printLog() {
         return;
     const QString what = QStringLiteral("%1 %2至%3").arg(audit::kLogBook, Text3->text(), Text4->text());
     printing::deliver(document, printing::systemDefaultPrinter(), services_.messages, services_.files, this,
-                      [&state = services_.state, what](const QString& printer, const QString& pdfFile) {
-                          if (state.mainDb)
-                              audit::noteOutput(*state.mainDb, what, QString(), QString(), printer, pdfFile);
-                      });
+                      printing::noteInLog(services_.state, what));
 }
 
 void Form7::closeEvent(QCloseEvent* event) {
